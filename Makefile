@@ -1,0 +1,53 @@
+# The project's commands. `make run` and `make test` install what is missing
+# (Debian packages, through apt-get), build, then start the program or run
+# every test.
+
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build run test test-asan test-windows bench screenshots format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh build
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/bin/kestrove ]; then exec $(BUILD)/bin/kestrove; \
+	else echo "kestrove: the window program is not built yet"; exit 1; fi
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The same tests with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTROVE_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# The engine and its tests cross-built with mingw-w64 and run under wine64.
+test-windows:
+	@scripts/install-deps.sh windows
+	scripts/test-windows.sh
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKESTROVE_BENCH=ON -DKESTROVE_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build-bench -j $(JOBS)
+	@if [ -x bench/run.sh ]; then bench/run.sh build-bench; else echo "no benchmarks yet"; fi
+
+screenshots: build
+	@scripts/install-deps.sh screenshots
+	scripts/screenshots.sh $(BUILD)
+
+format:
+	find core platform duplicates backup reports ui cli tests bench \
+	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
+
+clean:
+	rm -rf build build-asan build-win build-bench

@@ -1,0 +1,84 @@
+#pragma once
+// The settings file beside the executable, the five integer settings and the
+// rule that fills the drive list.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrove {
+
+// The executable's path with its extension replaced by ".INI".
+std::string SettingsFileName(std::string_view executablePath);
+
+// "Unable to write to %s" with the settings file's name.
+struct SettingsWriteError {
+    std::string message;
+};
+
+// One key per call, through the platform's private-profile operations.
+class IniFile {
+public:
+    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    const std::string& path() const { return path_; }
+
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
+    // The default when the key is missing or its value is not an integer;
+    // "0x"/"0X" (and "$") prefixes read as hexadecimal.
+    std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                             std::int32_t defaultValue) const;
+
+    std::optional<SettingsWriteError> WriteString(std::string_view section, std::string_view key,
+                                                  std::string_view value) const;
+    std::optional<SettingsWriteError> WriteInteger(std::string_view section,
+                                                   std::string_view key,
+                                                   std::int32_t value) const;
+    std::optional<SettingsWriteError> WriteBool(std::string_view section, std::string_view key,
+                                                bool value) const;
+
+private:
+    std::string path_;
+};
+
+// Parses an integer value as the settings file's reads do; empty when it is
+// not one.
+std::optional<std::int32_t> ParseIniInteger(std::string_view text);
+
+struct Settings {
+    std::int32_t MismatchedUnread = 0;   // 0 ask, 1 ignore, 2 skip
+    std::int32_t MismatchedDeleted = 0;  // 0 ask, 1 ignore, 2 skip
+    std::int32_t BackupFiles = 0;        // 0 ask, 1 overwrite, 2 skip
+    std::int32_t RunCheck = 0;           // 0 check for lock files, 1 never
+    std::int32_t GetStats = 0;           // 0 as "Self", 1 as "To: ...", 2 exclude
+};
+
+inline constexpr std::string_view kStartupSection = "Startup";
+inline constexpr std::string_view kOptionsSection = "Options";
+inline constexpr std::string_view kDefaultPath = "c:\\";
+
+// Item counts of the Other Options radio groups.
+inline constexpr int kMismatchItems = 3, kBackupItems = 3, kRunCheckItems = 2, kStatsItems = 3;
+
+// A radio group's clamping: below -1 becomes -1, at or above the item count
+// becomes the last item.
+std::int32_t ClampRadioIndex(std::int32_t value, int itemCount);
+
+// The five [Options] keys, default 0, as read (not clamped).
+Settings ReadSettings(const IniFile& ini);
+// The same, clamped as the Other Options window's radio groups do.
+Settings ClampSettings(const Settings& settings);
+// Writes the five keys in order; stops at the first refused write.
+std::optional<SettingsWriteError> WriteSettings(const IniFile& ini, const Settings& settings);
+
+// [Startup] Path, default "c:\".
+std::string ReadStartPath(const IniFile& ini);
+
+// The drive list: "X:" for each letter whose key DriveX reads 1 or negative
+// (default -1) and whose root "X:\" exists, sorted; the single entry
+// `fallback` ("C" or "c") when none qualifies.
+std::vector<std::string> RebuildDriveList(const IniFile& ini, std::string_view fallback);
+
+}  // namespace kestrove

@@ -1,0 +1,34 @@
+#pragma once
+// Test hook: make chosen operations of the platform layer fail, the way a
+// failing device would, so that every error path of the commands can be
+// reached through a real failure. The program never arms it.
+
+#include <cstdint>
+#include <string>
+
+namespace kestrove::platform::faults {
+
+enum class Op {
+    Open,    // File::Open for reading
+    Create,  // File::Open for writing
+    Read,    // File::Read / ReadByte
+    Write,   // File::Write / WriteByte / WriteString
+    Seek,    // File::Seek
+    Tell,    // File::Tell
+    Sync,    // File::Sync, File::Close, SyncDirectory
+    Rename,  // RenameNoReplace
+    Delete,  // RemoveFile
+};
+
+// The nth call of `op` from now on (1 = the next one) fails, counting only
+// calls whose path contains `pathPart` (without regard to case; empty: every
+// path). For Rename the source and the target path are both looked at.
+void FailNth(Op op, int nth, std::string pathPart = {});
+// Every call of `op` on a matching path fails until Reset.
+void FailAlways(Op op, std::string pathPart = {});
+// A write that would put a byte at `offset` of a file whose path contains
+// `pathPart` fails, whatever the buffering, once (the next such write).
+void FailWriteAt(std::string pathPart, std::int64_t offset);
+void Reset();
+
+}  // namespace kestrove::platform::faults

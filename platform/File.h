@@ -1,0 +1,95 @@
+#pragma once
+// Buffered files and the file-system operations the program needs.
+//
+// Every path is a Windows path text (see Paths.h). Failures are reported as
+// values (false, -1, nullptr); LastErrorText() says why in the operating
+// system's words.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrove::platform {
+
+enum class OpenMode {
+    ReadBinary,   // existing file, read only
+    WriteBinary,  // created, or emptied when it exists
+    WriteText,    // as WriteBinary; "\n" becomes CR LF on Windows
+};
+
+class NativeFile;  // the operating system's handle, per platform
+
+// A buffered file. Reads and writes go through one buffer; Seek and Tell see
+// the logical position. The destructor closes the file (without reporting).
+class File {
+public:
+    static std::unique_ptr<File> Open(const std::string& path, OpenMode mode);
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Reads up to n bytes; returns how many were read (less at the end or on
+    // an error).
+    std::size_t Read(void* buffer, std::size_t n);
+    int ReadByte();  // 0..255, or -1 at the end or on an error
+
+    bool Write(const void* data, std::size_t n);
+    bool WriteByte(std::uint8_t byte);
+    bool WriteString(std::string_view text);  // text mode translation applies
+
+    bool Seek(std::int64_t position);  // from the start of the file
+    std::int64_t Tell();               // -1 when it cannot be obtained
+    std::int64_t Length();             // -1 when it cannot be obtained
+
+    bool Flush();  // buffer to the operating system
+    bool Sync();   // Flush, then to the disk
+    bool Close();  // Flush and close; false when either failed
+
+    const std::string& path() const { return path_; }
+    bool isOpen() const;
+
+private:
+    File(std::string path, OpenMode mode, std::unique_ptr<NativeFile> native);
+    bool FillReadBuffer();
+    bool FlushWriteBuffer();
+
+    std::string path_;
+    OpenMode mode_;
+    std::unique_ptr<NativeFile> native_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t bufferPos_ = 0;   // next byte in buffer_
+    std::size_t bufferFill_ = 0;  // valid bytes in buffer_ (read side)
+    bool writing_ = false;        // buffer_ holds unwritten bytes
+    std::int64_t bufferStart_ = 0;  // file position of buffer_[0]
+};
+
+struct DirEntry {
+    std::string name;  // the name as stored on disk
+    bool isDirectory = false;
+    std::uint32_t attributes = 0;  // Windows attribute bits (0x10 = directory)
+};
+
+bool FileExists(const std::string& path);       // a file, not a directory
+bool DirectoryExists(const std::string& path);  // "C:\" included
+bool RemoveFile(const std::string& path);
+// Renames a file; never replaces an existing file, also not one that exists
+// under another letter case.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+// The wildcard search: `pattern` is a directory, a separator and a mask such
+// as "*.pmi", "*.lck" or "*.*". Reports files and directories alike, "." and
+// ".." included where the system reports them, matching without regard to
+// case. An empty result when nothing matches or the directory is missing.
+std::vector<DirEntry> FindFiles(const std::string& pattern);
+bool SyncDirectory(const std::string& directory);
+// Gives `to` the permission bits of `from`, and its owner and group where
+// the process may do so. False only when the permissions could not be set.
+bool CopyPermissions(const std::string& from, const std::string& to);
+// The running program's own path, as a Windows path text.
+std::string ExecutablePath();
+// The last failure of this layer, in words.
+std::string LastErrorText();
+
+}  // namespace kestrove::platform

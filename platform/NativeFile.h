@@ -1,0 +1,40 @@
+#pragma once
+// The operating system's side of a File: unbuffered calls on one handle.
+// posix/ and win32/ each implement it; File adds the buffer, the text-mode
+// translation and the test faults on top.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/File.h"
+
+namespace kestrove::platform {
+
+class NativeFile {
+public:
+    // Opens `path` (a Windows path text) for reading, or creates/empties it
+    // for writing. Null on failure, with LastErrorText() set.
+    static std::unique_ptr<NativeFile> Open(const std::string& path, bool forWriting);
+    ~NativeFile();
+
+    // Returns bytes read (0 at the end), or -1 on an error.
+    std::int64_t Read(void* buffer, std::size_t n);
+    // Writes all n bytes or fails.
+    bool Write(const void* data, std::size_t n);
+    bool Seek(std::int64_t position);
+    std::int64_t Length();
+    bool Sync();
+    bool Close();
+
+private:
+    NativeFile() = default;
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+};
+
+// Sets the text LastErrorText() returns (used by every implementation).
+void SetLastErrorText(std::string text);
+
+}  // namespace kestrove::platform

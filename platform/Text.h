@@ -1,0 +1,24 @@
+#pragma once
+// 8-bit texts of the mail client's files are Windows-1252.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrove::platform {
+
+// Lower case by the Windows-1252 rules (A-Z and the accented capitals),
+// whatever the machine's locale.
+std::uint8_t ToLower1252(std::uint8_t c);
+std::uint8_t ToUpper1252(std::uint8_t c);
+std::string ToLower1252(std::string_view text);
+
+// Windows-1252 bytes to UTF-8, for display.
+std::string Cp1252ToUtf8(std::string_view text);
+
+// Locale-aware, case-sensitive comparison of two Windows-1252 texts in the
+// user's locale (the language-neutral root collation in the C/POSIX locale).
+// Negative, zero or positive.
+int CollateCompare(std::string_view a, std::string_view b);
+
+}  // namespace kestrove::platform
