@@ -18,7 +18,7 @@ enum Mode : int { kNormalMode = 0, kBackupMode = 1, kNetworkMode = 2 };
 // as the platform's sorted list boxes do; entries equal but for case stay in
 // the order they were added). Adding does not test for an existing entry.
 class SortedList {
-public:
+  public:
     int Add(std::string entry);  // returns the entry's index
     void RemoveAt(int index);
     void Clear();
@@ -31,7 +31,7 @@ public:
 
     int highlighted = -1;  // the selected entry, -1 for none
 
-private:
+  private:
     std::vector<std::string> entries_;
 };
 
@@ -48,13 +48,13 @@ struct AppState {
     int mode = kNormalMode;  // RGMode1's item index; 2 or more is Network Mode
 
     // The available and selected lists (Windows path texts).
-    std::string fileListDirectory;         // FileListBox1's directory
-    std::string fileListMask = "*.pmi";    // "*.pmi" or "*.bki"
-    std::vector<std::string> FileListBox1; // bare names, as the search found them
-    std::vector<std::string> ListBox2;     // Network Mode: bare user directory names
-    SortedList ListBox1;                   // full paths of (backup) index files
-    SortedList ListBox3;                   // full paths of user directories
-    std::string currentDirectory;          // DirectoryListBox1's directory
+    std::string fileListDirectory;          // FileListBox1's directory
+    std::string fileListMask = "*.pmi";     // "*.pmi" or "*.bki"
+    std::vector<std::string> FileListBox1;  // bare names, as the search found them
+    std::vector<std::string> ListBox2;      // Network Mode: bare user directory names
+    SortedList ListBox1;                    // full paths of (backup) index files
+    SortedList ListBox3;                    // full paths of user directories
+    std::string currentDirectory;           // DirectoryListBox1's directory
     char currentDrive = 'C';
 
     bool sortOn = true;     // the sort switch ("Sort ON " / "Sort OFF")

@@ -8,6 +8,7 @@ namespace kestrove {
 #if defined(__GNUC__)
 __attribute__((format(printf, 1, 2)))
 #endif
-std::string Format(const char* format, ...);
+std::string
+Format(const char* format, ...);
 
 }  // namespace kestrove

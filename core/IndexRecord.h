@@ -66,7 +66,7 @@ static_assert(sizeof(IndexRecord) == kRecordSize);
 // The one table: MAXMSG slots of 118 bytes and a count of filled slots.
 // Allocated once (4,130,000 bytes); nothing is allocated per record.
 class MessageTable {
-public:
+  public:
     MessageTable();
     IndexRecord& operator[](int i) { return slots_[static_cast<std::size_t>(i)]; }
     const IndexRecord& operator[](int i) const { return slots_[static_cast<std::size_t>(i)]; }
@@ -77,7 +77,7 @@ public:
 
     std::int32_t count = 0;
 
-private:
+  private:
     std::unique_ptr<IndexRecord[]> slots_;
 };
 

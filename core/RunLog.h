@@ -12,7 +12,7 @@ class File;
 }
 
 class RunLog {
-public:
+  public:
     RunLog();
     ~RunLog();
     // Opens (empties) the file in text mode; on success it replaces a log
@@ -25,7 +25,7 @@ public:
     void Close();
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::unique_ptr<platform::File> file_;
     std::string path_;
 };

@@ -20,7 +20,7 @@ struct SettingsWriteError {
 
 // One key per call, through the platform's private-profile operations.
 class IniFile {
-public:
+  public:
     explicit IniFile(std::string path) : path_(std::move(path)) {}
     const std::string& path() const { return path_; }
 
@@ -33,13 +33,12 @@ public:
 
     std::optional<SettingsWriteError> WriteString(std::string_view section, std::string_view key,
                                                   std::string_view value) const;
-    std::optional<SettingsWriteError> WriteInteger(std::string_view section,
-                                                   std::string_view key,
+    std::optional<SettingsWriteError> WriteInteger(std::string_view section, std::string_view key,
                                                    std::int32_t value) const;
     std::optional<SettingsWriteError> WriteBool(std::string_view section, std::string_view key,
                                                 bool value) const;
 
-private:
+  private:
     std::string path_;
 };
 

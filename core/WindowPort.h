@@ -22,12 +22,13 @@ enum class Meter { ProgressBarF, ProgressBarM, ProgressBar1 };
 enum class ListId { FileListBox1, ListBox1, ListBox2, ListBox3 };
 
 class WindowPort {
-public:
+  public:
     virtual ~WindowPort() = default;
 
-    // A modal message box; returns the button chosen.
-    virtual Answer MessageBox(const std::string& text, const std::string& title, Icon icon,
-                              Buttons buttons) = 0;
+    // A modal message box; returns the button chosen. (Not "MessageBox":
+    // windows.h makes that a macro.)
+    virtual Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
+                                 Buttons buttons) = 0;
 
     // Sets a status line; `redraw` asks for it to be shown at once (the
     // window may still coalesce repaints).

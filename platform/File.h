@@ -25,7 +25,7 @@ class NativeFile;  // the operating system's handle, per platform
 // A buffered file. Reads and writes go through one buffer; Seek and Tell see
 // the logical position. The destructor closes the file (without reporting).
 class File {
-public:
+  public:
     static std::unique_ptr<File> Open(const std::string& path, OpenMode mode);
     ~File();
     File(const File&) = delete;
@@ -51,7 +51,7 @@ public:
     const std::string& path() const { return path_; }
     bool isOpen() const;
 
-private:
+  private:
     File(std::string path, OpenMode mode, std::unique_ptr<NativeFile> native);
     bool FillReadBuffer();
     bool FlushWriteBuffer();
@@ -60,9 +60,9 @@ private:
     OpenMode mode_;
     std::unique_ptr<NativeFile> native_;
     std::vector<std::uint8_t> buffer_;
-    std::size_t bufferPos_ = 0;   // next byte in buffer_
-    std::size_t bufferFill_ = 0;  // valid bytes in buffer_ (read side)
-    bool writing_ = false;        // buffer_ holds unwritten bytes
+    std::size_t bufferPos_ = 0;     // next byte in buffer_
+    std::size_t bufferFill_ = 0;    // valid bytes in buffer_ (read side)
+    bool writing_ = false;          // buffer_ holds unwritten bytes
     std::int64_t bufferStart_ = 0;  // file position of buffer_[0]
 };
 

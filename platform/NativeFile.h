@@ -13,7 +13,7 @@
 namespace kestrove::platform {
 
 class NativeFile {
-public:
+  public:
     // Opens `path` (a Windows path text) for reading, or creates/empties it
     // for writing. Null on failure, with LastErrorText() set.
     static std::unique_ptr<NativeFile> Open(const std::string& path, bool forWriting);
@@ -28,7 +28,7 @@ public:
     bool Sync();
     bool Close();
 
-private:
+  private:
     NativeFile() = default;
     struct Handle;
     std::unique_ptr<Handle> handle_;

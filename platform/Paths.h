@@ -35,9 +35,9 @@ std::optional<std::string> ToNative(std::string_view windowsPath);
 std::optional<std::string> FromNative(std::string_view nativePath);
 
 // Helpers on path texts; they never touch the disk.
-bool IsSeparator(char c);                     // '\\' or '/'
-std::string_view FileNamePart(std::string_view path);  // after the last separator
-std::string_view DirectoryPart(std::string_view path); // before the last separator
+bool IsSeparator(char c);                               // '\\' or '/'
+std::string_view FileNamePart(std::string_view path);   // after the last separator
+std::string_view DirectoryPart(std::string_view path);  // before the last separator
 // Joins the way the program always does: directory, one backslash, name,
 // without looking at whether the directory already ends in a separator.
 std::string JoinPath(std::string_view directory, std::string_view name);
