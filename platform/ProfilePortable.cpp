@@ -134,6 +134,8 @@ std::string Write(std::string_view contents, std::string_view section, std::stri
                   std::string_view value) {
     section = Trim(section);
     key = Trim(key);
+    while (!value.empty() && IsBlank(value.front()))
+        value.remove_prefix(1);
     auto lines = SplitLines(contents);
     std::string out;
     out.reserve(contents.size() + section.size() + key.size() + value.size() + 8);

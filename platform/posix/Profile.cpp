@@ -93,9 +93,6 @@ bool ProfileWriteString(std::string_view section, std::string_view key, std::str
     if (exists) {
         if (S_ISDIR(st.st_mode))
             return posix::FailWithErrno(EISDIR);
-        // A read-only settings file refuses the write, as on Windows.
-        if (access(target.c_str(), W_OK) != 0)
-            return posix::FailWithErrno(errno);
         char resolved[PATH_MAX];
         if (realpath(target.c_str(), resolved))
             target = resolved;
@@ -109,6 +106,11 @@ bool ProfileWriteString(std::string_view section, std::string_view key, std::str
             return posix::FailWithErrno(error);
     }
     std::string updated = portable_profile::Write(contents, section, key, value);
+    if (exists && updated == contents)
+        return true;  // nothing changes: the file is not touched
+    // A read-only settings file refuses the write, as on Windows.
+    if (exists && access(target.c_str(), W_OK) != 0)
+        return posix::FailWithErrno(errno);
 
     std::size_t slash = target.rfind('/');
     std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
