@@ -1,0 +1,36 @@
+// The path text helpers; the drive map and the resolution of paths are per
+// platform (posix/Drives.cpp, win32/).
+#include "platform/Paths.h"
+
+namespace kestrove::platform {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::string_view FileNamePart(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (IsSeparator(path[i - 1]))
+            return path.substr(i);
+    }
+    return path;
+}
+
+std::string_view DirectoryPart(std::string_view path) {
+    for (std::size_t i = path.size(); i > 0; --i) {
+        if (IsSeparator(path[i - 1]))
+            return path.substr(0, i - 1);
+    }
+    return {};
+}
+
+std::string JoinPath(std::string_view directory, std::string_view name) {
+    std::string joined;
+    joined.reserve(directory.size() + 1 + name.size());
+    joined.append(directory);
+    joined.push_back('\\');
+    joined.append(name);
+    return joined;
+}
+
+}  // namespace kestrove::platform
