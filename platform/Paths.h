@@ -41,5 +41,9 @@ std::string_view DirectoryPart(std::string_view path);  // before the last separ
 // Joins the way the program always does: directory, one backslash, name,
 // without looking at whether the directory already ends in a separator.
 std::string JoinPath(std::string_view directory, std::string_view name);
+// Whether a file name matches the mask of a wildcard search: '*' any run of
+// characters, '?' any one, letters without regard to case; "*.*" takes every
+// name, with or without a dot, as on Windows.
+bool MatchesWildcard(std::string_view mask, std::string_view name);
 
 }  // namespace kestrove::platform
