@@ -7,8 +7,10 @@
 
 #include <vector>
 
+#include "platform/Faults.h"
 #include "platform/File.h"
 #include "platform/NativeFile.h"
+#include "platform/Paths.h"
 #include "platform/win32/SystemError.h"
 
 namespace kestrove::platform {
@@ -17,6 +19,14 @@ namespace {
 
 DWORD AttributesOf(const std::string& path) {
     return GetFileAttributesA(path.c_str());
+}
+
+bool Injected(faults::Op op, std::string_view path, std::string_view other = {}) {
+    if (!faults::Hit(op, path, other)) {
+        return false;
+    }
+    SetLastErrorText(std::string(faults::kInjectedFaultText));
+    return true;
 }
 
 }  // namespace
@@ -33,6 +43,9 @@ bool DirectoryExists(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
+    if (Injected(faults::Op::Delete, path)) {
+        return false;
+    }
     if (!DeleteFileA(path.c_str())) {
         win32::RecordLastError();
         return false;
@@ -41,10 +54,14 @@ bool RemoveFile(const std::string& path) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (Injected(faults::Op::Rename, from, to)) {
+        return false;
+    }
     // Without MOVEFILE_REPLACE_EXISTING the call fails when the target exists;
-    // names are matched without regard to case by the file system itself.
-    // Without MOVEFILE_COPY_ALLOWED it stays a rename on one volume.
-    if (!MoveFileExA(from.c_str(), to.c_str(), 0)) {
+    // the file system itself matches names without regard to case. A folder
+    // mounted from another volume gets a copy, on the disk before the source
+    // goes (WRITE_THROUGH), as the C runtime's rename would make it.
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
         win32::RecordLastError();
         return false;
     }
@@ -62,7 +79,13 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
         }
         return entries;
     }
+    // The system also matches the generated short names: "*.pmi" would find
+    // NOTES.PMIX through NOTES~1.PMI. Only the names as stored count.
+    const std::string_view mask = FileNamePart(pattern);
     do {
+        if (!MatchesWildcard(mask, data.cFileName)) {
+            continue;
+        }
         DirEntry entry;
         entry.name = data.cFileName;
         entry.attributes = data.dwFileAttributes;
@@ -77,7 +100,10 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     return entries;
 }
 
-bool SyncDirectory(const std::string& /*directory*/) {
+bool SyncDirectory(const std::string& directory) {
+    if (Injected(faults::Op::Sync, directory)) {
+        return false;
+    }
     // Windows has no directory fsync. A rename or a new name is a change of
     // metadata that NTFS commits through its own journal; the data of the
     // files was already forced out with FlushFileBuffers (File::Sync).

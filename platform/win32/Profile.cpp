@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "platform/Faults.h"
 #include "platform/NativeFile.h"
 #include "platform/win32/SystemError.h"
 
@@ -21,6 +22,10 @@ std::string ProfileReadString(std::string_view section, std::string_view key,
 
 bool ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& file) {
+    if (faults::Hit(faults::Op::Write, file)) {
+        SetLastErrorText(std::string(faults::kInjectedFaultText));
+        return false;
+    }
     const std::string sectionText(section), keyText(key), valueText(value);
     if (!WritePrivateProfileStringA(sectionText.c_str(), keyText.c_str(), valueText.c_str(),
                                     file.c_str())) {
