@@ -8,14 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Profile.h"
+#include "tests/support/FolderBuilder.h"
+#include "tests/support/TempDir.h"
 
 namespace kestrove::platform {
 namespace {
@@ -104,28 +103,15 @@ std::string Describe(const Step& step) {
 
 class ProfileCrossCheck : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ =
-            std::filesystem::temp_directory_path() / (std::string("kestrove-ini-") + info->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
     // A file of its own for each use: wine caches the files it has read.
-    std::string NewFile(const std::string& name) { return (dir_ / name).string(); }
+    std::string NewFile(const std::string& name) { return dir / name; }
 
     static std::string Bytes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        auto bytes = testing::ReadFileBytes(path);
+        return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
     }
     static void Put(const std::string& path, std::string_view bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        ASSERT_TRUE(testing::WriteFileBytes(path, bytes)) << path;
     }
 
     // Runs the steps on `file` through the real calls and on `contents`
@@ -154,7 +140,7 @@ class ProfileCrossCheck : public ::testing::Test {
         return contents;
     }
 
-    std::filesystem::path dir_;
+    testing::TempDir dir;
 };
 
 TEST_F(ProfileCrossCheck, FileCreatedAndEditedKeyByKey) {
