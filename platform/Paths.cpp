@@ -33,4 +33,31 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
     return joined;
 }
 
+bool MatchesMask(std::string_view mask, std::string_view name) {
+    auto fold = [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    if (mask == "*.*")
+        mask = "*";
+    // Greedy with backtracking to the last '*'.
+    std::size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            starM = m++;
+            starN = n;
+        } else if (m < mask.size() && (mask[m] == '?' || fold(mask[m]) == fold(name[n]))) {
+            ++m;
+            ++n;
+        } else if (starM != std::string_view::npos) {
+            m = starM + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
 }  // namespace kestrove::platform

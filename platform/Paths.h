@@ -46,4 +46,10 @@ std::string_view DirectoryPart(std::string_view path);  // before the last separ
 // without looking at whether the directory already ends in a separator.
 std::string JoinPath(std::string_view directory, std::string_view name);
 
+// The wildcard match of FindFiles: '*' any run of characters, '?' any one,
+// letters without regard to case (ASCII), and "*.*" every name, with or
+// without a dot. Strict: "*.pmi" does not take "NOTES.PMIX", which Windows
+// reports through the file's short name; FindFiles drops such names.
+bool MatchesMask(std::string_view mask, std::string_view name);
+
 }  // namespace kestrove::platform

@@ -40,32 +40,6 @@ char FoldAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Wildcard match: '*' any run of characters, '?' any one, letters without
-// regard to case.
-bool MatchMask(std::string_view mask, std::string_view name) {
-    if (mask == "*.*")  // as on Windows: every name, with or without a dot
-        mask = "*";
-    std::size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starM = m++;
-            starN = n;
-        } else if (m < mask.size() &&
-                   (mask[m] == '?' || FoldAscii(mask[m]) == FoldAscii(name[n]))) {
-            ++m;
-            ++n;
-        } else if (starM != std::string_view::npos) {
-            m = starM + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
-
 // Moves a file to another file system: copy to a new file (never replacing
 // one), make it durable, then remove the source.
 bool MoveAcrossDevices(const std::string& from, const std::string& to) {
@@ -209,7 +183,7 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     }
     while (const dirent* found = readdir(dir)) {
         std::string_view name = found->d_name;
-        if (!MatchMask(mask, name))
+        if (!MatchesMask(mask, name))
             continue;
         std::string full = *directory + "/" + std::string(name);
         struct stat st {};
