@@ -29,13 +29,18 @@ void FailNth(Op op, int nth, std::string pathPart = {});
 // Every call of `op` on a matching path fails until Reset.
 void FailAlways(Op op, std::string pathPart = {});
 // A write that would put a byte at `offset` of a file whose path contains
-// `pathPart` fails, whatever the buffering, once (the next such write).
+// `pathPart` fails, whatever the buffering, once (the next such write). The
+// bytes before `offset` are written, as on a device that fills up.
 void FailWriteAt(std::string pathPart, std::int64_t offset);
 void Reset();
 
-// Used by the platform layer's implementations (not by tests): true when
-// this call of `op` on `path` (and `otherPath`, for Rename) is to fail. Each
-// call counts once towards FailNth.
+// Used by the platform layer's implementations (not by tests). File applies
+// Open, Create, Read, Write, Seek, Tell and Sync itself; the native
+// RemoveFile, RenameNoReplace, SyncDirectory and ProfileWriteString (Write)
+// call Hit for theirs.
+//
+// True when this call of `op` on `path` (and `otherPath`, for Rename) is to
+// fail. Each call counts once towards FailNth.
 bool Hit(Op op, std::string_view path, std::string_view otherPath = {});
 // For a write of `n` bytes at `offset` of `path`: the number of bytes that
 // may be written before an armed FailWriteAt offset, or `n` when none lies

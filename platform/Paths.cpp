@@ -33,22 +33,19 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
     return joined;
 }
 
-namespace {
-char FoldLetter(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-}  // namespace
-
-bool MatchesWildcard(std::string_view mask, std::string_view name) {
-    if (mask == "*.*")  // as on Windows: every name, with or without a dot
+bool MatchesMask(std::string_view mask, std::string_view name) {
+    auto fold = [](char c) {
+        return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    };
+    if (mask == "*.*")
         mask = "*";
+    // Greedy with backtracking to the last '*'.
     std::size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
     while (n < name.size()) {
         if (m < mask.size() && mask[m] == '*') {
             starM = m++;
             starN = n;
-        } else if (m < mask.size() &&
-                   (mask[m] == '?' || FoldLetter(mask[m]) == FoldLetter(name[n]))) {
+        } else if (m < mask.size() && (mask[m] == '?' || fold(mask[m]) == fold(name[n]))) {
             ++m;
             ++n;
         } else if (starM != std::string_view::npos) {

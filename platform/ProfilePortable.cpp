@@ -66,7 +66,7 @@ bool SectionName(std::string_view line, std::string_view& name) {
     std::size_t close = line.rfind(']');
     if (close == std::string_view::npos || close == 0)
         return false;
-    name = line.substr(1, close - 1);
+    name = Trim(line.substr(1, close - 1));
     return true;
 }
 
@@ -142,11 +142,17 @@ std::string Write(std::string_view contents, std::string_view section, std::stri
 
     SectionSpan span{};
     if (!FindSection(lines, section, span)) {
-        out.append(contents);
+        // A new section goes at the end, but before an old end-of-file
+        // Ctrl-Z, which some readers stop at.
+        std::size_t end = contents.size();
+        while (end > 0 && contents[end - 1] == '\x1a')
+            --end;
+        out.append(contents.substr(0, end));
         if (!out.empty() && out.back() != '\n')
             out.append("\r\n");
         out.append("[").append(section).append("]\r\n");
         out.append(key).append("=").append(value).append("\r\n");
+        out.append(contents.substr(end));
         return out;
     }
 

@@ -35,6 +35,22 @@ TEST(PathTexts, SplitAndJoin) {
     EXPECT_EQ(JoinPath("C:\\", "X"), "C:\\\\X");
 }
 
+TEST(PathTexts, WildcardMasks) {
+    EXPECT_TRUE(MatchesMask("*.pmi", "INBOX.PMI"));
+    EXPECT_TRUE(MatchesMask("*.lck", "OLD.LCK"));
+    EXPECT_TRUE(MatchesMask("*.PMI", "a.b.pmi"));
+    EXPECT_FALSE(MatchesMask("*.pmi", "NOTES.PMIX"));  // no short-name matches
+    EXPECT_FALSE(MatchesMask("*.pmi", "INBOX.PMM"));
+    EXPECT_FALSE(MatchesMask("*.pmi", "PMI"));
+    EXPECT_TRUE(MatchesMask("*.*", "README"));
+    EXPECT_TRUE(MatchesMask("*", ""));
+    EXPECT_TRUE(MatchesMask("a*b*c", "aXXbYbc"));
+    EXPECT_FALSE(MatchesMask("a*b*c", "aXXbYbcd"));
+    EXPECT_TRUE(MatchesMask("?NBOX.PM?", "inbox.pmi"));
+    EXPECT_FALSE(MatchesMask("x?z", "xz"));
+    EXPECT_FALSE(MatchesMask("\xC9*", "\xE9t\xE9"));  // ASCII letters only
+}
+
 class FileSystemTest : public ::testing::Test {
   protected:
     void TearDown() override { faults::Reset(); }

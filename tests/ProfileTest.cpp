@@ -59,6 +59,7 @@ TEST(PortableProfileRead, FileShapes) {
     // LF-only lines, no final line break, blanks around the brackets' line.
     EXPECT_EQ(Read("[A]\nk=1\n[B]\nk=2", "B", "K", ""), "2");
     EXPECT_EQ(Read("  [A]  \r\n  k = 1  \r\n", "a", "k", ""), "1");
+    EXPECT_EQ(Read("[ A ]\r\nk=1\r\n", "a", "k", ""), "1");  // blanks inside the brackets
     // Keys before any section belong to none.
     EXPECT_EQ(Read("k=0\r\n[A]\r\nk=1\r\n", "A", "k", ""), "1");
     // Only the first section of a name, and in it the first key.
@@ -75,6 +76,9 @@ TEST(PortableProfileWrite, CreatesFileAndSection) {
     EXPECT_EQ(ini, "[Startup]\r\nPath=c:\\\r\n[Options]\r\nRunCheck=1\r\n");
     // A file that ends without a line break gets one before the new section.
     EXPECT_EQ(Write("; note", "S", "K", "V"), "; note\r\n[S]\r\nK=V\r\n");
+    // An end-of-file Ctrl-Z stays last, after new keys and new sections.
+    EXPECT_EQ(Write("[S]\r\nx=1\r\n\x1a", "T", "z", "2"), "[S]\r\nx=1\r\n[T]\r\nz=2\r\n\x1a");
+    EXPECT_EQ(Write("[S]\r\nx=1\r\n\x1a", "S", "z", "2"), "[S]\r\nx=1\r\nz=2\r\n\x1a");
 }
 
 TEST(PortableProfileWrite, ReplacesInPlaceAndKeepsEverythingElse) {

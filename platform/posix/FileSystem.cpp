@@ -183,7 +183,7 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     }
     while (const dirent* found = readdir(dir)) {
         std::string_view name = found->d_name;
-        if (!MatchesWildcard(mask, name))
+        if (!MatchesMask(mask, name))
             continue;
         std::string full = *directory + "/" + std::string(name);
         struct stat st {};

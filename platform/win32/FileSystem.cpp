@@ -83,7 +83,7 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     // NOTES.PMIX through NOTES~1.PMI. Only the names as stored count.
     const std::string_view mask = FileNamePart(pattern);
     do {
-        if (!MatchesWildcard(mask, data.cFileName)) {
+        if (!MatchesMask(mask, data.cFileName)) {
             continue;
         }
         DirEntry entry;
