@@ -38,18 +38,24 @@ std::string Visible(std::string_view bytes) {
     return out;
 }
 
+// Blanks as both sides read them; a DOS end-of-file Ctrl-Z counts as one.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\x1a';
+}
+
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+    while (!s.empty() && IsBlank(s.front())) {
         s.remove_prefix(1);
     }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+    while (!s.empty() && IsBlank(s.back())) {
         s.remove_suffix(1);
     }
     return s;
 }
 
 // A file's meaning without its layout: lines (either line end) with their
-// blanks trimmed, blanks around a key's "=" dropped, blank lines left out.
+// blanks trimmed, blanks around a key's "=" and inside a section's brackets
+// dropped, blank lines left out.
 // Wine rewrites a whole file in that form whenever it writes one key, where
 // Windows edits the one line in place and keeps the rest of the text as it
 // stands; files that were not written in that form are compared this way.
@@ -67,7 +73,12 @@ std::string Normalized(std::string_view bytes) {
             continue;
         }
         std::size_t eq = line.find('=');
-        if (line.front() != '[' && line.front() != ';' && eq != std::string_view::npos) {
+        std::size_t close = line.find(']');
+        if (line.front() == '[' && close != std::string_view::npos) {
+            out += '[';
+            out.append(TrimBlanks(line.substr(1, close - 1)));
+            out.append(line.substr(close));
+        } else if (line.front() != '[' && line.front() != ';' && eq != std::string_view::npos) {
             out.append(TrimBlanks(line.substr(0, eq)));
             out += '=';
             out.append(TrimBlanks(line.substr(eq + 1)));
@@ -263,14 +274,21 @@ TEST_F(ProfileCrossCheck, HandEditedFileKeepsWhatItDoesNotTouch) {
     Run(file, std::string(kHandEdited), steps, /*exact=*/false);
 }
 
-TEST_F(ProfileCrossCheck, LineFeedOnlyFile) {
-    const std::string file = NewFile("unix.ini");
-    constexpr std::string_view kUnix = "[A]\nx=1\n[B]\ny=2";
-    Put(file, kUnix);
-    Run(file, std::string(kUnix),
-        {R("A", "x", "-"), R("B", "y", "-"), W("A", "z", "3"), W("B", "y", "4"), R("B", "y", "-"),
-         W("C", "w", "5")},
-        /*exact=*/false);
+// Files from other editors: LF line ends and no final line end; blanks
+// inside a section's brackets; a DOS end-of-file Ctrl-Z.
+TEST_F(ProfileCrossCheck, FilesFromOtherEditors) {
+    const std::vector<Step> steps = {
+        R("A", "x", "-"), R("B", "y", "-"), W("A", "z", "3"), W("B", "y", "4"),
+        R("B", "y", "-"), W("C", "w", "5"), R("C", "w", "-"),
+    };
+    int n = 0;
+    for (std::string_view shape : {"[A]\nx=1\n[B]\ny=2", "[ A ]\r\nx=1\r\n[B ]\r\ny=2\r\n",
+                                   "[A]\r\nx=1\r\n[B]\r\ny=2\r\n\x1a"}) {
+        SCOPED_TRACE(Visible(shape));
+        const std::string file = NewFile("shape" + std::to_string(++n) + ".ini");
+        Put(file, shape);
+        Run(file, std::string(shape), steps, /*exact=*/false);
+    }
 }
 
 // The settings the program itself writes, through the portable
