@@ -1,0 +1,633 @@
+#include "cli/Commands.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <string_view>
+#include <vector>
+
+#include "backup/Backup.h"
+#include "cli/Console.h"
+#include "cli/TerminalPort.h"
+#include "core/AppState.h"
+#include "core/Format.h"
+#include "core/MessageFile.h"
+#include "core/MessageFlag.h"
+#include "duplicates/Duplicates.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+#include "reports/Export.h"
+#include "reports/FolderNames.h"
+#include "reports/IndexViewer.h"
+#include "reports/Stats.h"
+
+namespace kestrove::cli {
+
+namespace {
+
+constexpr const char* kMailboxActive =
+    "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.";
+
+#ifndef _WIN32
+bool IsWindowsPathText(std::string_view text) {
+    return text.size() >= 2 && text[1] == ':' &&
+           ((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')) &&
+           (text.size() == 2 || platform::IsSeparator(text[2]));
+}
+#endif
+
+// Separators at the end go, but "D:\" keeps its own.
+std::string WithoutTrailingSeparators(std::string text) {
+    while (text.size() > 3 && platform::IsSeparator(text.back()))
+        text.pop_back();
+    return text;
+}
+
+void PrintLine(std::string_view text) {
+    WriteOut(std::string(text) + "\n");
+}
+
+// One command's run through the engine: the state, the port and the
+// arguments turned into path texts.
+class Session {
+  public:
+    Session(const Options& options, bool longCommand)
+        : options_(options),
+          state_(std::make_unique<AppState>()),
+          port_(*state_, Answers(options), longCommand && StderrIsTerminal()) {}
+
+    AppState& state() { return *state_; }
+    TerminalPort& port() { return port_; }
+
+    // The operands as path texts, each once, in the order given. False
+    // after a usage message.
+    bool Operands(std::vector<std::string>& texts) {
+        std::set<std::string> seen;
+        for (const std::string& operand : options_.operands) {
+            std::string error;
+            std::optional<std::string> text = PathText(operand, error);
+            if (!text) {
+                Usage(error);
+                return false;
+            }
+            if (seen.insert(*text).second)
+                texts.push_back(*text);
+        }
+        return true;
+    }
+
+    bool PathOption(const std::string& value, std::string& text) {
+        std::string error;
+        std::optional<std::string> converted = PathText(value, error);
+        if (!converted) {
+            Usage(error);
+            return false;
+        }
+        text = *converted;
+        return true;
+    }
+
+    void Usage(const std::string& message) {
+        WriteErr("kestrove-cli: " + ForConsole(message) + "\n");
+        usageError_ = true;
+    }
+    bool usageError() const { return usageError_; }
+
+    // Opens --log as "Save Log File" does. False when it could not be opened
+    // (the engine has shown why).
+    bool OpenLog() {
+        if (!options_.log)
+            return true;
+        std::string text;
+        if (!PathOption(*options_.log, text))
+            return false;
+        OpenRunLog(*state_, port_, text);
+        return state_->runLog.IsOpen();
+    }
+
+    // The lock-file test over several directories: one question covers all
+    // the directories where a lock file was found. True to go on.
+    bool LockCheckPassed(const std::vector<std::string>& directories) {
+        if (options_.noLockCheck)
+            return true;
+        std::set<std::string> seen;
+        std::vector<std::string> locked;
+        for (const std::string& directory : directories) {
+            if (seen.insert(directory).second && MailboxInUse(directory))
+                locked.push_back(directory);
+        }
+        if (locked.empty())
+            return true;
+        for (const std::string& directory : locked)
+            WriteErr("kestrove-cli: lock file in " + ForConsole(directory) + "\n");
+        return port_.MessageDialog(kMailboxActive, "Mailbox Active", Icon::Exclamation,
+                                   Buttons::OkCancel) == Answer::Ok;
+    }
+
+    // After the CLI's own test the engine's test of the one current
+    // directory would ask again: it is switched off as "No, Never Check"
+    // does.
+    void EngineLockCheckDone() { state_->settings.RunCheck = 1; }
+
+  private:
+    static AnswerMode Answers(const Options& options) {
+        if (options.yes)
+            return AnswerMode::GoOn;
+        return CanAsk() ? AnswerMode::Terminal : AnswerMode::Safe;
+    }
+
+    const Options& options_;
+    std::unique_ptr<AppState> state_;  // the table is large: not on the stack
+    TerminalPort port_;
+    bool usageError_ = false;
+};
+
+int StatusOf(const CommandResult& result) {
+    if (!result.completed)
+        return kExitEndedEarly;
+    return result.done == result.entries ? kExitAllDone : kExitSomeNotDone;
+}
+
+void ApplyRunOptions(const Options& options, AppState& state) {
+    state.sortOn = !options.noSort;
+    state.settings.MismatchedUnread = options.unreadMismatch;
+    state.settings.MismatchedDeleted = options.deletedMismatch;
+    state.settings.BackupFiles = options.existingBackup;
+}
+
+// --dry-run -----------------------------------------------------------------
+
+const char* MismatchChoice(int value) {
+    static constexpr const char* kNames[] = {"ask", "ignore", "skip"};
+    return kNames[value];
+}
+
+// The place in the index file of each slot of the scanned table: the table
+// may have been sorted. Records equal in all their bytes are told apart by
+// order alone.
+std::vector<int> FilePositions(const std::vector<IndexRecord>& fileOrder, const MessageTable& table,
+                               bool sorted) {
+    std::vector<int> positions(static_cast<std::size_t>(table.count));
+    if (!sorted) {
+        for (int i = 0; i < table.count; ++i)
+            positions[static_cast<std::size_t>(i)] = i;
+        return positions;
+    }
+    auto key = [](const IndexRecord& r) {
+        return std::string_view(reinterpret_cast<const char*>(r.bytes.data()), r.bytes.size());
+    };
+    std::map<std::string_view, std::vector<int>> byBytes;
+    for (int i = static_cast<int>(fileOrder.size()) - 1; i >= 0; --i)
+        byBytes[key(fileOrder[static_cast<std::size_t>(i)])].push_back(i);
+    for (int i = 0; i < table.count; ++i) {
+        std::vector<int>& places = byBytes[key(table[i])];
+        positions[static_cast<std::size_t>(i)] = places.back();
+        places.pop_back();
+    }
+    return positions;
+}
+
+std::string Quoted(std::string_view text) {
+    return "\"" + MailTextForConsole(text) + "\"";
+}
+
+enum class DryRunFolder { Scanned, HeaderMissing, RunEnds };
+
+// Loads and scans one folder as the run does and prints what the run would
+// find; changes no file.
+DryRunFolder DryRunOne(const Options& options, AppState& state, TerminalPort& port,
+                       const std::string& indexPath, int position, int& withDrops) {
+    if (!LoadIndex(state, port, indexPath, position))
+        return DryRunFolder::RunEnds;
+    const std::vector<IndexRecord> fileOrder(state.table.begin(), state.table.end());
+    FindDuplicates(state);
+    const IndexCounts& counts = state.counts;
+    const std::vector<int> places = FilePositions(fileOrder, state.table, state.sortOn);
+
+    port.ClearProgress();
+    std::string out =
+        Format("%s: msg:%d read:%d deleted:%d dupes:%d unread:%d\n", ForConsole(indexPath).c_str(),
+               counts.messages, counts.read, counts.deleted, counts.dupes, counts.unread);
+    const std::string messagePath = MessageFileName(indexPath);
+    std::optional<MessageFileHeader> header = ReadHeaderOf(messagePath);
+    if (header) {
+        out += Format("  PMM: Unread:%d deleted:%d delsize:%ld\n", header->unread(),
+                      header->deleted(), static_cast<long>(header->delsize()));
+        if (header->unread() != counts.unread)
+            out += Format("  UNREAD PMI=%d PMM=%d Mismatch! (--unread-mismatch %s)\n",
+                          counts.unread, header->unread(), MismatchChoice(options.unreadMismatch));
+        if (header->deleted() != counts.deleted)
+            out +=
+                Format("  DELETED PMI=%d PMM=%d Mismatch! (--deleted-mismatch %s)\n",
+                       counts.deleted, header->deleted(), MismatchChoice(options.deletedMismatch));
+    } else {
+        out += "  PMM: cannot open " + ForConsole(messagePath) + "\n";
+    }
+    int drops = 0;
+    for (int i = 0; i < state.table.count; ++i) {
+        if (!state.DropMarks[static_cast<std::size_t>(i)])
+            continue;
+        ++drops;
+        const IndexRecord& r = state.table[i];
+        out += Format("  drop record %d (%s): from %s subject %s date %s mtime %d size %d\n",
+                      places[static_cast<std::size_t>(i)], r.HasFlag(kDeletedBit) ? "Del" : "Dup",
+                      Quoted(r.from()).c_str(), Quoted(r.subject()).c_str(),
+                      Quoted(r.date()).c_str(), r.mtime(), r.fsize());
+    }
+    out += drops == 0 ? std::string("  nothing to drop\n")
+                      : Format("  would drop %d of %d records\n", drops, counts.messages);
+    WriteOut(out);
+    if (drops > 0)
+        ++withDrops;
+    return header ? DryRunFolder::Scanned : DryRunFolder::HeaderMissing;
+}
+
+// The dry run over lists of index files (one list per user directory).
+int DryRun(const Options& options, Session& session,
+           const std::vector<std::vector<std::string>>& lists) {
+    AppState& state = session.state();
+    TerminalPort& port = session.port();
+    state.AbortRequested = false;
+    int folders = 0, withDrops = 0;
+    bool someMissing = false, ended = false;
+    for (const std::vector<std::string>& list : lists) {
+        for (int k = 0; k < static_cast<int>(list.size()); ++k) {
+            port.ProcessEvents();
+            if (state.AbortRequested)
+                return kExitEndedEarly;
+            ++folders;
+            switch (
+                DryRunOne(options, state, port, list[static_cast<std::size_t>(k)], k, withDrops)) {
+                case DryRunFolder::Scanned:
+                    break;
+                case DryRunFolder::HeaderMissing:
+                    someMissing = true;
+                    break;
+                case DryRunFolder::RunEnds:
+                    ended = true;
+                    break;
+            }
+            if (ended)
+                break;
+        }
+        if (ended && options.command == "run")
+            break;
+    }
+    port.ClearProgress();
+    PrintLine(Format("%d of %d files have records to drop.", withDrops, folders));
+    if (ended)
+        return kExitEndedEarly;
+    return someMissing ? kExitSomeNotDone : kExitAllDone;
+}
+
+// The index files of a user directory, as the network run lists them.
+std::vector<std::string> FoldersOf(const std::string& directory) {
+    SortedList list;
+    for (const platform::DirEntry& entry : platform::FindFiles(directory + "\\*.pmi"))
+        list.Add(platform::JoinPath(directory, entry.name));
+    return list.entries();
+}
+
+// The commands -------------------------------------------------------------
+
+int Run(const Options& options) {
+    Session session(options, true);
+    AppState& state = session.state();
+    std::vector<std::string> files;
+    if (!session.Operands(files))
+        return kExitUsage;
+    state.mode = kNormalMode;
+    ApplyRunOptions(options, state);
+    for (const std::string& file : files)
+        state.ListBox1.Add(file);
+    state.currentDirectory = std::string(platform::DirectoryPart(state.ListBox1[0]));
+    if (!session.OpenLog())
+        return session.usageError() ? kExitUsage : kExitEndedEarly;
+    InstallInterruptHandler();
+
+    if (options.dryRun)
+        return DryRun(options, session, {state.ListBox1.entries()});
+
+    std::vector<std::string> directories;
+    for (const std::string& file : state.ListBox1.entries())
+        directories.emplace_back(platform::DirectoryPart(file));
+    if (!session.LockCheckPassed(directories))
+        return kExitEndedEarly;
+    session.EngineLockCheckDone();
+
+    CommandResult result = RunDeleteDupes1Click(state, session.port());
+    session.port().ClearProgress();
+    if (result.completed)
+        PrintLine(result.summary);
+    return StatusOf(result);
+}
+
+int NetworkRun(const Options& options) {
+    Session session(options, true);
+    AppState& state = session.state();
+    std::vector<std::string> directories;
+    if (!session.Operands(directories))
+        return kExitUsage;
+    state.mode = kNetworkMode;
+    ApplyRunOptions(options, state);
+    for (const std::string& directory : directories)
+        state.ListBox3.Add(directory);
+    // The directory that holds the user directories, as the tree would show.
+    state.currentDirectory = std::string(platform::DirectoryPart(state.ListBox3[0]));
+    if (!session.OpenLog())
+        return session.usageError() ? kExitUsage : kExitEndedEarly;
+    InstallInterruptHandler();
+
+    if (options.dryRun) {
+        std::vector<std::vector<std::string>> lists;
+        for (const std::string& directory : state.ListBox3.entries()) {
+            lists.push_back(FoldersOf(directory));
+            PrintLine(Format("%s: %d folders", ForConsole(directory).c_str(),
+                             static_cast<int>(lists.back().size())));
+        }
+        return DryRun(options, session, lists);
+    }
+
+    std::vector<std::string> lockDirectories;
+    for (const std::string& directory : state.ListBox3.entries()) {
+        lockDirectories.push_back(directory);
+        lockDirectories.emplace_back(platform::DirectoryPart(directory));
+    }
+    if (!session.LockCheckPassed(lockDirectories))
+        return kExitEndedEarly;
+    session.EngineLockCheckDone();
+
+    NetworkRunResult result = RunNetButtonClick(state, session.port());
+    session.port().ClearProgress();
+    bool someNotDone = false, someEnded = !result.completed;
+    for (const auto& [directory, run] : result.directories) {
+        if (run.completed)
+            PrintLine(ForConsole(directory) + ": " + run.summary);
+        if (run.entries == 0)
+            someNotDone = true;  // no index files: "No PMI files in ..."
+        else if (!run.completed)
+            someEnded = true;
+        else if (run.done < run.entries)
+            someNotDone = true;
+    }
+    if (someEnded)
+        return kExitEndedEarly;
+    return someNotDone ? kExitSomeNotDone : kExitAllDone;
+}
+
+enum class BackupCommand { Restore, Delete, Move };
+
+int Backups(const Options& options, BackupCommand command) {
+    Session session(options, true);
+    AppState& state = session.state();
+    std::vector<std::string> files;
+    if (!session.Operands(files))
+        return kExitUsage;
+    std::string destination;
+    if (command == BackupCommand::Move) {
+        if (!session.PathOption(*options.to, destination))
+            return kExitUsage;
+        if (!platform::DirectoryExists(destination)) {
+            session.Usage("--to: no such directory: " + destination);
+            return kExitUsage;
+        }
+        session.port().SetChosenDirectory(destination);
+    }
+    state.mode = kBackupMode;
+    state.fileListMask = "*.bki";
+    for (const std::string& file : files)
+        state.ListBox1.Add(file);
+    state.currentDirectory = std::string(platform::DirectoryPart(state.ListBox1[0]));
+    state.fileListDirectory = state.currentDirectory;
+    if (!session.OpenLog())
+        return session.usageError() ? kExitUsage : kExitEndedEarly;
+
+    if (command != BackupCommand::Restore) {
+        std::vector<std::string> directories;
+        for (const std::string& file : state.ListBox1.entries())
+            directories.emplace_back(platform::DirectoryPart(file));
+        if (!session.LockCheckPassed(directories))
+            return kExitEndedEarly;
+        session.EngineLockCheckDone();
+    }
+    InstallInterruptHandler();
+
+    CommandResult result;
+    switch (command) {
+        case BackupCommand::Restore:
+            result = RestoreButtonClick(state, session.port());
+            break;
+        case BackupCommand::Delete:
+            result = DeleteButtonClick(state, session.port());
+            break;
+        case BackupCommand::Move:
+            result = MoveButtonClick(state, session.port());
+            break;
+    }
+    session.port().ClearProgress();
+    if (result.completed)
+        PrintLine(result.summary);
+    return StatusOf(result);
+}
+
+int View(const Options& options) {
+    Session session(options, false);
+    AppState& state = session.state();
+    std::vector<std::string> files;
+    if (!session.Operands(files))
+        return kExitUsage;
+    state.mode = kNormalMode;
+    state.sortOn = !options.noSort;
+    state.ListBox1.Add(files[0]);
+    state.ListBox1.highlighted = 0;
+
+    IndexViewModel model;
+    ViewResult view = ListBox1DblClick(state, session.port(), model);
+    if (!view.show)
+        return kExitEndedEarly;
+    auto withoutLineEnd = [](std::string text) {
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        return text;
+    };
+    std::string out = ForConsole(withoutLineEnd(view.lblPMMfile)) + "\n" +
+                      ForConsole(withoutLineEnd(view.lbl1IndexFile)) + "\n";
+    std::string cell;
+    for (int row = 0; row < model.RowCount(); ++row) {
+        for (int column = 0; column < IndexViewModel::kColumns; ++column) {
+            model.CellText(row, column, cell);
+            if (column > 0)
+                out += '\t';
+            out += MailTextForConsole(cell);
+        }
+        out += '\n';
+        if (out.size() > 1 << 16) {
+            WriteOut(out);
+            out.clear();
+        }
+    }
+    WriteOut(out);
+    return kExitAllDone;
+}
+
+int Export(const Options& options) {
+    Session session(options, true);
+    AppState& state = session.state();
+    std::vector<std::string> files;
+    if (!session.Operands(files))
+        return kExitUsage;
+    state.exportCsv = options.csv;
+    for (const std::string& file : files)
+        state.ListBox1.Add(file);
+
+    CommandResult result = SaveIndexFile1Click(state, session.port());
+    session.port().ClearProgress();
+    // Each file's "File %s" line, for the files exported whole.
+    const std::vector<std::string>& lines = session.port().FirstLineHistory();
+    for (int i = 0; i < result.done && i < static_cast<int>(lines.size()); ++i)
+        PrintLine(ForConsole(lines[static_cast<std::size_t>(i)]));
+    return StatusOf(result);
+}
+
+int Stats(const Options& options) {
+    Session session(options, true);
+    AppState& state = session.state();
+    std::vector<std::string> files;
+    if (!session.Operands(files))
+        return kExitUsage;
+    state.settings.GetStats = options.copyToSelf;
+    for (const std::string& file : files)
+        state.ListBox1.Add(file);
+    if (!session.OpenLog())
+        return session.usageError() ? kExitUsage : kExitEndedEarly;
+    InstallInterruptHandler();
+
+    StatsView view;
+    view.sortOn = options.sortOn;
+    view.sortIn = options.descending ? 1 : 0;
+    TerminalPort& port = session.port();
+    // The Statistics window, shown as text.
+    auto show = [&] {
+        port.ClearProgress();
+        std::string out =
+            view.LblAddresses() + "\n" + view.LblMessages() + "\n" + view.LblSize() + "\n";
+        for (int row = 0; row < view.RowCount(); ++row) {
+            for (int column = 0; column < StatsView::kColumns; ++column) {
+                if (column > 0)
+                    out += '\t';
+                out += MailTextForConsole(view.CellText(row, column));
+            }
+            out += '\n';
+            if (out.size() > 1 << 16) {
+                WriteOut(out);
+                out.clear();
+            }
+        }
+        out += ForConsole(port.Status(StatusLine::LabelInfoMsg1)) + "\n";
+        WriteOut(out);
+    };
+    const bool shown = BtnGetStatsClick(state, port, view, show);
+    port.ClearProgress();
+    return shown ? kExitAllDone : kExitEndedEarly;
+}
+
+int Names(const Options& options) {
+    Session session(options, false);
+    AppState& state = session.state();
+    std::vector<std::string> directories;
+    if (!session.Operands(directories))
+        return kExitUsage;
+    if (!platform::DirectoryExists(directories[0])) {
+        session.Usage("no such directory: " + directories[0]);
+        return kExitUsage;
+    }
+    state.mode = options.backup ? kBackupMode : kNormalMode;
+    state.fileListDirectory = directories[0];
+    state.fileListMask = options.backup ? "*.bki" : "*.pmi";
+    state.RereadFileList();
+
+    FolderListModel model;
+    if (!state.FileListBox1.empty() && !FileNamesClick(state, session.port(), model))
+        return kExitEndedEarly;
+    std::string out;
+    for (int row = 0; row < model.RowCount(); ++row) {
+        for (int column = 0; column < 3; ++column) {
+            if (column > 0)
+                out += '\t';
+            out += MailTextForConsole(model.CellText(row, column));
+        }
+        out += '\n';
+    }
+    WriteOut(out);
+    return kExitAllDone;
+}
+
+}  // namespace
+
+std::optional<std::string> PathText(const std::string& argument, std::string& error) {
+    if (argument.empty()) {
+        error = "an empty path";
+        return std::nullopt;
+    }
+#ifdef _WIN32
+    std::optional<std::string> text = platform::FromNative(argument);
+    if (!text) {
+        error = argument + ": not a path";
+        return std::nullopt;
+    }
+    return WithoutTrailingSeparators(*text);
+#else
+    if (IsWindowsPathText(argument)) {
+        if (!platform::DriveRoot(argument[0])) {
+            error = argument + ": drive " + argument.substr(0, 2) + " is not mapped";
+            return std::nullopt;
+        }
+        return WithoutTrailingSeparators(argument);
+    }
+    std::error_code failed;
+    std::filesystem::path absolute = std::filesystem::absolute(argument, failed);
+    if (failed) {
+        error = argument + ": " + failed.message();
+        return std::nullopt;
+    }
+    if (std::optional<std::string> text = platform::FromNative(absolute.string()))
+        return text;
+    // No drive covers the path: a free letter stands for the root, Z: first.
+    for (char letter = 'Z'; letter >= 'D'; --letter) {
+        if (!platform::DriveRoot(letter)) {
+            platform::SetDriveRoot(letter, "/");
+            break;
+        }
+    }
+    if (std::optional<std::string> text = platform::FromNative(absolute.string()))
+        return text;
+    error = argument + ": no drive letter is free to stand for it";
+    return std::nullopt;
+#endif
+}
+
+int RunCommand(const Options& options) {
+    const std::string& c = options.command;
+    if (c == "run")
+        return Run(options);
+    if (c == "network-run")
+        return NetworkRun(options);
+    if (c == "restore")
+        return Backups(options, BackupCommand::Restore);
+    if (c == "delete-backups")
+        return Backups(options, BackupCommand::Delete);
+    if (c == "move-backups")
+        return Backups(options, BackupCommand::Move);
+    if (c == "view")
+        return View(options);
+    if (c == "export")
+        return Export(options);
+    if (c == "stats")
+        return Stats(options);
+    if (c == "names")
+        return Names(options);
+    return kExitUsage;
+}
+
+}  // namespace kestrove::cli

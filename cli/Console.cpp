@@ -1,0 +1,219 @@
+#include "cli/Console.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+#include "platform/Text.h"
+
+namespace kestrove::cli {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+#ifndef _WIN32
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t follow = 0;
+        if (c < 0x80)
+            follow = 0;
+        else if (c >= 0xC2 && c <= 0xDF)
+            follow = 1;
+        else if ((c & 0xF0) == 0xE0)
+            follow = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            follow = 3;
+        else
+            return false;
+        if (text.size() - i <= follow)
+            return false;
+        for (std::size_t k = 1; k <= follow; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += follow + 1;
+    }
+    return true;
+}
+#endif
+
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+BOOL WINAPI OnConsoleControl(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT)
+        return FALSE;
+    if (interrupted)
+        return FALSE;  // the second one: the default handler ends the program
+    interrupted = 1;
+    return TRUE;
+}
+
+void WriteHandle(DWORD which, std::string_view text) {
+    HANDLE handle = GetStdHandle(which);
+    while (!text.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+            written == 0)
+            return;
+        text.remove_prefix(written);
+    }
+}
+
+}  // namespace
+
+bool CanAsk() {
+    return _isatty(_fileno(stdin)) && _isatty(_fileno(stderr));
+}
+
+bool StderrIsTerminal() {
+    return _isatty(_fileno(stderr));
+}
+
+int TerminalWidth() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+    return 80;
+}
+
+void InstallInterruptHandler() {
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+std::optional<std::string> ReadLine() {
+    std::string line;
+    while (!interrupted) {
+        char c = 0;
+        DWORD got = 0;
+        if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &got, nullptr) || got == 0)
+            return interrupted || line.empty() ? std::nullopt : std::optional(line);
+        if (interrupted)
+            return std::nullopt;
+        if (c == '\n')
+            return line;
+        if (c != '\r')
+            line.push_back(c);
+    }
+    return std::nullopt;
+}
+
+void WriteErr(std::string_view text) {
+    WriteHandle(STD_ERROR_HANDLE, text);
+}
+
+void WriteOut(std::string_view text) {
+    WriteHandle(STD_OUTPUT_HANDLE, text);
+}
+
+std::string ForConsole(std::string_view text) {
+    return std::string(text);
+}
+
+std::string MailTextForConsole(std::string_view text) {
+    return std::string(text);
+}
+
+#else
+
+namespace {
+
+void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+void WriteFd(int fd, std::string_view text) {
+    while (!text.empty()) {
+        ssize_t n = write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+bool CanAsk() {
+    return isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
+}
+
+bool StderrIsTerminal() {
+    return isatty(STDERR_FILENO);
+}
+
+int TerminalWidth() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return 80;
+}
+
+void InstallInterruptHandler() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a question waiting for its answer returns at once.
+    // SA_RESETHAND: the second Ctrl-C meets the default action.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+std::optional<std::string> ReadLine() {
+    std::string line;
+    while (!interrupted) {
+        char c = 0;
+        ssize_t n = read(STDIN_FILENO, &c, 1);
+        if (interrupted)
+            return std::nullopt;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return line.empty() ? std::nullopt : std::optional(line);
+        if (c == '\n')
+            return line;
+        if (c != '\r')
+            line.push_back(c);
+    }
+    return std::nullopt;
+}
+
+void WriteErr(std::string_view text) {
+    WriteFd(STDERR_FILENO, text);
+}
+
+void WriteOut(std::string_view text) {
+    WriteFd(STDOUT_FILENO, text);
+}
+
+std::string ForConsole(std::string_view text) {
+    if (IsValidUtf8(text))
+        return std::string(text);
+    return platform::Cp1252ToUtf8(text);
+}
+
+std::string MailTextForConsole(std::string_view text) {
+    return platform::Cp1252ToUtf8(text);
+}
+
+#endif
+
+bool InterruptRequested() {
+    return interrupted != 0;
+}
+
+}  // namespace kestrove::cli
