@@ -1,0 +1,62 @@
+#pragma once
+// Runs the built kestrove-cli as a separate process, for the tests of the
+// command-line tool: with pipes for its standard streams, or (POSIX) on a
+// pseudo-terminal. No GoogleTest here.
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kestrove::testing {
+
+struct CliResult {
+    int status = -1;  // the exit status; 128 + the signal when one ended it
+    std::string out;  // standard output (on a terminal: everything it wrote)
+    std::string err;  // standard error
+};
+
+struct CliOptions {
+    std::string input;                       // standard input's bytes
+    std::map<std::string, std::string> env;  // variables set for the child
+};
+
+// The program under test (empty when this build has none).
+std::string CliPath();
+
+// Runs it to its end with the arguments.
+CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options = {});
+
+#ifndef _WIN32
+// A running kestrove-cli, for what has to happen while it runs.
+class CliProcess {
+  public:
+    // Standard streams through pipes, or all three on one pseudo-terminal.
+    enum class Streams { Pipes, Terminal };
+    CliProcess(const std::vector<std::string>& args, const CliOptions& options, Streams streams);
+    ~CliProcess();
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    // Reads what the program wrote until `text` has appeared in it (on a
+    // terminal: everything; else standard error) or the time is up; true
+    // when it appeared.
+    bool WaitFor(const std::string& text, std::chrono::milliseconds timeout);
+    // Types a line at the terminal / writes to standard input.
+    void Type(const std::string& text);
+    void Signal(int signal);
+    // Waits for the end; reads everything left.
+    CliResult Wait();
+    const std::string& seen() const { return terminal_ ? result_.out : result_.err; }
+
+  private:
+    void Pump(int timeoutMs);
+
+    bool terminal_;
+    int pid_ = -1;
+    int inFd_ = -1, outFd_ = -1, errFd_ = -1;  // on a terminal all are the master
+    CliResult result_;
+};
+#endif
+
+}  // namespace kestrove::testing
