@@ -27,9 +27,11 @@ Output:
   progress line on standard error.
 
 Ctrl-C:
-  Works as the Abort button: the command ends at its next abort point, and
-  a folder being rewritten keeps its old files. A second Ctrl-C ends the
-  program at once.
+  Works as the Abort button of run, network-run, restore, delete-backups,
+  move-backups and stats: the command ends at its next abort point, and a
+  folder being rewritten keeps its old files. At a question it answers
+  Cancel. A second Ctrl-C ends the program at once; view, export and names
+  end at the first.
 
 Exit status:
   0  every entry was done
