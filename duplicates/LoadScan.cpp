@@ -1,6 +1,7 @@
 // Loading one folder's index into the table, and the duplicate scan.
 
 #include <algorithm>
+#include <string>
 
 #include "core/Format.h"
 #include "core/MessageFlag.h"
@@ -25,7 +26,7 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
         IndexRecord record;
         if (!record.ReadFrom(*file))
             break;
-        port.SetStatus(StatusLine::LabelInfoMsg2, Format("Message %d", table.count), true);
+        port.SetStatus(StatusLine::LabelInfoMsg2, "Message " + std::to_string(table.count), true);
         table[table.count] = record;
         ++table.count;
         if (table.count >= MAXMSG) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <string>
 
 #include "core/Format.h"
 #include "core/MessageFile.h"
@@ -245,7 +246,8 @@ class Rewrite {
         std::vector<std::uint8_t> buffer(kCopyBufferSize);
 
         for (int i = 0; i < count; ++i) {
-            port_.SetStatus(StatusLine::LabelInfoMsg2, Format("Message %d of %d", i, count), true);
+            port_.SetStatus(StatusLine::LabelInfoMsg2,
+                            "Message " + std::to_string(i) + " of " + std::to_string(count), true);
             port_.ProcessEvents();
             if (state_.AbortRequested)
                 return FolderOutcome::RunEnds;

@@ -1,6 +1,7 @@
 #include "duplicates/TextCopy.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/Format.h"
 #include "core/MessageFile.h"
@@ -22,9 +23,10 @@ class Copier {
     }
 
     CopyResult Run() {
+        // Once per text: built without printf, which would cost more than
+        // copying a short text.
         c_.port.SetStatus(StatusLine::LabelInfoMsg3,
-                          Format("Copying %lld characters.", static_cast<long long>(length_)),
-                          true);
+                          "Copying " + std::to_string(length_) + " characters.", true);
         c_.port.SetMeter(Meter::ProgressBar1, 0);
         for (;;) {
             // Copy counted bytes: the first `fsize` of them (at least one),

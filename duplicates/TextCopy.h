@@ -29,7 +29,7 @@ struct TextCopy {
     WindowPort& port;
     RunLog& log;
     std::vector<std::uint8_t>& buffer;  // kCopyBufferSize bytes, reused
-    std::string messagePath;            // the folder's message file, for the boxes
+    const std::string& messagePath;     // the folder's message file, for the boxes
     std::int64_t fpos = 0;              // the text's place in the old file
     std::int32_t fsize = 0;
     std::uint16_t messageNumber = 0;      // the new number, for the log
