@@ -195,7 +195,8 @@ TEST_F(Rewrite, OldBackups) {
         {2, {}, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Format("BackupFiles %d, %zu answers", c.setting, c.answers.size()));
+        SCOPED_TRACE(
+            Format("BackupFiles %d, %d answers", c.setting, static_cast<int>(c.answers.size())));
         Fresh();
         ASSERT_TRUE(WriteFileBytes(bki, std::string_view("old bki")));
         ASSERT_TRUE(WriteFileBytes(bkm, std::string_view("old bkm")));
@@ -452,9 +453,7 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
         EXPECT_EQ(state.runLog.IsOpen(), c.runEnds);
         EXPECT_FALSE(state.AbortRequested);
         state.runLog.Close();
-        const auto text = Bytes(log);
-        const bool logged =
-            std::string(text.begin(), text.end()).find(c.text + "\n") != std::string::npos;
+        const bool logged = Text(log).find(c.text + "\n") != std::string::npos;
         EXPECT_EQ(logged, c.logsText);
     }
 }
@@ -638,7 +637,7 @@ TEST_F(Rewrite, LeftoversOfAKilledRun) {
     // Killed between the two renames into place: the complete new index is
     // put in place too.
     const FolderBytes now = folder.Rewritten({0, 2, 4, 5});
-    ASSERT_EQ(std::rename(dir.Native("INBOX.PMI").c_str(), dir.Native("INBOX.KXI").c_str()), 0);
+    std::filesystem::rename(dir.Native("INBOX.PMI"), dir.Native("INBOX.KXI"));
     port = ScriptedPort();
     // A dropped duplicate was unread, and the header's count stays.
     port.Reply(Answer::Yes, "File Mismatch");

@@ -145,8 +145,7 @@ class TextCopyTest : public EngineTest {
             EXPECT_EQ(b.icon, Icon::Stop);
             EXPECT_EQ(b.buttons, Buttons::OkCancel);
         }
-        auto log = Bytes(logPath);
-        got.log.assign(log.begin(), log.end());
+        got.log = Text(logPath);
         for (auto [meter, value] : port.meterHistory)
             if (meter == Meter::ProgressBar1)
                 got.meter.push_back(value);
@@ -172,7 +171,7 @@ std::vector<std::uint8_t> File(std::string_view text) {
     return f;
 }
 
-std::string Text(const std::vector<std::uint8_t>& out) {
+std::string AsText(const std::vector<std::uint8_t>& out) {
     return std::string(out.begin(), out.end());
 }
 
@@ -185,45 +184,45 @@ TEST(ByteAtATimeRule, EndsAsTheFormatSays) {
         return ByteAtATime(c);
     };
     // The Ctrl-Z as the last of fsize bytes, or right after them.
-    EXPECT_EQ(Text(copy("abc\x1a"
-                        "def",
-                        4)
-                       .out),
+    EXPECT_EQ(AsText(copy("abc\x1a"
+                          "def",
+                          4)
+                         .out),
               "abc\x1a");
     Outcome after = copy(
         "abc\x1a"
         "def",
         3);
-    EXPECT_EQ(Text(after.out), "abc\x1a");
+    EXPECT_EQ(AsText(after.out), "abc\x1a");
     EXPECT_EQ(after.log,
               "End of message 42 at ~131\nEnd of message 42 at ~131\n"
               "End of message 42 at ~132\n");
     // A Ctrl-Z among the first fsize - 1 bytes does not end the text.
-    EXPECT_EQ(Text(copy("a\x1a"
-                        "bc\x1a",
-                        5)
-                       .out),
+    EXPECT_EQ(AsText(copy("a\x1a"
+                          "bc\x1a",
+                          5)
+                         .out),
               "a\x1a"
               "bc\x1a");
     // fsize 0: the first byte when it is the Ctrl-Z, else two bytes.
-    EXPECT_EQ(Text(copy("\x1a"
-                        "x",
-                        0)
-                       .out),
+    EXPECT_EQ(AsText(copy("\x1a"
+                          "x",
+                          0)
+                         .out),
               "\x1a");
-    EXPECT_EQ(Text(copy("x\x1a"
-                        "y",
-                        0)
-                       .out),
+    EXPECT_EQ(AsText(copy("x\x1a"
+                          "y",
+                          0)
+                         .out),
               "x\x1a");
     // The file ends before fsize bytes: no question.
     Outcome cut = copy("abc", 10);
-    EXPECT_EQ(Text(cut.out), "abc");
+    EXPECT_EQ(AsText(cut.out), "abc");
     EXPECT_TRUE(cut.boxes.empty());
     EXPECT_TRUE(cut.log.empty());
     // No Ctrl-Z where it belongs: asked again every two bytes.
     Outcome size = copy("abcde\x1a", 1);
-    EXPECT_EQ(Text(size.out), "abcde\x1a");
+    EXPECT_EQ(AsText(size.out), "abcde\x1a");
     EXPECT_EQ(size.boxes.size(), 2u);
 }
 

@@ -36,6 +36,14 @@ std::vector<std::string> Lines(const std::string& path) {
     return lines;
 }
 
+std::string Text(const std::string& path) {
+    std::string text;
+    for (std::uint8_t b : Bytes(path))
+        if (b != '\r')
+            text.push_back(static_cast<char>(b));
+    return text;
+}
+
 int OpenFileCount() {
 #ifdef _WIN32
     return -1;

@@ -22,6 +22,8 @@ std::vector<std::uint8_t> Bytes(const std::string& path);
 bool Exists(const std::string& path);
 // A text file's lines, without their line ends.
 std::vector<std::string> Lines(const std::string& path);
+// A text file's contents with "\n" line ends.
+std::string Text(const std::string& path);
 // Files this process has open (POSIX); -1 where it cannot tell.
 int OpenFileCount();
 
