@@ -236,6 +236,7 @@ TEST_F(NetworkRun, TwoNoneAndThreeFolders) {
         for (const char* f : {"\\F0.PMI", "\\F1.PMI"})
             EXPECT_TRUE(Processed(u + f)) << u + f;
     EXPECT_FALSE(state.runLog.IsOpen());
+    EXPECT_EQ(port.listChanges, std::vector<ListId>(3, ListId::ListBox1));
     EXPECT_EQ(port.splits, 1);
     EXPECT_EQ(port.restores, 1);
     EXPECT_FALSE(port.listVisible[ListId::ListBox1]);
