@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/AppState.h"
+#include "core/CommandResult.h"
 #include "core/WindowPort.h"
 
 namespace kestrove {
@@ -17,6 +18,7 @@ namespace kestrove {
 // What became of one folder.
 enum class FolderOutcome {
     Rewritten,  // a complete new pair is in place, the old one is the backup pair
+    Unchanged,  // nothing to drop: the folder's files were left alone
     Skipped,    // the folder's own files are as they were; go on with the next
     RunEnds,    // the run ends here (the folder's own files are as they were)
 };
@@ -35,8 +37,9 @@ void FindDuplicates(AppState& state);
 FolderOutcome RewriteFolder(AppState& state, WindowPort& port, const std::string& indexPath,
                             int position);
 
-// The run over ListBox1 (the Run button).
-void RunDeleteDupes1Click(AppState& state, WindowPort& port);
+// The run over ListBox1 (the Run button). Done are the folders rewritten
+// and those with nothing to drop.
+CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port);
 // The Abort button.
 void Stop(AppState& state, WindowPort& port);
 // "Save Log File": asks for the file, then opens it as the run log.
@@ -44,7 +47,7 @@ void SaveLogFile1Click(AppState& state, WindowPort& port);
 // The same with the file already chosen.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
 // The network run over the user directories in ListBox3.
-void RunNetButtonClick(AppState& state, WindowPort& port);
+NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port);
 
 // The names under which a rewrite writes the new pair before it renames them
 // to the folder's own names; they lie beside the folder's files.

@@ -97,7 +97,7 @@ class Rewrite {
                 return *end;
         }
         if (counts.dupes == 0 && counts.deleted == 0)
-            return FolderOutcome::Skipped;
+            return FolderOutcome::Unchanged;
 
         if (!ClearOldBackup(backupIndexPath_) || !ClearOldBackup(backupMessagePath_))
             return FolderOutcome::Skipped;

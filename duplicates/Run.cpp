@@ -40,18 +40,20 @@ constexpr Meter kMeters[] = {Meter::ProgressBarF, Meter::ProgressBarM, Meter::Pr
 
 }  // namespace
 
-void RunDeleteDupes1Click(AppState& state, WindowPort& port) {
+CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
     BusyGuard busy(state);
+    CommandResult result;
+    result.entries = state.ListBox1.Count();
     state.AbortRequested = false;
     if (state.ListBox1.Empty()) {
         port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
-        return;
+        return result;
     }
     if (state.settings.RunCheck == 0 && MailboxInUse(state.currentDirectory)) {
         if (port.MessageDialog(
                 "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.",
                 "Mailbox Active", Icon::Exclamation, Buttons::OkCancel) != Answer::Ok)
-            return;
+            return result;
     }
 
     std::int32_t filesProcessed = 0;
@@ -63,8 +65,9 @@ void RunDeleteDupes1Click(AppState& state, WindowPort& port) {
 
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         port.ProcessEvents();
+        result.entries = state.ListBox1.Count();
         if (state.AbortRequested)
-            return;
+            return result;
         // The list may have changed while events were handled.
         if (k >= state.ListBox1.Count())
             break;
@@ -74,16 +77,20 @@ void RunDeleteDupes1Click(AppState& state, WindowPort& port) {
 
         RecoverInterruptedRewrite(path);
         if (!LoadIndex(state, port, path, k))
-            return;
+            return result;
         FindDuplicates(state);
         switch (RewriteFolder(state, port, path, k)) {
             case FolderOutcome::Rewritten:
                 ++filesProcessed;
+                ++result.done;
+                break;
+            case FolderOutcome::Unchanged:
+                ++result.done;
                 break;
             case FolderOutcome::Skipped:
                 break;
             case FolderOutcome::RunEnds:
-                return;
+                return result;
         }
     }
 
@@ -100,6 +107,10 @@ void RunDeleteDupes1Click(AppState& state, WindowPort& port) {
     port.SetStatus(StatusLine::LabelInfoMsg1, summary);
     port.SetStatus(StatusLine::LabelInfoMsg2, "");
     port.SetStatus(StatusLine::LabelInfoMsg3, "");
+    result.completed = true;
+    result.entries = state.ListBox1.Count();
+    result.summary = summary;
+    return result;
 }
 
 void Stop(AppState& state, WindowPort& port) {
@@ -121,12 +132,13 @@ void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName) 
                        Buttons::Ok);
 }
 
-void RunNetButtonClick(AppState& state, WindowPort& port) {
+NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port) {
     BusyGuard busy(state);
+    NetworkRunResult result;
     state.AbortRequested = false;
     if (state.ListBox3.Empty()) {
         port.MessageDialog("No directories seleted.", "Network Mode", Icon::Stop, Buttons::Ok);
-        return;
+        return result;
     }
     port.SplitSelectedLists();
     port.ShowList(ListId::ListBox3, true);
@@ -151,7 +163,7 @@ void RunNetButtonClick(AppState& state, WindowPort& port) {
         }
         state.runLog.Write(Format("Processing directory %d: %s\n", i, directory.c_str()));
 
-        RunDeleteDupes1Click(state, port);
+        result.directories.emplace_back(directory, RunDeleteDupes1Click(state, port));
         // Aborted: the layout is put back, but the log stays open, as after
         // any run that ends early.
         if (state.AbortRequested)
@@ -163,6 +175,8 @@ void RunNetButtonClick(AppState& state, WindowPort& port) {
     port.ShowList(ListId::ListBox1, false);
     if (!state.AbortRequested)
         state.runLog.Close();
+    result.completed = !state.AbortRequested;
+    return result;
 }
 
 }  // namespace kestrove
