@@ -258,6 +258,7 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
             IndexRecord extra;
             if (extra.ReadFrom(*index)) {
                 index->Close();
+                table.count = loaded;
                 port.MessageDialog(Format("MAXMSG > %d - redimension.", MAXMSG), "Data Error",
                                    Icon::Stop, Buttons::Ok);
                 return model.Result(false);
