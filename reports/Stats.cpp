@@ -300,7 +300,8 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
         view.totalMessages_ += address_entry::Count(table[i]);
         view.totalSize_ += address_entry::Total(table[i]);
     }
-    state.runLog.Close();
+    if (state.runLog.IsOpen())
+        state.runLog.Close();
 
     port.SetStatus(StatusLine::LabelInfoMsg1,
                    Format("%d of %d files processed.", filesDone, state.ListBox1.Count()));
