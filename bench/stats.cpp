@@ -31,7 +31,9 @@ std::vector<std::uint8_t> MakeIndex(int records) {
 
 // The median time of a Get Stats over `records` records, in milliseconds.
 double Median(const testing::TempDir& dir, int records) {
-    const std::string index = dir / ("S" + std::to_string(records) + ".PMI");
+    std::string name = std::to_string(records);
+    name += ".PMI";
+    const std::string index = dir / name;
     if (!testing::WriteFileBytes(index, MakeIndex(records)))
         return -1;
     AppState state;

@@ -30,9 +30,10 @@ class FolderNameList : public ::testing::Test {
     // Columns 1 to 3 of every row, "name/file/marker".
     std::string Rows() const {
         std::string out;
-        for (int r = 1; r < model.RowCount(); ++r)
-            out += (out.empty() ? "" : " ") + model.CellText(r, 1) + "/" + model.CellText(r, 2) +
-                   "/" + model.CellText(r, 3);
+        for (int r = 1; r < model.RowCount(); ++r) {
+            out += out.empty() ? "" : " ";
+            out += model.CellText(r, 1) + "/" + model.CellText(r, 2) + "/" + model.CellText(r, 3);
+        }
         return out;
     }
 

@@ -48,7 +48,8 @@ class IndexViewer : public ::testing::Test {
         std::string out;
         for (int r = 1; r < model.RowCount(); ++r) {
             std::string mark = model.CellText(r, 1);
-            out += (out.empty() ? "" : " ") + (mark.empty() ? "-" : mark);
+            out += out.empty() ? "" : " ";
+            out += mark.empty() ? "-" : mark;
         }
         return out;
     }
@@ -56,8 +57,8 @@ class IndexViewer : public ::testing::Test {
         std::string out;
         for (int r = 1; r < model.RowCount(); ++r) {
             static const char* names[] = {"sky", "red", "fuchsia", "cream"};
-            out += (out.empty() ? "" : " ") +
-                   std::string(names[static_cast<int>(model.RowColourOf(r))]);
+            out += out.empty() ? "" : " ";
+            out += names[static_cast<int>(model.RowColourOf(r))];
         }
         return out;
     }

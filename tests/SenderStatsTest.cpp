@@ -39,7 +39,10 @@ class SenderStats : public ::testing::Test {
         FolderBuilder folder;
         for (const MessageSpec& m : messages)
             folder.Add(m);
-        const std::string path = P("F" + std::to_string(state.ListBox1.Count()) + ".PMI");
+        std::string name = std::to_string(state.ListBox1.Count());
+        name.insert(0, 1, 'F');
+        name += ".PMI";
+        const std::string path = P(name);
         ASSERT_TRUE(folder.Write(path));
         state.ListBox1.Add(path);
     }
@@ -53,8 +56,9 @@ class SenderStats : public ::testing::Test {
         std::string out;
         for (int r = 1; r < view.RowCount(); ++r) {
             auto trim = [](std::string s) { return s.substr(s.find_first_not_of(' ')); };
-            out += (out.empty() ? "" : " ") + view.CellText(r, 1) + ":" +
-                   trim(view.CellText(r, 2)) + ":" + trim(view.CellText(r, 3));
+            out += out.empty() ? "" : " ";
+            out += view.CellText(r, 1) + ":" + trim(view.CellText(r, 2)) + ":" +
+                   trim(view.CellText(r, 3));
         }
         return out;
     }
