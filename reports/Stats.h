@@ -39,6 +39,10 @@ std::string SenderText(const IndexRecord& record, std::int32_t getStatsSetting, 
 class StatsView {
   public:
     static constexpr int kColumns = 4;
+    // Row 0 sky blue, 10 points bold; the other rows cream, 9 points; navy
+    // text throughout (the colours are those of IndexViewer.h).
+    static constexpr int kTitleFontPoints = 10;
+    static constexpr int kCellFontPoints = 9;
     static std::string_view ColumnTitle(int column);
     static int ColumnWidth(int column);
 

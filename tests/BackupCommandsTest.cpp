@@ -280,6 +280,18 @@ TEST_F(BackupCommands, DeleteAndMoveAskWhenTheMailboxIsLocked) {
     EXPECT_EQ(Get("A.BKI"), "-");
 }
 
+// Texts are built to any length: a path far longer than any fixed buffer
+// reaches the box and the log whole.
+TEST_F(BackupCommands, LongPathsAreReportedWhole) {
+    const std::string name = std::string(4000, 'L') + ".BKI";
+    Select(name);
+    OpenLog();
+    port.Reply(Answer::Ok, "Backup File Error");
+    DeleteButtonClick(state, port);
+    ExpectOneBox("Can't delete file " + P(name) + " - skipping file.", "Backup File Error");
+    EXPECT_EQ(Log(), "Backup File " + P(name) + " can't be deleted.\n");
+}
+
 class MoveCommand : public BackupCommands {
   protected:
     void SetUp() override {
