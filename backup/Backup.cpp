@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/BusyScope.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "platform/File.h"
@@ -14,20 +15,6 @@ namespace {
 
 constexpr const char* kBackupFileError = "Backup File Error";
 constexpr const char* kRenameFileError = "Rename File Error";
-
-// Marks the state busy for the length of a command, so the window keeps the
-// other commands disabled; restores what was there before.
-class BusyScope {
-  public:
-    explicit BusyScope(AppState& state) : state_(state), before_(state.busy) { state.busy = true; }
-    ~BusyScope() { state_.busy = before_; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-  private:
-    AppState& state_;
-    bool before_;
-};
 
 // Refuses an empty selected list; true when the command may go on.
 bool HaveSelection(AppState& state, WindowPort& port) {

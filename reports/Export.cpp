@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "core/BusyScope.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "platform/File.h"
@@ -48,6 +49,7 @@ void SaveIndexFile1Click(AppState& state, WindowPort& port) {
         port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
         return;
     }
+    BusyScope busy(state);
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         state.currentIndexFile = state.ListBox1[k];
         const std::string indexPath = state.currentIndexFile;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "core/BusyScope.h"
 #include "core/Format.h"
 #include "core/MessageFlag.h"
 #include "platform/File.h"
@@ -110,7 +111,7 @@ int Percent(std::int64_t part, std::int64_t whole) {
     return static_cast<int>(std::clamp<std::int64_t>(part * 100 / whole, 0, 100));
 }
 
-// The end of step 8, also used when the address table is full.
+// The main window once the statistics are over; also when the table is full.
 void TidyMainWindow(WindowPort& port) {
     port.ShowAbort(false);
     for (Meter meter : {Meter::ProgressBar1, Meter::ProgressBarM, Meter::ProgressBarF}) {
@@ -121,18 +122,6 @@ void TidyMainWindow(WindowPort& port) {
     port.SetStatus(StatusLine::LabelInfoMsg2, "");
     port.SetStatus(StatusLine::LabelInfoMsg3, "");
 }
-
-class BusyScope {
-  public:
-    explicit BusyScope(AppState& state) : state_(state), before_(state.busy) { state.busy = true; }
-    ~BusyScope() { state_.busy = before_; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-  private:
-    AppState& state_;
-    bool before_;
-};
 
 }  // namespace
 
