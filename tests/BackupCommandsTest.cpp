@@ -189,8 +189,12 @@ TEST_F(BackupCommands, RestoreStopsAtAbortBeforeTheNextEntry) {
     Folder("B");
     Select("A.BKI");
     Select("B.BKI");
+    bool busyDuringPump = false;
+    port.AtPump(1, [&] { busyDuringPump = state.busy; });
     port.AbortAtPump(state, 2);
     RestoreButtonClick(state, port);
+    EXPECT_TRUE(busyDuringPump);  // the window keeps other commands off meanwhile
+    EXPECT_FALSE(state.busy);
 
     EXPECT_EQ(Get("A.PMI"), "A backup index");
     EXPECT_EQ(Get("B.PMI"), "B index");
