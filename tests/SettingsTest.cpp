@@ -110,7 +110,6 @@ TEST_F(SettingsTest, ARefusedWriteNamesTheFile) {
     EXPECT_TRUE(WriteSettings(lost, Settings{}));
 }
 
-#ifndef _WIN32
 TEST_F(SettingsTest, ARefusedWriteThroughTheFaultHook) {
     platform::faults::FailNth(platform::faults::Op::Write, 3, "kestrove.ini");
     Settings s{1, 2, 1, 1, 2};
@@ -125,7 +124,6 @@ TEST_F(SettingsTest, ARefusedWriteThroughTheFaultHook) {
     EXPECT_EQ(back.RunCheck, 0);
     EXPECT_EQ(back.GetStats, 0);
 }
-#endif
 
 TEST(RadioGroups, ClampLikeTheOptionsWindow) {
     EXPECT_EQ(ClampRadioIndex(0, 3), 0);
