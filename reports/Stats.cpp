@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
+#include <string>
+#include <vector>
 
 #include "core/BusyScope.h"
 #include "core/Format.h"
@@ -123,27 +125,90 @@ void TidyMainWindow(WindowPort& port) {
     port.SetStatus(StatusLine::LabelInfoMsg3, "");
 }
 
+// Finds an address entry by the lower-cased text of its sender: the entry
+// the search through the table in order would find, since no two entries
+// fold alike. Open addressing over one array of slot numbers, with the
+// folded texts in one arena, so that nothing is allocated per sender and a
+// lookup touches little memory whatever the number of senders.
+class SenderIndex {
+  public:
+    SenderIndex() : buckets_(kBuckets, -1) {}
+
+    // The slot of the entry whose folded text is `folded`, or -1.
+    int Find(std::string_view folded, std::uint64_t hash) const {
+        for (std::size_t at = hash & kMask;; at = (at + 1) & kMask) {
+            const std::int32_t slot = buckets_[at];
+            if (slot < 0)
+                return -1;
+            const Key& key = keys_[static_cast<std::size_t>(slot)];
+            if (key.hash == hash && key.length == folded.size() &&
+                std::memcmp(arena_.data() + key.offset, folded.data(), folded.size()) == 0)
+                return slot;
+        }
+    }
+    // Adds the entry of `slot` (the next slot of the table) after a failed Find.
+    void Insert(std::string_view folded, std::uint64_t hash, int slot) {
+        std::size_t at = hash & kMask;
+        while (buckets_[at] >= 0)
+            at = (at + 1) & kMask;
+        buckets_[at] = slot;
+        keys_.push_back({hash, static_cast<std::uint32_t>(arena_.size()),
+                         static_cast<std::uint32_t>(folded.size())});
+        arena_.append(folded);
+    }
+    static std::uint64_t Hash(std::string_view folded) {
+        std::uint64_t h = 14695981039346656037ull;  // FNV-1a
+        for (char c : folded)
+            h = (h ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
+        return h;
+    }
+
+  private:
+    // More than twice MAXMSG, so probe runs stay short even when full.
+    static constexpr std::size_t kBuckets = std::size_t{1} << 17;
+    static constexpr std::size_t kMask = kBuckets - 1;
+    static_assert(kBuckets > 2 * static_cast<std::size_t>(MAXMSG));
+    struct Key {
+        std::uint64_t hash;
+        std::uint32_t offset, length;
+    };
+    std::vector<std::int32_t> buckets_;
+    std::vector<Key> keys_;
+    std::string arena_;
+};
+
+// "Message %d" without a format call per record.
+void MessageStatus(std::string& out, int counted) {
+    out.assign("Message ");
+    char digits[16];
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, counted);
+    (void)ec;
+    out.append(digits, end);
+}
+
 }  // namespace
 
-std::string SenderText(const IndexRecord& record, std::int32_t getStatsSetting, bool* included) {
-    *included = false;
+bool SenderText(const IndexRecord& record, std::int32_t getStatsSetting, std::string& out) {
+    out.clear();
     if (record.HasFlag(kDeletedBit))
-        return {};
+        return false;
     const bool copySelf = record.HasFlag(kCopySelfBit);
     if (copySelf && getStatsSetting == 2)
-        return {};
-    *included = true;
+        return false;
 
     std::string_view from = record.from();
     while (!from.empty() && static_cast<std::uint8_t>(from.front()) <= 32)
         from.remove_prefix(1);
     while (!from.empty() && static_cast<std::uint8_t>(from.back()) <= 32)
         from.remove_suffix(1);
-    if (copySelf && getStatsSetting == 0)
-        return std::string(kSelf);
-    if (copySelf && getStatsSetting == 1)
-        return std::string(kToPrefix) + std::string(from);
-    return std::string(from);
+    if (copySelf && getStatsSetting == 0) {
+        out.assign(kSelf);
+    } else {
+        if (copySelf && getStatsSetting == 1)
+            out.assign(kToPrefix);
+        out.append(from);
+    }
+    return true;
 }
 
 void SortAddressTable(MessageTable& table, int count, int sortOn, int sortIn) {
@@ -205,10 +270,8 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
     view.table_ = &table;
     view.rows_ = 0;
 
-    // Finds an address by its lower-cased text; the same entry the search
-    // through the table in order would find, since no two entries fold alike.
-    std::unordered_map<std::string, int> addressSlots;
-    std::string folded;
+    SenderIndex senders;
+    std::string sender, folded, status;
 
     for (int n = 0; n < state.ListBox1.Count(); ++n) {
         port.ProcessEvents();
@@ -237,10 +300,9 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
         int counted = 0;
         IndexRecord record;
         while (record.ReadFrom(*file)) {
-            port.SetStatus(StatusLine::LabelInfoMsg2, Format("Message %d", counted), true);
-            bool included = false;
-            std::string sender = SenderText(record, state.settings.GetStats, &included);
-            if (!included)
+            MessageStatus(status, counted);
+            port.SetStatus(StatusLine::LabelInfoMsg2, status, true);
+            if (!SenderText(record, state.settings.GetStats, sender))
                 continue;
             ++counted;
 
@@ -248,9 +310,10 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
             for (std::size_t i = 0; i < sender.size(); ++i)
                 folded[i] =
                     static_cast<char>(platform::ToLower1252(static_cast<std::uint8_t>(sender[i])));
-            auto found = addressSlots.find(folded);
-            if (found != addressSlots.end()) {
-                IndexRecord& slot = table[found->second];
+            const std::uint64_t hash = SenderIndex::Hash(folded);
+            const int found = senders.Find(folded, hash);
+            if (found >= 0) {
+                IndexRecord& slot = table[found];
                 address_entry::SetCount(slot, address_entry::Count(slot) + 1);
                 address_entry::SetTotal(slot, address_entry::Total(slot) + record.fsize());
             } else {
@@ -270,7 +333,7 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
                 std::memcpy(&slot.bytes[rec::kFrom], sender.data(), sender.size());
                 address_entry::SetCount(slot, 1);
                 address_entry::SetTotal(slot, record.fsize());
-                addressSlots.emplace(folded, table.count);
+                senders.Insert(folded, hash, table.count);
                 ++table.count;
             }
             port.SetMeter(Meter::ProgressBarM, Percent(counted, records));
