@@ -110,7 +110,7 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     Select("A.PMI");
     Select("B.PMI");
     Select("C.PMI");
-    const int openBefore = testing::OpenFileCount();
+    const int openBefore = testing::CountOpenFiles();
     port.Reply(Answer::Ok, "File Error");
     SaveIndexFile1Click(state, port);
     ASSERT_EQ(port.boxes.size(), 1u);
@@ -120,7 +120,7 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 3);
     EXPECT_EQ(Get("B.CSV"), "");
     EXPECT_EQ(Get("C.CSV"), "-");
-    EXPECT_EQ(testing::OpenFileCount(), openBefore);
+    EXPECT_EQ(testing::CountOpenFiles(), openBefore);
 
     ScriptedPort create;
     ASSERT_TRUE(Corners().Write(P("B.PMI")));
@@ -139,7 +139,7 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     SaveIndexFile1Click(state, write);
     ASSERT_EQ(write.boxes.size(), 1u);
     EXPECT_EQ(write.boxes[0].text, "Cannot Write Output Index File: " + P("A.CSV"));
-    EXPECT_EQ(testing::OpenFileCount(), openBefore);
+    EXPECT_EQ(testing::CountOpenFiles(), openBefore);
 
     ScriptedPort empty;
     state.ListBox1.Clear();

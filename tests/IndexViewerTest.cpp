@@ -279,7 +279,7 @@ TEST_F(IndexViewer, TheTableLimitStopsTheViewAtTheRecordPastIt) {
 
     records.resize(records.size() + kRecordSize);
     ASSERT_TRUE(testing::WriteFileBytes(Index(), records));
-    const int openBefore = testing::OpenFileCount();
+    const int openBefore = testing::CountOpenFiles();
     port.Reply(Answer::Ok, "Data Error");
     result = Open();
     EXPECT_FALSE(result.show);
@@ -287,7 +287,7 @@ TEST_F(IndexViewer, TheTableLimitStopsTheViewAtTheRecordPastIt) {
     EXPECT_EQ(port.boxes[0].text, "MAXMSG > 35000 - redimension.");
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
     EXPECT_EQ(state.table.count, MAXMSG);
-    EXPECT_EQ(testing::OpenFileCount(), openBefore);
+    EXPECT_EQ(testing::CountOpenFiles(), openBefore);
     EXPECT_TRUE(platform::RemoveFile(Index()));
 }
 

@@ -269,7 +269,7 @@ TEST_F(SenderStats, TheTableLimitStopsAtTheSenderPastIt) {
     EXPECT_EQ(view.CellText(MAXMSG, 1), "sender34999");
 
     ASSERT_TRUE(testing::WriteFileBytes(P("FULL.PMI"), index(MAXMSG + 1)));
-    const int openBefore = testing::OpenFileCount();
+    const int openBefore = testing::CountOpenFiles();
     port = ScriptedPort();
     port.Reply(Answer::Ok, "Data Error");
     EXPECT_FALSE(BtnGetStatsClick(state, port, view, [this] { ++shown; }));
@@ -278,7 +278,7 @@ TEST_F(SenderStats, TheTableLimitStopsAtTheSenderPastIt) {
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
     EXPECT_EQ(view.RowCount(), 1);
     EXPECT_FALSE(port.abortVisible);
-    EXPECT_EQ(testing::OpenFileCount(), openBefore);
+    EXPECT_EQ(testing::CountOpenFiles(), openBefore);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 namespace kestrove::testing {
 
-int OpenFileCount() {
+int CountOpenFiles() {
 #ifdef __linux__
     std::error_code error;
     int count = 0;
