@@ -50,10 +50,25 @@ void ReportStop(WindowPort& port, const std::string& text, const char* title) {
     port.MessageDialog(text, title, Icon::Stop, Buttons::Ok);
 }
 
-void SetSummary(WindowPort& port, const std::string& summary) {
+// Sets the summary, and the result of a command that went through its list.
+CommandResult SetSummary(AppState& state, WindowPort& port, const std::string& summary, int done) {
     port.SetStatus(StatusLine::LabelInfoMsg1, summary);
     port.SetStatus(StatusLine::LabelInfoMsg2, "");
     port.SetStatus(StatusLine::LabelInfoMsg3, "");
+    CommandResult result;
+    result.completed = true;
+    result.entries = state.ListBox1.Count();
+    result.done = done;
+    result.summary = summary;
+    return result;
+}
+
+// The result of a command that ended early.
+CommandResult EndedEarly(const AppState& state, int done) {
+    CommandResult result;
+    result.entries = state.ListBox1.Count();
+    result.done = done;
+    return result;
 }
 
 // The common end: Abort hidden, the selected list emptied, the available
@@ -115,17 +130,17 @@ bool RenameForRestore(AppState& state, WindowPort& port, const std::string& from
 
 }  // namespace
 
-void RestoreButtonClick(AppState& state, WindowPort& port) {
+CommandResult RestoreButtonClick(AppState& state, WindowPort& port) {
     state.AbortRequested = false;
     if (!HaveSelection(state, port))
-        return;
+        return EndedEarly(state, 0);
     BusyScope busy(state);
 
     port.ShowAbort(true);
     int restored = 0;
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         if (AbortPressed(state, port))
-            return;
+            return EndedEarly(state, restored);
         const std::string backupIndex = HighlightEntry(state, port, k);
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
         const std::string indexFile = ReplaceExtension(backupIndex, ".PMI");
@@ -153,16 +168,17 @@ void RestoreButtonClick(AppState& state, WindowPort& port) {
         ++restored;
     }
 
-    SetSummary(port, Format("%d of %d files processed.", restored, state.ListBox1.Count()));
+    CommandResult result =
+        SetSummary(state, port,
+                   Format("%d of %d files processed.", restored, state.ListBox1.Count()), restored);
     FinishBackupCommand(state, port);
+    return result;
 }
 
-void DeleteButtonClick(AppState& state, WindowPort& port) {
+CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
     state.AbortRequested = false;
-    if (!HaveSelection(state, port))
-        return;
-    if (!MailboxCheckPassed(state, port))
-        return;
+    if (!HaveSelection(state, port) || !MailboxCheckPassed(state, port))
+        return EndedEarly(state, 0);
     BusyScope busy(state);
 
     port.ShowAbort(true);
@@ -170,7 +186,7 @@ void DeleteButtonClick(AppState& state, WindowPort& port) {
     int deletedFiles = 0;
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         if (AbortPressed(state, port))
-            return;
+            return EndedEarly(state, folders);
         const std::string backupIndex = HighlightEntry(state, port, k);
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
 
@@ -195,29 +211,30 @@ void DeleteButtonClick(AppState& state, WindowPort& port) {
         ++folders;
     }
 
-    SetSummary(port, Format("%d of %d files processed (%d deleted).", folders,
-                            state.ListBox1.Count(), deletedFiles));
+    CommandResult result = SetSummary(state, port,
+                                      Format("%d of %d files processed (%d deleted).", folders,
+                                             state.ListBox1.Count(), deletedFiles),
+                                      folders);
     FinishBackupCommand(state, port);
+    return result;
 }
 
-void MoveButtonClick(AppState& state, WindowPort& port) {
+CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
     state.AbortRequested = false;
-    if (!HaveSelection(state, port))
-        return;
-    if (!MailboxCheckPassed(state, port))
-        return;
+    if (!HaveSelection(state, port) || !MailboxCheckPassed(state, port))
+        return EndedEarly(state, 0);
 
     const std::string source = state.fileListDirectory;
     std::optional<std::string> chosen = port.ChooseDirectory(source);
     // A cancelled chooser ends the command: moving into whatever directory
     // the chooser held before is not what the user asked for.
     if (!chosen || chosen->empty())
-        return;
+        return EndedEarly(state, 0);
     const std::string destination = *chosen;
     if (source == destination) {
         ReportStop(port, Format("Cannot move files to same path: %s", destination.c_str()),
                    "Drive Error");
-        return;
+        return EndedEarly(state, 0);
     }
     BusyScope busy(state);
 
@@ -228,7 +245,7 @@ void MoveButtonClick(AppState& state, WindowPort& port) {
     int movedFiles = 0;
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         if (AbortPressed(state, port))
-            return;
+            return EndedEarly(state, folders);
         const std::string backupIndex = HighlightEntry(state, port, k);
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
         const std::string indexTarget =
@@ -244,7 +261,7 @@ void MoveButtonClick(AppState& state, WindowPort& port) {
                 "Error: cant move folders between drives.", Icon::Stop, Buttons::OkCancel);
             if (answer == Answer::Ok)
                 continue;
-            return;
+            return EndedEarly(state, folders);
         }
 
         state.runLog.Write(
@@ -273,9 +290,12 @@ void MoveButtonClick(AppState& state, WindowPort& port) {
         ++folders;
     }
 
-    SetSummary(port, Format("%d of %d folders moved (%d files moved).", folders,
-                            state.ListBox1.Count(), movedFiles));
+    CommandResult result = SetSummary(state, port,
+                                      Format("%d of %d folders moved (%d files moved).", folders,
+                                             state.ListBox1.Count(), movedFiles),
+                                      folders);
     FinishBackupCommand(state, port);
+    return result;
 }
 
 }  // namespace kestrove

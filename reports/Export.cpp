@@ -44,10 +44,12 @@ std::string ExportRecordLine(const IndexRecord& record, bool csv) {
                   static_cast<long>(record.mtime()), static_cast<long>(record.fsize()));
 }
 
-void SaveIndexFile1Click(AppState& state, WindowPort& port) {
+CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
+    CommandResult result;
+    result.entries = state.ListBox1.Count();
     if (state.ListBox1.Empty()) {
         port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
-        return;
+        return result;
     }
     BusyScope busy(state);
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
@@ -64,7 +66,7 @@ void SaveIndexFile1Click(AppState& state, WindowPort& port) {
             platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
         if (!output) {
             FileError(port, Format("Cannot Open Output Index File: %s", outputPath.c_str()));
-            return;
+            return result;
         }
         std::unique_ptr<platform::File> input =
             platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
@@ -72,7 +74,7 @@ void SaveIndexFile1Click(AppState& state, WindowPort& port) {
             // The output file stays behind, empty.
             output->Close();
             FileError(port, Format("Cannot Open Input Index File: %s", indexPath.c_str()));
-            return;
+            return result;
         }
 
         // A write that fails would leave a short export that looks complete;
@@ -92,10 +94,14 @@ void SaveIndexFile1Click(AppState& state, WindowPort& port) {
             written = false;
         if (!written) {
             FileError(port, Format("Cannot Write Output Index File: %s", outputPath.c_str()));
-            return;
+            return result;
         }
         port.SetStatus(StatusLine::LabelInfoMsg2, "");
+        ++result.done;
     }
+    result.completed = true;
+    result.entries = state.ListBox1.Count();
+    return result;
 }
 
 void SaveIndexasCSVClick(AppState& state) {

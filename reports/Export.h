@@ -5,13 +5,15 @@
 #include <string>
 
 #include "core/AppState.h"
+#include "core/CommandResult.h"
 #include "core/IndexRecord.h"
 #include "core/WindowPort.h"
 
 namespace kestrove {
 
-// Exports every entry of ListBox1 to NAME.CSV or NAME.TXT beside it.
-void SaveIndexFile1Click(AppState& state, WindowPort& port);
+// Exports every entry of ListBox1 to NAME.CSV or NAME.TXT beside it. Done
+// are the files exported whole; the export sets no summary.
+CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port);
 
 // The switches. Choosing the entry already chosen changes nothing.
 void SaveIndexasCSVClick(AppState& state);
