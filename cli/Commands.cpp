@@ -189,7 +189,10 @@ std::vector<int> FilePositions(const std::vector<IndexRecord>& fileOrder, const 
 }
 
 std::string Quoted(std::string_view text) {
-    return "\"" + MailTextForConsole(text) + "\"";
+    std::string quoted(1, '"');
+    quoted += MailTextForConsole(text);
+    quoted += '"';
+    return quoted;
 }
 
 enum class DryRunFolder { Scanned, HeaderMissing, RunEnds };

@@ -101,8 +101,10 @@ bool SetChoice(int& target, std::string_view option, std::string_view value,
     int index = Choice(value, choices);
     if (index < 0) {
         error = "--" + std::string(option) + ": '" + std::string(value) + "' is not one of";
-        for (std::string_view choice : choices)
-            error += " " + std::string(choice);
+        for (std::string_view choice : choices) {
+            error += ' ';
+            error += choice;
+        }
         return false;
     }
     target = index;

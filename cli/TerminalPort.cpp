@@ -216,7 +216,10 @@ void TerminalPort::UpdateProgress(bool force) {
 void TerminalPort::ClearProgress() {
     if (shownWidth_ == 0)
         return;
-    WriteErr("\r" + std::string(shownWidth_, ' ') + "\r");
+    std::string blank(1, '\r');
+    blank.append(shownWidth_, ' ');
+    blank += '\r';
+    WriteErr(blank);
     shownWidth_ = 0;
     // The next update draws at once.
     lastDraw_ = {};
