@@ -200,9 +200,11 @@ void TerminalPort::UpdateProgress(bool force) {
     const auto now = std::chrono::steady_clock::now();
     if (!force && now - lastDraw_ < kRedrawInterval)
         return;
+    std::string line = ProgressText();
+    if (line.empty() && shownWidth_ == 0)
+        return;  // nothing to show yet: the first text is drawn at once
     lastDraw_ = now;
     const std::size_t width = static_cast<std::size_t>(std::max(TerminalWidth() - 1, 10));
-    std::string line = ProgressText();
     std::replace(line.begin(), line.end(), '\n', ' ');
     line = CutTo(line, width);
     const std::size_t columns = Columns(line);

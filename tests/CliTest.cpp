@@ -609,6 +609,10 @@ TEST_F(CliTest, QuestionsAreAskedAtATerminal) {
         EXPECT_NE(r.out.find("File Mismatch: UNREAD PMI=3 PMM=7 Mismatch!\nYES to accept"),
                   std::string::npos);
         EXPECT_NE(r.out.find("1 of 1 files processed.\n"), std::string::npos);
+        // The progress line, taken off again before the box.
+        EXPECT_NE(r.out.find("\rFiles 0%  Messages 0%  File:  0 " + T("INBOX.PMI")),
+                  std::string::npos)
+            << r.out;
     }
     ExpectPair("INBOX", folder.Rewritten(kDuplicatedKept));
 
