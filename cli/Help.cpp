@@ -18,11 +18,12 @@ constexpr std::string_view kCommon = R"(Paths:
   and log lines name the files by their Windows path texts.
 
 Output:
-  Every message box is written to standard error as "TITLE: TEXT". When
-  standard input and standard error are a terminal, a question is asked there
-  ([y]es/[n]o/[c]ancel or [o]k/[c]ancel). Otherwise it gets its safe answer,
-  No where there is one, else Cancel, unless --yes gives the go-on answer
-  (Yes, or OK); the answer given is written after the box as "-> ANSWER".
+  Every message box is written to standard error as "TITLE: TEXT". With
+  --yes a question gets its go-on answer (Yes, or OK). Otherwise, when
+  standard input and standard error are a terminal, it is asked there
+  ([y]es/[n]o/[c]ancel or [o]k/[c]ancel); without one it gets its safe
+  answer, No where there is one, else Cancel. An answer not typed in is
+  written after the box as "-> ANSWER".
   The summary goes to standard output. On a terminal, long commands show a
   progress line on standard error.
 
