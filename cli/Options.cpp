@@ -78,9 +78,9 @@ const std::vector<CommandSpec>& Commands() {
 }
 
 const CommandSpec* FindCommand(std::string_view name) {
-    for (const CommandSpec& spec : Commands()) {
-        if (spec.name == name)
-            return &spec;
+    for (const CommandSpec& def : Commands()) {
+        if (def.name == name)
+            return &def;
     }
     return nullptr;
 }
@@ -111,8 +111,8 @@ bool SetChoice(int& target, std::string_view option, std::string_view value,
     return true;
 }
 
-bool Apply(Options& options, const OptionSpec& spec, const std::string& value, std::string& error) {
-    switch (spec.id) {
+bool Apply(Options& options, const OptionSpec& def, const std::string& value, std::string& error) {
+    switch (def.id) {
         case Opt::NoSort:
             options.noSort = true;
             return true;
@@ -120,13 +120,13 @@ bool Apply(Options& options, const OptionSpec& spec, const std::string& value, s
             options.log = value;
             return true;
         case Opt::UnreadMismatch:
-            return SetChoice(options.unreadMismatch, spec.name, value, {"ask", "ignore", "skip"},
+            return SetChoice(options.unreadMismatch, def.name, value, {"ask", "ignore", "skip"},
                              error);
         case Opt::DeletedMismatch:
-            return SetChoice(options.deletedMismatch, spec.name, value, {"ask", "ignore", "skip"},
+            return SetChoice(options.deletedMismatch, def.name, value, {"ask", "ignore", "skip"},
                              error);
         case Opt::ExistingBackup:
-            return SetChoice(options.existingBackup, spec.name, value, {"ask", "overwrite", "skip"},
+            return SetChoice(options.existingBackup, def.name, value, {"ask", "overwrite", "skip"},
                              error);
         case Opt::NoLockCheck:
             options.noLockCheck = true;
@@ -142,18 +142,18 @@ bool Apply(Options& options, const OptionSpec& spec, const std::string& value, s
             return true;
         case Opt::Format: {
             int format = 0;
-            if (!SetChoice(format, spec.name, value, {"csv", "tab"}, error))
+            if (!SetChoice(format, def.name, value, {"csv", "tab"}, error))
                 return false;
             options.csv = format == 0;
             return true;
         }
         case Opt::Sort:
-            return SetChoice(options.sortOn, spec.name, value, {"from", "messages", "size"}, error);
+            return SetChoice(options.sortOn, def.name, value, {"from", "messages", "size"}, error);
         case Opt::Descending:
             options.descending = true;
             return true;
         case Opt::CopyToSelf:
-            return SetChoice(options.copyToSelf, spec.name, value, {"self", "to", "exclude"},
+            return SetChoice(options.copyToSelf, def.name, value, {"self", "to", "exclude"},
                              error);
         case Opt::Backup:
             options.backup = true;
@@ -231,19 +231,19 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             inlineValue = name.substr(eq + 1);
             name.resize(eq);
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* def = nullptr;
         for (const OptionSpec& candidate : kOptionSpecs) {
             if (candidate.name == name &&
                 std::find(command->options.begin(), command->options.end(), candidate.id) !=
                     command->options.end())
-                spec = &candidate;
+                def = &candidate;
         }
-        if (!spec) {
+        if (!def) {
             error = options.command + ": unknown option '" + arg + "'";
             return std::nullopt;
         }
         std::string value;
-        if (spec->takesValue) {
+        if (def->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < args.size()) {
@@ -260,7 +260,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             error = options.command + ": --" + name + " takes no value";
             return std::nullopt;
         }
-        if (!Apply(options, *spec, value, error)) {
+        if (!Apply(options, *def, value, error)) {
             error = options.command + ": " + error;
             return std::nullopt;
         }

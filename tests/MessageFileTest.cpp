@@ -52,14 +52,14 @@ class MessageFileOnDisk : public ::testing::Test {
 };
 
 TEST_F(MessageFileOnDisk, ReadsTheHeaderAsBuilt) {
-    testing::HeaderSpec spec;
-    spec.name = "Trash";
-    spec.unread = 3;
-    spec.deleted = 2;
-    spec.delsize = 70000;
-    spec.id = "4CCC6E8F:02E8:FOL002E8";
-    spec.raw = {{50, 0xAA}, {127, 0xBB}};
-    FolderBuilder b(spec);
+    testing::HeaderSpec desc;
+    desc.name = "Trash";
+    desc.unread = 3;
+    desc.deleted = 2;
+    desc.delsize = 70000;
+    desc.id = "4CCC6E8F:02E8:FOL002E8";
+    desc.raw = {{50, 0xAA}, {127, 0xBB}};
+    FolderBuilder b(desc);
     b.Add(testing::Msg("a", "s", "d", 1, "hello"));
     ASSERT_TRUE(b.Write(dir / "F.PMI"));
 
@@ -77,10 +77,10 @@ TEST_F(MessageFileOnDisk, ReadsTheHeaderAsBuilt) {
 }
 
 TEST_F(MessageFileOnDisk, ShortFileReadsAsAHeaderPaddedWithZeros) {
-    testing::HeaderSpec spec;
-    spec.name = "Short";
-    spec.unread = 0x1234;
-    FolderBuilder b(spec);
+    testing::HeaderSpec desc;
+    desc.name = "Short";
+    desc.unread = 0x1234;
+    FolderBuilder b(desc);
     b.MessageFileLength(57);  // cut inside `unread`
     ASSERT_TRUE(b.Write(dir / "S.PMI"));
 
