@@ -32,6 +32,7 @@ MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
     PathLabel->setTextFormat(Qt::PlainText);
     PathLabel->setAccessibleName(QStringLiteral("Destination"));
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    Buttons->setAccessibleName(QStringLiteral("Buttons"));
     Buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
     Buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -138,21 +138,15 @@ TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     StringGrid1->setAccessibleName(QStringLiteral("Index Records"));
     table_ = new IndexTableModel(model_, this);
     auto* header = new TitleHeader(IndexViewModel::kTitleFontPoints, false, StringGrid1);
-    StringGrid1->setHorizontalHeader(header);
+    SetUpGrid(StringGrid1, header);
     StringGrid1->setModel(table_);
-    StringGrid1->setItemDelegate(new CellDelegate(StringGrid1));
-    StringGrid1->verticalHeader()->setVisible(false);
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(IndexViewModel::kRowHeight);
     StringGrid1->verticalHeader()->setMinimumSectionSize(1);
-    header->setSectionResizeMode(QHeaderView::Interactive);
     for (int c = 0; c < IndexViewModel::kColumns; ++c)
         header->resizeSection(c, IndexViewModel::ColumnWidth(c));
-    StringGrid1->setShowGrid(true);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-    StringGrid1->setWordWrap(false);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (current.isValid())

@@ -65,19 +65,13 @@ TForm5::TForm5(AppState& state, TForm1& main, QWidget* parent)
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setAccessibleName(QStringLiteral("Folders"));
     auto* header = new TitleHeader(FolderListModel::kTitleFontPoints, true, StringGrid1);
-    StringGrid1->setHorizontalHeader(header);
+    SetUpGrid(StringGrid1, header);
     StringGrid1->setModel(grid_);
-    StringGrid1->setItemDelegate(new CellDelegate(StringGrid1));
-    StringGrid1->verticalHeader()->setVisible(false);
     StringGrid1->verticalHeader()->setDefaultSectionSize(22);
-    header->setSectionResizeMode(QHeaderView::Interactive);
     for (int c = 0; c < FolderListModel::kColumns; ++c)
         header->resizeSection(c, std::max(FolderListModel::ColumnWidth(c), c == 3 ? 20 : 0));
     header->setStretchLastSection(false);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
-    StringGrid1->setShowGrid(true);
-    StringGrid1->setWordWrap(false);
     connect(StringGrid1, &QTableView::pressed, this, [this](const QModelIndex& index) {
         if (index.isValid())
             StringGrid1MouseDown(index.row() + 1, index.column());

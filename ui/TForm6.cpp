@@ -79,20 +79,14 @@ TForm6::TForm6(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     auto* header = new TitleHeader(10, true, StringGrid1);
     QFont titleFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     header->setFont(titleFont);
-    StringGrid1->setHorizontalHeader(header);
+    SetUpGrid(StringGrid1, header);
     StringGrid1->setModel(grid_);
-    StringGrid1->setItemDelegate(new CellDelegate(StringGrid1));
-    StringGrid1->verticalHeader()->setVisible(false);
     StringGrid1->verticalHeader()->setDefaultSectionSize(20);
-    header->setSectionResizeMode(QHeaderView::Interactive);
     for (int c = 0; c < StatsView::kColumns; ++c)
         header->resizeSection(c, StatsView::ColumnWidth(c));
     header->setStretchLastSection(true);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setShowGrid(true);
-    StringGrid1->setWordWrap(false);
     layout->addWidget(StringGrid1, 1);
     resize(560, 520);
 }

@@ -1,5 +1,6 @@
 #include "ui/Widgets.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,6 +10,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTableView>
 #include <algorithm>
 
 #include "core/Settings.h"
@@ -140,6 +142,19 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
     }
     painter->restore();
+}
+
+void SetUpGrid(QTableView* grid, QHeaderView* titleRow) {
+    grid->setHorizontalHeader(titleRow);
+    grid->setItemDelegate(new CellDelegate(grid));
+    grid->verticalHeader()->setVisible(false);
+    grid->setCornerButtonEnabled(false);
+    for (QAbstractButton* corner : grid->findChildren<QAbstractButton*>())
+        corner->setAccessibleName(QStringLiteral("Select All"));
+    grid->setShowGrid(true);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    titleRow->setSectionResizeMode(QHeaderView::Interactive);
 }
 
 void FillList(QListWidget* list, const std::vector<std::string>& entries) {

@@ -17,6 +17,7 @@ class QButtonGroup;
 class QLabel;
 class QProgressBar;
 class QRadioButton;
+class QTableView;
 
 namespace kestrove {
 
@@ -108,6 +109,10 @@ class CellDelegate : public QStyledItemDelegate {
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
 };
+
+// The grid's settings every window shares: no row header (so no corner
+// button to reach), grid lines, no editing, cells painted by CellDelegate.
+void SetUpGrid(QTableView* grid, QHeaderView* titleRow);
 
 // Shows a list's entries again, keeping the scroll position where it can.
 void FillList(QListWidget* list, const std::vector<std::string>& entries);

@@ -1,5 +1,6 @@
 #include "tests/ui/UiTestSupport.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QListWidget>
 #include <filesystem>
@@ -100,6 +101,10 @@ void ClickCell(QAbstractItemView* view, int row, int column) {
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
                       view->visualRect(index).center());
+}
+
+void ClickIndicator(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
 }
 
 QString DialogProblems() {

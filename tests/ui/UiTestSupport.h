@@ -12,6 +12,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Program.h"
 
+class QAbstractButton;
 class QListWidget;
 class QAbstractItemView;
 
@@ -50,6 +51,9 @@ QStringList Items(const QListWidget* list);
 void ClickItem(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void DoubleClickItem(QListWidget* list, int row);
 void ClickCell(QAbstractItemView* view, int row, int column);
+// Clicks a radio button or check box on its indicator (a click on the empty
+// right part of a stretched button does not count).
+void ClickIndicator(QAbstractButton* button);
 // The boxes and windows nobody scripted, and scripted answers nobody used.
 QString DialogProblems();
 
