@@ -17,6 +17,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <cctype>
+#include <chrono>
+#include <ctime>
+#include <limits>
 #include <map>
 
 #include "backup/Backup.h"
@@ -41,11 +44,23 @@ namespace kestrove {
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // Status lines and meters are repainted at most this often while a command
 // runs; a per-record update costs a string copy, not a repaint.
-constexpr auto kRepaintInterval = 30ms;
+constexpr std::int64_t kRepaintIntervalMs = 30;
+
+// Milliseconds of a monotonic clock. A coarse clock serves: it is read per
+// record and needs no better than a few milliseconds.
+std::int64_t NowMs() {
+#ifdef CLOCK_MONOTONIC_COARSE
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+#else
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+#endif
+}
 
 constexpr int kModeNormal = kNormalMode, kModeBackup = kBackupMode, kModeNetwork = kNetworkMode;
 
@@ -248,6 +263,12 @@ void TForm1::BuildControls() {
     commands->addWidget(BtnGetStats, 1, 0);
     commands->addWidget(FileNames, 1, 1, 1, 2);
     commands->addWidget(AbortButton, 1, 3);
+    {
+        // Abort comes and goes without moving the other buttons.
+        QSizePolicy sp = AbortButton->sizePolicy();
+        sp.setRetainSizeWhenHidden(true);
+        AbortButton->setSizePolicy(sp);
+    }
     AbortButton->setVisible(false);
     {
         QPalette ap = AbortButton->palette();
@@ -285,25 +306,22 @@ void TForm1::BuildControls() {
     auto* panel = new QGridLayout(Panel1);
     panel->setContentsMargins(8, 4, 8, 4);
     panel->setVerticalSpacing(2);
-    LabelInfoMsg1 = MakeLabel(Panel1, "LabelInfoMsg1", QStringLiteral("File"));
-    LabelInfoMsg2 = MakeLabel(Panel1, "LabelInfoMsg2", QString());
-    LabelInfoMsg3 = MakeLabel(Panel1, "LabelInfoMsg3", QString());
+    LabelInfoMsg1 = new StatusText(1, QStringLiteral("File"), Panel1);
+    LabelInfoMsg1->setObjectName(QStringLiteral("LabelInfoMsg1"));
+    LabelInfoMsg2 = new StatusText(2, QString(), Panel1);
+    LabelInfoMsg2->setObjectName(QStringLiteral("LabelInfoMsg2"));
+    LabelInfoMsg3 = new StatusText(3, QString(), Panel1);
+    LabelInfoMsg3->setObjectName(QStringLiteral("LabelInfoMsg3"));
     ProgressBarF = new MeterBar(QStringLiteral("Files"), Panel1);
     ProgressBarF->setObjectName(QStringLiteral("ProgressBarF"));
     ProgressBarM = new MeterBar(QStringLiteral("Messages"), Panel1);
     ProgressBarM->setObjectName(QStringLiteral("ProgressBarM"));
     ProgressBar1 = new MeterBar(QStringLiteral("Characters"), Panel1);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    const std::array<QLabel*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
+    const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
     const std::array<MeterBar*, 3> meters{ProgressBarF, ProgressBarM, ProgressBar1};
     for (int i = 0; i < 3; ++i) {
-        QLabel* l = lines[static_cast<std::size_t>(i)];
-        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        l->setMinimumHeight(l->fontMetrics().height() + 4);
-        l->setTextFormat(Qt::PlainText);
-        if (l->text().isEmpty())
-            l->setAccessibleName(QStringLiteral("Status line %1").arg(i + 1));
-        panel->addWidget(l, i, 0);
+        panel->addWidget(lines[static_cast<std::size_t>(i)], i, 0);
         MeterBar* m = meters[static_cast<std::size_t>(i)];
         QSizePolicy sp = m->sizePolicy();
         sp.setRetainSizeWhenHidden(true);
@@ -580,8 +598,8 @@ void TForm1::RunCommand(const std::function<void()>& command) {
         return;
     state_->busy = true;
     pumps_ = 0;
-    lastPump_ = {};
-    lastRepaint_ = std::chrono::steady_clock::now();
+    lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
+    lastRepaint_ = NowMs();
     SetCommandsEnabled(false);
     command();
     state_->busy = false;
@@ -867,26 +885,19 @@ Answer TForm1::MessageDialog(const std::string& text, const std::string& title, 
 }
 
 void TForm1::FlushDisplay() {
-    const std::array<QLabel*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
-    for (int i = 0; i < 3; ++i) {
-        PendingText& p = pendingStatus_[static_cast<std::size_t>(i)];
+    const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
+    for (std::size_t i = 0; i < 3; ++i) {
+        PendingText& p = pendingStatus_[i];
         if (!p.dirty)
             continue;
         p.dirty = false;
-        QLabel* l = lines[static_cast<std::size_t>(i)];
-        const QString text = ToQt(p.text);
-        const bool wasEmpty = l->text().isEmpty();
-        l->setText(text);
-        if (wasEmpty != text.isEmpty())
-            l->setAccessibleName(text.isEmpty() ? QStringLiteral("Status line %1").arg(i + 1)
-                                                : QString());
+        lines[i]->setText(ToQt(p.text));
     }
     const std::array<MeterBar*, 3> meters{ProgressBarF, ProgressBarM, ProgressBar1};
-    for (int i = 0; i < 3; ++i)
-        if (meterDirty_[static_cast<std::size_t>(i)]) {
-            meterDirty_[static_cast<std::size_t>(i)] = false;
-            meters[static_cast<std::size_t>(i)]->setValue(
-                pendingMeter_[static_cast<std::size_t>(i)]);
+    for (std::size_t i = 0; i < 3; ++i)
+        if (meterDirty_[i]) {
+            meterDirty_[i] = false;
+            meters[i]->setValue(pendingMeter_[i]);
         }
 }
 
@@ -900,12 +911,14 @@ void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
     }
     if (!redraw)
         return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastRepaint_ < kRepaintInterval)
+    const std::int64_t now = NowMs();
+    if (now - lastRepaint_ < kRepaintIntervalMs)
         return;
     lastRepaint_ = now;
     FlushDisplay();
-    Panel1->repaint();
+    // At once, without handling other events.
+    const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
+    lines[static_cast<std::size_t>(StatusIndex(line))]->repaint();
 }
 
 void TForm1::SetCountLabel(CountLabel label, const std::string& text) {
@@ -988,8 +1001,8 @@ void TForm1::ProcessEvents() {
     ++pumps_;
     if (pumpHook_)
         pumpHook_(pumps_);
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPump_ < kRepaintInterval)
+    const std::int64_t now = NowMs();
+    if (now - lastPump_ < kRepaintIntervalMs)
         return;
     lastPump_ = now;
     lastRepaint_ = now;

@@ -6,7 +6,7 @@
 
 #include <QMainWindow>
 #include <array>
-#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +32,7 @@ class ListBox;
 class MeterBar;
 class MoveDlg;
 class RadioGroup;
+class StatusText;
 class TAboutBox;
 class TForm2;
 class TForm3;
@@ -82,9 +83,9 @@ class TForm1 : public QMainWindow, public WindowPort {
     ListBox* ListBox3;
     QLabel* LblNumSelFiles;
     QFrame* Panel1;
-    QLabel* LabelInfoMsg1;
-    QLabel* LabelInfoMsg2;
-    QLabel* LabelInfoMsg3;
+    StatusText* LabelInfoMsg1;
+    StatusText* LabelInfoMsg2;
+    StatusText* LabelInfoMsg3;
     MeterBar* ProgressBarF;
     MeterBar* ProgressBarM;
     MeterBar* ProgressBar1;
@@ -232,8 +233,8 @@ class TForm1 : public QMainWindow, public WindowPort {
     std::array<PendingText, 3> pendingStatus_;
     std::array<int, 3> pendingMeter_{};
     std::array<bool, 3> meterDirty_{};
-    std::chrono::steady_clock::time_point lastRepaint_{};
-    std::chrono::steady_clock::time_point lastPump_{};
+    std::int64_t lastRepaint_ = 0;  // milliseconds
+    std::int64_t lastPump_ = 0;
     int pumps_ = 0;
     std::function<void(int)> pumpHook_;
     bool closePending_ = false;

@@ -1,6 +1,8 @@
 #include "ui/Widgets.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -74,6 +76,68 @@ void MeterBar::setValue(int percent) {
 
 int MeterBar::value() const {
     return bar_->value();
+}
+
+namespace {
+
+class StatusLineAccessible : public QAccessibleWidget {
+  public:
+    explicit StatusLineAccessible(StatusText* line)
+        : QAccessibleWidget(line, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        auto* line = static_cast<StatusText*>(widget());
+        if (t == QAccessible::Name)
+            return line->text().isEmpty() ? QStringLiteral("Status line %1").arg(line->number())
+                                          : line->text();
+        if (t == QAccessible::Value)
+            return line->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* StatusLineFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("kestrove::StatusText") && object && object->isWidgetType())
+        return new StatusLineAccessible(static_cast<StatusText*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+StatusText::StatusText(int number, const QString& text, QWidget* parent)
+    : QWidget(parent), number_(number), text_(text) {
+    static const bool installed = [] {
+        QAccessible::installFactory(StatusLineFactory);
+        return true;
+    }();
+    (void)installed;
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void StatusText::setText(const QString& text) {
+    if (text == text_)
+        return;
+    text_ = text;
+    update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QSize StatusText::sizeHint() const {
+    return {fontMetrics().horizontalAdvance(text_) + 4, fontMetrics().height() + 4};
+}
+
+QSize StatusText::minimumSizeHint() const {
+    return {0, fontMetrics().height() + 4};
+}
+
+void StatusText::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(rect().adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               text_);
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {

@@ -64,6 +64,28 @@ class MeterBar : public QWidget {
     QProgressBar* bar_;
 };
 
+// A status line: one line of text, clipped at the right. Unlike a label,
+// a new text repaints the line alone and never re-lays out the window, so
+// a run can set it per record. Assistive technology reads it as static text
+// named by its text ("Status line N" while it is empty).
+class StatusText : public QWidget {
+    Q_OBJECT
+  public:
+    StatusText(int number, const QString& text, QWidget* parent = nullptr);
+    QString text() const { return text_; }
+    void setText(const QString& text);
+    int number() const { return number_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    int number_;
+    QString text_;
+};
+
 // A list box; Enter on an entry is its double-click. It tells a selection
 // made by the mouse (followed by itemClicked) from one made by the keys.
 class ListBox : public QListWidget {
