@@ -76,18 +76,25 @@ bool FileExists(const std::string& path);       // a file, not a directory
 bool DirectoryExists(const std::string& path);  // "C:\" included
 bool RemoveFile(const std::string& path);
 // Renames a file; never replaces an existing file, also not one that exists
-// under another letter case.
+// under another letter case (on POSIX also when it is the file itself under
+// another case). A file is moved to another file system by copying.
 bool RenameNoReplace(const std::string& from, const std::string& to);
 // The wildcard search: `pattern` is a directory, a separator and a mask such
 // as "*.pmi", "*.lck" or "*.*". Reports files and directories alike, "." and
 // ".." included where the system reports them, matching without regard to
 // case. An empty result when nothing matches or the directory is missing.
+// On POSIX the attributes are 0x10 (directory) or 0x20 (file), with 0x01
+// for a file its owner may not write and 0x02 for a name starting with a
+// dot; the entries come "." and ".." first, then by name without regard to
+// case.
 std::vector<DirEntry> FindFiles(const std::string& pattern);
 bool SyncDirectory(const std::string& directory);
 // Gives `to` the permission bits of `from`, and its owner and group where
 // the process may do so. False only when the permissions could not be set.
 bool CopyPermissions(const std::string& from, const std::string& to);
-// The running program's own path, as a Windows path text.
+// The running program's own path, as a Windows path text. On POSIX when no
+// drive covers it: "Z:" and the native path with backslashes, the name Wine
+// gives it, so that messages naming the settings file still read sensibly.
 std::string ExecutablePath();
 // The last failure of this layer, in words.
 std::string LastErrorText();

@@ -18,6 +18,7 @@ namespace kestrove::platform {
 // ~/.wine/dosdevices when that folder exists, else C: = $HOME and Z: = "/".
 // Tests set their own map; the program never reads an environment variable
 // for it beyond the home directory. On Windows these calls are ignored.
+// An empty `nativeDirectory` leaves the letter unmapped.
 void SetDriveRoot(char letter, std::string nativeDirectory);
 void ClearDriveMap();       // no drive mapped at all (tests start from here)
 void UseDefaultDriveMap();  // forget test settings, use the default map again
@@ -26,7 +27,10 @@ std::optional<std::string> DriveRoot(char letter);  // POSIX: mapped directory
 // Resolves a Windows path text to a native path. Components that exist are
 // matched without regard to case; components that do not exist are kept as
 // written (so a new file gets its name as written). Empty when the text has
-// no mapped drive letter.
+// no mapped drive letter. On POSIX: case is folded for ASCII letters only
+// (the machine's names are usually UTF-8); of several names equal but for
+// case the exact one wins, else the smallest; "." and ".." are applied to
+// the text, never above the drive's root.
 std::optional<std::string> ToNative(std::string_view windowsPath);
 
 // The Windows path text of a native path, through the drive whose root is
@@ -41,5 +45,11 @@ std::string_view DirectoryPart(std::string_view path);  // before the last separ
 // Joins the way the program always does: directory, one backslash, name,
 // without looking at whether the directory already ends in a separator.
 std::string JoinPath(std::string_view directory, std::string_view name);
+
+// The wildcard match of FindFiles: '*' any run of characters, '?' any one,
+// letters without regard to case (ASCII), and "*.*" every name, with or
+// without a dot. Strict: "*.pmi" does not take "NOTES.PMIX", which Windows
+// reports through the file's short name; FindFiles drops such names.
+bool MatchesMask(std::string_view mask, std::string_view name);
 
 }  // namespace kestrove::platform

@@ -18,7 +18,8 @@ std::string ProfileReadString(std::string_view section, std::string_view key,
                               std::string_view defaultValue, const std::string& file);
 // Writes one key: replaces its value in place, or adds it at the end of its
 // section, creating the section and the file on the first write. Comments and
-// other keys are kept. False when the write was refused.
+// other keys are kept. False when the write was refused. The test fault
+// Op::Write on the file's path refuses it.
 bool ProfileWriteString(std::string_view section, std::string_view key, std::string_view value,
                         const std::string& file);
 

@@ -10,7 +10,7 @@ for group in "${@:-build}"; do
         packages="$packages cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev qt6-base-dev libgl-dev"
         ;;
     windows)
-        packages="$packages cmake make g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest"
+        packages="$packages cmake make g++-mingw-w64-x86-64-posix wine64 googletest"
         ;;
     screenshots)
         packages="$packages xvfb xauth imagemagick xdotool fonts-dejavu-core"

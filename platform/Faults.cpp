@@ -1,0 +1,119 @@
+#include "platform/Faults.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace kestrove::platform::faults {
+
+namespace {
+
+struct Rule {
+    Op op;
+    std::string pathPart;
+    int remaining;  // calls to let pass before the failing one; -1: fail always
+};
+
+struct WriteRule {
+    std::string pathPart;
+    std::int64_t offset;
+};
+
+std::vector<Rule>& Rules() {
+    static std::vector<Rule> rules;
+    return rules;
+}
+
+std::vector<WriteRule>& WriteRules() {
+    static std::vector<WriteRule> rules;
+    return rules;
+}
+
+char Fold(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool Contains(std::string_view path, std::string_view part) {
+    if (part.empty())
+        return true;
+    if (part.size() > path.size())
+        return false;
+    for (std::size_t i = 0; i + part.size() <= path.size(); ++i) {
+        std::size_t j = 0;
+        while (j < part.size() && Fold(path[i + j]) == Fold(part[j]))
+            ++j;
+        if (j == part.size())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void FailNth(Op op, int nth, std::string pathPart) {
+    if (nth < 1)
+        nth = 1;
+    Rules().push_back({op, std::move(pathPart), nth - 1});
+}
+
+void FailAlways(Op op, std::string pathPart) {
+    Rules().push_back({op, std::move(pathPart), -1});
+}
+
+void FailWriteAt(std::string pathPart, std::int64_t offset) {
+    WriteRules().push_back({std::move(pathPart), offset});
+}
+
+void Reset() {
+    Rules().clear();
+    WriteRules().clear();
+}
+
+bool Hit(Op op, std::string_view path, std::string_view otherPath) {
+    auto& rules = Rules();
+    if (rules.empty())
+        return false;
+    bool hit = false;
+    for (auto it = rules.begin(); it != rules.end();) {
+        bool matches = it->op == op && (Contains(path, it->pathPart) ||
+                                        (!otherPath.empty() && Contains(otherPath, it->pathPart)));
+        if (!matches) {
+            ++it;
+            continue;
+        }
+        if (it->remaining < 0) {
+            hit = true;
+            ++it;
+        } else if (it->remaining == 0) {
+            hit = true;
+            it = rules.erase(it);
+        } else {
+            --it->remaining;
+            ++it;
+        }
+    }
+    return hit;
+}
+
+std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
+    auto& rules = WriteRules();
+    if (rules.empty() || n == 0)
+        return n;
+    std::size_t allowed = n;
+    auto first = rules.end();
+    for (auto it = rules.begin(); it != rules.end(); ++it) {
+        if (!Contains(path, it->pathPart))
+            continue;
+        if (it->offset >= offset && it->offset < offset + static_cast<std::int64_t>(n)) {
+            auto before = static_cast<std::size_t>(it->offset - offset);
+            if (before < allowed || first == rules.end()) {
+                allowed = std::min(allowed, before);
+                first = it;
+            }
+        }
+    }
+    if (first != rules.end())
+        rules.erase(first);
+    return allowed;
+}
+
+}  // namespace kestrove::platform::faults

@@ -1,0 +1,279 @@
+// Existence tests, delete, the rename that never replaces, the wildcard
+// search and the other file-system calls of File.h.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <vector>
+
+#include "platform/Faults.h"
+#include "platform/File.h"
+#include "platform/NativeFile.h"
+#include "platform/Paths.h"
+#include "platform/posix/Posix.h"
+
+namespace kestrove::platform {
+
+namespace {
+
+constexpr std::uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrDirectory = 0x10,
+                        kAttrArchive = 0x20;
+
+bool Injected(faults::Op op, std::string_view path, std::string_view other = {}) {
+    if (!faults::Hit(op, path, other))
+        return false;
+    SetLastErrorText(std::string(faults::kInjectedFaultText));
+    return true;
+}
+
+bool StatOf(const std::string& path, struct stat& st) {
+    auto native = ToNative(path);
+    return native && stat(native->c_str(), &st) == 0;
+}
+
+char FoldAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Moves a file to another file system: copy to a new file (never replacing
+// one), make it durable, then remove the source.
+bool MoveAcrossDevices(const std::string& from, const std::string& to) {
+    struct stat st {};
+    if (lstat(from.c_str(), &st) != 0)
+        return posix::FailWithErrno(errno);
+    if (!S_ISREG(st.st_mode))
+        return posix::FailWithErrno(EXDEV);
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return posix::FailWithErrno(errno);
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        int error = errno;
+        close(in);
+        return posix::FailWithErrno(error);
+    }
+    std::vector<char> buffer(1 << 16);
+    int error = 0;
+    for (;;) {
+        ssize_t got = read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = errno;
+            break;
+        }
+        if (got == 0)
+            break;
+        for (ssize_t done = 0; done < got && error == 0;) {
+            ssize_t put = write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno != EINTR)
+                error = errno;
+            else if (put > 0)
+                done += put;
+        }
+        if (error != 0)
+            break;
+    }
+    if (error == 0 && fchown(out, st.st_uid, st.st_gid) != 0 && errno != EPERM)
+        error = errno;
+    if (error == 0 && fchmod(out, st.st_mode & 07777) != 0)
+        error = errno;
+    if (error == 0 && fsync(out) != 0)
+        error = errno;
+    if (close(out) != 0 && error == 0)
+        error = errno;
+    close(in);
+    if (error == 0 && unlink(from.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
+        unlink(to.c_str());
+        return posix::FailWithErrno(error);
+    }
+    return true;
+}
+
+bool RenameWithoutReplacing(const std::string& from, const std::string& to) {
+#ifdef SYS_renameat2
+    constexpr unsigned kRenameNoReplace = 1;  // RENAME_NOREPLACE
+    if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0)
+        return true;
+    if (errno == EXDEV)
+        return MoveAcrossDevices(from, to);
+    if (errno != ENOSYS && errno != EINVAL && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return posix::FailWithErrno(errno);
+#endif
+    // A hard link fails when the target exists; then the old name goes.
+    if (link(from.c_str(), to.c_str()) == 0) {
+        if (unlink(from.c_str()) == 0)
+            return true;
+        int error = errno;
+        unlink(to.c_str());
+        return posix::FailWithErrno(error);
+    }
+    if (errno == EXDEV)
+        return MoveAcrossDevices(from, to);
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
+        return posix::FailWithErrno(errno);
+    // No hard links here (or a directory): test, then rename. Only another
+    // process creating the target in between could be replaced.
+    struct stat st {};
+    if (lstat(to.c_str(), &st) == 0)
+        return posix::FailWithErrno(EEXIST);
+    if (rename(from.c_str(), to.c_str()) != 0)
+        return posix::FailWithErrno(errno);
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return StatOf(path, st) && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return StatOf(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool RemoveFile(const std::string& path) {
+    if (Injected(faults::Op::Delete, path))
+        return false;
+    auto native = ToNative(path);
+    if (!native)
+        return posix::FailNoDrive();
+    struct stat st {};
+    if (lstat(native->c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return posix::FailWithErrno(EISDIR);
+    if (unlink(native->c_str()) != 0)
+        return posix::FailWithErrno(errno);
+    return true;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (Injected(faults::Op::Rename, from, to))
+        return false;
+    auto source = ToNative(from);
+    auto target = ToNative(to);  // an existing name in another case is found
+    if (!source || !target)
+        return posix::FailNoDrive();
+    return RenameWithoutReplacing(*source, *target);
+}
+
+std::vector<DirEntry> FindFiles(const std::string& pattern) {
+    std::vector<DirEntry> entries;
+    std::size_t cut = pattern.find_last_of("\\/");
+    if (cut == std::string::npos)
+        return entries;
+    std::string_view mask = std::string_view(pattern).substr(cut + 1);
+    if (mask.empty())
+        return entries;
+    auto directory = ToNative(std::string_view(pattern).substr(0, cut));
+    if (!directory)
+        return entries;
+    DIR* dir = opendir(directory->c_str());
+    if (!dir) {
+        posix::FailWithErrno(errno);
+        return entries;
+    }
+    while (const dirent* found = readdir(dir)) {
+        std::string_view name = found->d_name;
+        if (!MatchesMask(mask, name))
+            continue;
+        std::string full = *directory + "/" + std::string(name);
+        struct stat st {};
+        if (stat(full.c_str(), &st) != 0 && lstat(full.c_str(), &st) != 0)
+            continue;  // gone since readdir
+        DirEntry entry;
+        entry.name = name;
+        entry.isDirectory = S_ISDIR(st.st_mode);
+        entry.attributes = entry.isDirectory ? kAttrDirectory : kAttrArchive;
+        if (!(st.st_mode & S_IWUSR))
+            entry.attributes |= kAttrReadOnly;
+        if (name.front() == '.' && name != "." && name != "..")
+            entry.attributes |= kAttrHidden;
+        entries.push_back(std::move(entry));
+    }
+    closedir(dir);
+
+    // A stable order, as Windows gives: "." and "..", then by name without
+    // regard to case.
+    auto rank = [](const std::string& name) { return name == "." ? 0 : name == ".." ? 1 : 2; };
+    std::sort(entries.begin(), entries.end(), [&](const DirEntry& a, const DirEntry& b) {
+        if (rank(a.name) != rank(b.name))
+            return rank(a.name) < rank(b.name);
+        std::size_t n = std::min(a.name.size(), b.name.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            auto x = static_cast<unsigned char>(FoldAscii(a.name[i]));
+            auto y = static_cast<unsigned char>(FoldAscii(b.name[i]));
+            if (x != y)
+                return x < y;
+        }
+        if (a.name.size() != b.name.size())
+            return a.name.size() < b.name.size();
+        return a.name < b.name;
+    });
+    return entries;
+}
+
+bool SyncDirectory(const std::string& directory) {
+    if (Injected(faults::Op::Sync, directory))
+        return false;
+    auto native = ToNative(directory);
+    if (!native)
+        return posix::FailNoDrive();
+    int fd = open(native->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return posix::FailWithErrno(errno);
+    // Some file systems cannot sync a directory (EINVAL): nothing to do there.
+    int result = fsync(fd);
+    int error = errno;
+    close(fd);
+    if (result != 0 && error != EINVAL)
+        return posix::FailWithErrno(error);
+    return true;
+}
+
+bool CopyPermissions(const std::string& from, const std::string& to) {
+    auto source = ToNative(from);
+    auto target = ToNative(to);
+    if (!source || !target)
+        return posix::FailNoDrive();
+    struct stat st {};
+    if (stat(source->c_str(), &st) != 0)
+        return posix::FailWithErrno(errno);
+    // Owner and group first (a change of owner may clear set-id bits). Only
+    // the superuser may give a file away; others may still set the group.
+    if (chown(target->c_str(), st.st_uid, st.st_gid) != 0) {
+        if (errno != EPERM)
+            return posix::FailWithErrno(errno);
+        if (chown(target->c_str(), static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM)
+            return posix::FailWithErrno(errno);
+    }
+    if (chmod(target->c_str(), st.st_mode & 07777) != 0)
+        return posix::FailWithErrno(errno);
+    return true;
+}
+
+std::string ExecutablePath() {
+    char buffer[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return "Z:\\kestrove";
+    std::string native(buffer, static_cast<std::size_t>(n));
+    if (auto text = FromNative(native))
+        return *text;
+    // No drive covers the program: the text Wine would give it on Z:, so
+    // the settings file's name still reads sensibly in messages.
+    std::string text = "Z:";
+    for (char c : native)
+        text.push_back(c == '/' ? '\\' : c);
+    return text;
+}
+
+}  // namespace kestrove::platform

@@ -1,0 +1,139 @@
+#include "platform/NativeFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Paths.h"
+#include "platform/posix/Posix.h"
+
+namespace kestrove::platform {
+
+namespace {
+std::string& ErrorText() {
+    static std::string text;
+    return text;
+}
+}  // namespace
+
+void SetLastErrorText(std::string text) {
+    ErrorText() = std::move(text);
+}
+
+std::string LastErrorText() {
+    return ErrorText();
+}
+
+namespace posix {
+bool FailWithErrno(int error) {
+    SetLastErrorText(std::strerror(error));
+    return false;
+}
+}  // namespace posix
+
+struct NativeFile::Handle {
+    int fd = -1;
+};
+
+NativeFile::~NativeFile() {
+    Close();
+}
+
+std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWriting) {
+    auto native = ToNative(path);
+    if (!native) {
+        posix::FailNoDrive();
+        return nullptr;
+    }
+    int flags = forWriting ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
+    int fd = ::open(native->c_str(), flags | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        posix::FailWithErrno(errno);
+        return nullptr;
+    }
+    // Windows does not open a directory as a file; neither do we.
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        posix::FailWithErrno(error);
+        return nullptr;
+    }
+    std::unique_ptr<NativeFile> file(new NativeFile());
+    file->handle_ = std::make_unique<Handle>();
+    file->handle_->fd = fd;
+    return file;
+}
+
+std::int64_t NativeFile::Read(void* buffer, std::size_t n) {
+    if (!handle_ || handle_->fd < 0)
+        return -1;
+    for (;;) {
+        ssize_t got = ::read(handle_->fd, buffer, n);
+        if (got >= 0)
+            return got;
+        if (errno != EINTR) {
+            posix::FailWithErrno(errno);
+            return -1;
+        }
+    }
+}
+
+bool NativeFile::Write(const void* data, std::size_t n) {
+    if (!handle_ || handle_->fd < 0)
+        return false;
+    const auto* p = static_cast<const char*>(data);
+    while (n > 0) {
+        ssize_t put = ::write(handle_->fd, p, n);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return posix::FailWithErrno(errno);
+        }
+        p += put;
+        n -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool NativeFile::Seek(std::int64_t position) {
+    if (!handle_ || handle_->fd < 0 || position < 0)
+        return posix::FailWithErrno(EINVAL);
+    if (::lseek(handle_->fd, static_cast<off_t>(position), SEEK_SET) < 0)
+        return posix::FailWithErrno(errno);
+    return true;
+}
+
+std::int64_t NativeFile::Length() {
+    if (!handle_ || handle_->fd < 0)
+        return -1;
+    struct stat st {};
+    if (fstat(handle_->fd, &st) != 0) {
+        posix::FailWithErrno(errno);
+        return -1;
+    }
+    return st.st_size;
+}
+
+bool NativeFile::Sync() {
+    if (!handle_ || handle_->fd < 0)
+        return false;
+    if (::fsync(handle_->fd) != 0)
+        return posix::FailWithErrno(errno);
+    return true;
+}
+
+bool NativeFile::Close() {
+    if (!handle_ || handle_->fd < 0)
+        return true;
+    int fd = handle_->fd;
+    handle_->fd = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        return posix::FailWithErrno(errno);
+    return true;
+}
+
+}  // namespace kestrove::platform

@@ -1,0 +1,19 @@
+#pragma once
+// Helpers shared by the POSIX implementation of the platform layer.
+
+#include <string>
+#include <string_view>
+
+namespace kestrove::platform::posix {
+
+// Names on disk are compared without regard to the case of ASCII letters.
+// Other bytes are compared as they are: the machine's names are usually
+// UTF-8, where folding single bytes would be wrong.
+bool SameNameNoCase(std::string_view a, std::string_view b);
+
+// Sets LastErrorText() from errno; returns false for convenience.
+bool FailWithErrno(int error);
+// Sets LastErrorText() for a path without a mapped drive; returns false.
+bool FailNoDrive();
+
+}  // namespace kestrove::platform::posix

@@ -1,0 +1,178 @@
+// File-system operations through the Win32 calls. Windows itself matches
+// names without regard to case, so nothing here folds case.
+
+#include <windows.h>
+
+#include <aclapi.h>
+
+#include <vector>
+
+#include "platform/Faults.h"
+#include "platform/File.h"
+#include "platform/NativeFile.h"
+#include "platform/Paths.h"
+#include "platform/win32/SystemError.h"
+
+namespace kestrove::platform {
+
+namespace {
+
+DWORD AttributesOf(const std::string& path) {
+    return GetFileAttributesA(path.c_str());
+}
+
+bool Injected(faults::Op op, std::string_view path, std::string_view other = {}) {
+    if (!faults::Hit(op, path, other)) {
+        return false;
+    }
+    SetLastErrorText(std::string(faults::kInjectedFaultText));
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+    // A drive root such as "C:\" reports the directory attribute too.
+    DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool RemoveFile(const std::string& path) {
+    if (Injected(faults::Op::Delete, path)) {
+        return false;
+    }
+    if (!DeleteFileA(path.c_str())) {
+        win32::RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    if (Injected(faults::Op::Rename, from, to)) {
+        return false;
+    }
+    // Without MOVEFILE_REPLACE_EXISTING the call fails when the target exists;
+    // the file system itself matches names without regard to case. A folder
+    // mounted from another volume gets a copy, on the disk before the source
+    // goes (WRITE_THROUGH), as the C runtime's rename would make it.
+    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
+        win32::RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+std::vector<DirEntry> FindFiles(const std::string& pattern) {
+    std::vector<DirEntry> entries;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES) {
+            SetLastErrorText(win32::SystemErrorText(code));
+        }
+        return entries;
+    }
+    // The system also matches the generated short names: "*.pmi" would find
+    // NOTES.PMIX through NOTES~1.PMI. Only the names as stored count.
+    const std::string_view mask = FileNamePart(pattern);
+    do {
+        if (!MatchesMask(mask, data.cFileName)) {
+            continue;
+        }
+        DirEntry entry;
+        entry.name = data.cFileName;
+        entry.attributes = data.dwFileAttributes;
+        entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entries.push_back(std::move(entry));
+    } while (FindNextFileA(search, &data));
+    DWORD code = GetLastError();
+    if (code != ERROR_NO_MORE_FILES) {
+        SetLastErrorText(win32::SystemErrorText(code));
+    }
+    FindClose(search);
+    return entries;
+}
+
+bool SyncDirectory(const std::string& directory) {
+    if (Injected(faults::Op::Sync, directory)) {
+        return false;
+    }
+    // Windows has no directory fsync. A rename or a new name is a change of
+    // metadata that NTFS commits through its own journal; the data of the
+    // files was already forced out with FlushFileBuffers (File::Sync).
+    return true;
+}
+
+bool CopyPermissions(const std::string& from, const std::string& to) {
+    PSID owner = nullptr;
+    PSID group = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD code = GetNamedSecurityInfoA(
+        from.c_str(), SE_FILE_OBJECT,
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+        &group, &dacl, nullptr, &descriptor);
+    if (code != ERROR_SUCCESS) {
+        SetLastErrorText(win32::SystemErrorText(code));
+        return false;
+    }
+
+    // Keep the source's choice of whether the directory's inheritable entries
+    // apply to it.
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    SECURITY_INFORMATION daclInfo = DACL_SECURITY_INFORMATION;
+    if (GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+        daclInfo |= (control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                       : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    }
+    std::string target = to;  // SetNamedSecurityInfoA takes a non-const name
+    code = SetNamedSecurityInfoA(target.data(), SE_FILE_OBJECT, daclInfo, nullptr, nullptr, dacl,
+                                 nullptr);
+    if (code != ERROR_SUCCESS) {
+        SetLastErrorText(win32::SystemErrorText(code));
+        LocalFree(descriptor);
+        return false;
+    }
+
+    // The owner only changes for a process that may restore files (an
+    // administrator's backup privilege); a refusal leaves the new file ours,
+    // which its permissions above already make usable by the old owner.
+    if (SetNamedSecurityInfoA(target.data(), SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION, owner, group,
+                              nullptr, nullptr) != ERROR_SUCCESS) {
+        SetNamedSecurityInfoA(target.data(), SE_FILE_OBJECT, GROUP_SECURITY_INFORMATION, nullptr,
+                              group, nullptr, nullptr);
+    }
+    LocalFree(descriptor);
+    return true;
+}
+
+std::string ExecutablePath() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            win32::RecordLastError();
+            return {};
+        }
+        if (length < buffer.size()) {
+            return std::string(buffer.data(), length);
+        }
+        if (buffer.size() >= 32768) {  // the longest path Windows has
+            SetLastErrorText(win32::SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
+    }
+}
+
+}  // namespace kestrove::platform

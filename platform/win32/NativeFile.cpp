@@ -1,0 +1,145 @@
+// Files through the Win32 handle calls. The path text is the Windows path
+// itself; no drive map is involved.
+
+#include "platform/NativeFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/win32/SystemError.h"
+
+namespace kestrove::platform {
+
+struct NativeFile::Handle {
+    HANDLE h = INVALID_HANDLE_VALUE;
+};
+
+namespace {
+// ReadFile and WriteFile take a 32-bit count.
+constexpr std::size_t kMaxChunk = 1u << 30;
+}  // namespace
+
+std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWriting) {
+    // Others may read and write the file meanwhile, as with the C runtime's
+    // fopen; the mail client itself opens its folders that way.
+    HANDLE h = CreateFileA(
+        path.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        win32::RecordLastError();
+        return nullptr;
+    }
+    std::unique_ptr<NativeFile> file(new NativeFile());
+    file->handle_ = std::make_unique<Handle>();
+    file->handle_->h = h;
+    return file;
+}
+
+NativeFile::~NativeFile() {
+    if (handle_ && handle_->h != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle_->h);
+    }
+}
+
+std::int64_t NativeFile::Read(void* buffer, std::size_t n) {
+    if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
+        SetLastErrorText("The file is not open");
+        return -1;
+    }
+    auto* out = static_cast<char*>(buffer);
+    std::size_t total = 0;
+    while (total < n) {
+        DWORD want = static_cast<DWORD>(std::min(n - total, kMaxChunk));
+        DWORD got = 0;
+        if (!ReadFile(handle_->h, out + total, want, &got, nullptr)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) {
+                break;
+            }
+            win32::RecordLastError();
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        total += got;
+    }
+    return static_cast<std::int64_t>(total);
+}
+
+bool NativeFile::Write(const void* data, std::size_t n) {
+    if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
+        SetLastErrorText("The file is not open");
+        return false;
+    }
+    const auto* in = static_cast<const char*>(data);
+    std::size_t total = 0;
+    while (total < n) {
+        DWORD want = static_cast<DWORD>(std::min(n - total, kMaxChunk));
+        DWORD put = 0;
+        if (!WriteFile(handle_->h, in + total, want, &put, nullptr)) {
+            win32::RecordLastError();
+            return false;
+        }
+        if (put == 0) {
+            SetLastErrorText(win32::SystemErrorText(ERROR_DISK_FULL));
+            return false;
+        }
+        total += put;
+    }
+    return true;
+}
+
+bool NativeFile::Seek(std::int64_t position) {
+    if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
+        SetLastErrorText("The file is not open");
+        return false;
+    }
+    LARGE_INTEGER target;
+    target.QuadPart = position;
+    if (!SetFilePointerEx(handle_->h, target, nullptr, FILE_BEGIN)) {
+        win32::RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+std::int64_t NativeFile::Length() {
+    if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
+        SetLastErrorText("The file is not open");
+        return -1;
+    }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_->h, &size)) {
+        win32::RecordLastError();
+        return -1;
+    }
+    return size.QuadPart;
+}
+
+bool NativeFile::Sync() {
+    if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
+        SetLastErrorText("The file is not open");
+        return false;
+    }
+    if (!FlushFileBuffers(handle_->h)) {
+        win32::RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+bool NativeFile::Close() {
+    if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
+        return true;
+    }
+    HANDLE h = handle_->h;
+    handle_->h = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(h)) {
+        win32::RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kestrove::platform

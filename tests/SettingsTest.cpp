@@ -1,0 +1,247 @@
+// The settings file: integer reads, refused writes, the five Options, the
+// start path and the drive list.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/Settings.h"
+#include "platform/Faults.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+#include "tests/support/FolderBuilder.h"
+#include "tests/support/TempDir.h"
+
+namespace kestrove {
+namespace {
+
+using testing::TempDir;
+
+TEST(SettingsFileNameTest, ExtensionReplacedByIni) {
+    EXPECT_EQ(SettingsFileName("C:\\PROGRAMS\\Kestrove.exe"), "C:\\PROGRAMS\\Kestrove.INI");
+    EXPECT_EQ(SettingsFileName("C:\\MY.PROGRAMS\\kestrove"), "C:\\MY.PROGRAMS\\kestrove.INI");
+}
+
+TEST(IniIntegers, ParsedAsTheSettingsReadsDo) {
+    struct Case {
+        const char* text;
+        std::optional<std::int32_t> value;
+    };
+    const Case cases[] = {
+        {"0", 0},
+        {"1", 1},
+        {"-7", -7},
+        {"+5", 5},
+        {"  42  ", 42},
+        {"\t3", 3},
+        {"0x2", 2},
+        {"0X1f", 31},
+        {"$10", 16},
+        {"-0x10", -16},
+        {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN},
+        {"0x7FFFFFFF", INT32_MAX},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"abc", std::nullopt},
+        {"12abc", std::nullopt},
+        {"1 2", std::nullopt},
+        {"0x", std::nullopt},
+        {"$", std::nullopt},
+        {"-", std::nullopt},
+        {"0xG", std::nullopt},
+        {"1.5", std::nullopt},
+        {"2147483648", std::nullopt},  // out of range
+        {"-2147483649", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"0x80000000", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseIniInteger(c.text), c.value) << "\"" << c.text << "\"";
+}
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    void TearDown() override { platform::faults::Reset(); }
+    void Put(std::string_view contents) {
+        ASSERT_TRUE(testing::WriteFileBytes(ini.path(), contents));
+    }
+    TempDir dir;
+    IniFile ini{dir / "Kestrove.INI"};
+};
+
+TEST_F(SettingsTest, IntegerReadsFallBackToTheDefault) {
+    Put("[Options]\r\nA=abc\r\nB=0x2\r\nC= -7 \r\nD=\r\nE=\"3\"\r\nF=99999999999\r\n");
+    EXPECT_EQ(ini.ReadInteger("Options", "A", 9), 9);  // not an integer
+    EXPECT_EQ(ini.ReadInteger("Options", "B", 9), 2);
+    EXPECT_EQ(ini.ReadInteger("Options", "C", 9), -7);
+    EXPECT_EQ(ini.ReadInteger("Options", "D", 9), 9);
+    EXPECT_EQ(ini.ReadInteger("Options", "E", 9), 3);  // quotes go on read
+    EXPECT_EQ(ini.ReadInteger("Options", "F", 9), 9);
+    EXPECT_EQ(ini.ReadInteger("Options", "Missing", -1), -1);
+    EXPECT_EQ(ini.ReadInteger("Missing", "A", 4), 4);
+    IniFile none(dir / "NONE.INI");
+    EXPECT_EQ(none.ReadInteger("Options", "A", 5), 5);
+    EXPECT_EQ(none.ReadString("Startup", "Path", "c:\\"), "c:\\");
+}
+
+TEST_F(SettingsTest, WritesIntegersBooleansAndTexts) {
+    EXPECT_FALSE(ini.WriteInteger("Options", "BackupFiles", -3));
+    EXPECT_FALSE(ini.WriteBool("Startup", "DriveC", true));
+    EXPECT_FALSE(ini.WriteBool("Startup", "DriveD", false));
+    EXPECT_FALSE(ini.WriteString("Startup", "Path", "D:\\MAIL"));
+    EXPECT_EQ(ini.ReadString("Options", "BackupFiles", ""), "-3");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveC", ""), "1");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveD", ""), "0");
+    EXPECT_EQ(ini.ReadInteger("Options", "BackupFiles", 0), -3);
+    EXPECT_EQ(ReadStartPath(ini), "D:\\MAIL");
+}
+
+TEST_F(SettingsTest, ARefusedWriteNamesTheFile) {
+    IniFile lost(dir / "NODIR\\Kestrove.INI");
+    auto error = lost.WriteString("Startup", "Path", "c:\\");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "Unable to write to " + dir / "NODIR\\Kestrove.INI");
+    error = lost.WriteInteger("Options", "RunCheck", 1);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "Unable to write to " + lost.path());
+    EXPECT_TRUE(lost.WriteBool("Startup", "DriveC", true));
+
+    // WriteSettings stops at the first refused key.
+    EXPECT_TRUE(WriteSettings(lost, Settings{}));
+}
+
+TEST_F(SettingsTest, ARefusedWriteThroughTheFaultHook) {
+    platform::faults::FailNth(platform::faults::Op::Write, 3, "kestrove.ini");
+    Settings s{1, 2, 1, 1, 2};
+    auto error = WriteSettings(ini, s);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "Unable to write to " + ini.path());
+    // The first two keys were written, the rest not.
+    Settings back = ReadSettings(ini);
+    EXPECT_EQ(back.MismatchedUnread, 1);
+    EXPECT_EQ(back.MismatchedDeleted, 2);
+    EXPECT_EQ(back.BackupFiles, 0);
+    EXPECT_EQ(back.RunCheck, 0);
+    EXPECT_EQ(back.GetStats, 0);
+}
+
+TEST(RadioGroups, ClampLikeTheOptionsWindow) {
+    EXPECT_EQ(ClampRadioIndex(0, 3), 0);
+    EXPECT_EQ(ClampRadioIndex(2, 3), 2);
+    EXPECT_EQ(ClampRadioIndex(3, 3), 2);
+    EXPECT_EQ(ClampRadioIndex(5, 3), 2);
+    EXPECT_EQ(ClampRadioIndex(5, 2), 1);
+    EXPECT_EQ(ClampRadioIndex(INT32_MAX, 2), 1);
+    EXPECT_EQ(ClampRadioIndex(-1, 3), -1);
+    EXPECT_EQ(ClampRadioIndex(-3, 3), -1);
+    EXPECT_EQ(ClampRadioIndex(INT32_MIN, 3), -1);
+}
+
+TEST_F(SettingsTest, OptionsReadAsWrittenThenClamped) {
+    Settings none = ReadSettings(ini);  // no file
+    EXPECT_EQ(none.MismatchedUnread, 0);
+    EXPECT_EQ(none.MismatchedDeleted, 0);
+    EXPECT_EQ(none.BackupFiles, 0);
+    EXPECT_EQ(none.RunCheck, 0);
+    EXPECT_EQ(none.GetStats, 0);
+
+    Put("[Options]\r\nMismatchedUnread=5\r\nmismatcheddeleted=-3\r\nBackupFiles=0x2\r\n"
+        "RunCheck=5\r\nGetStats=junk\r\n");
+    Settings read = ReadSettings(ini);
+    EXPECT_EQ(read.MismatchedUnread, 5);
+    EXPECT_EQ(read.MismatchedDeleted, -3);
+    EXPECT_EQ(read.BackupFiles, 2);
+    EXPECT_EQ(read.RunCheck, 5);
+    EXPECT_EQ(read.GetStats, 0);
+    Settings clamped = ClampSettings(read);
+    EXPECT_EQ(clamped.MismatchedUnread, 2);
+    EXPECT_EQ(clamped.MismatchedDeleted, -1);
+    EXPECT_EQ(clamped.BackupFiles, 2);
+    EXPECT_EQ(clamped.RunCheck, 1);
+    EXPECT_EQ(clamped.GetStats, 0);
+
+    ASSERT_FALSE(WriteSettings(ini, Settings{2, 1, 1, 0, 2}));
+    Settings back = ReadSettings(ini);
+    EXPECT_EQ(back.MismatchedUnread, 2);
+    EXPECT_EQ(back.MismatchedDeleted, 1);
+    EXPECT_EQ(back.BackupFiles, 1);
+    EXPECT_EQ(back.RunCheck, 0);
+    EXPECT_EQ(back.GetStats, 2);
+}
+
+TEST_F(SettingsTest, StartPathDefault) {
+    EXPECT_EQ(ReadStartPath(ini), "c:\\");
+    Put("[Startup]\r\nPath=D:\\MAIL\\USERS\r\n");
+    EXPECT_EQ(ReadStartPath(ini), "D:\\MAIL\\USERS");
+}
+
+#ifndef _WIN32
+// The drives present are the mapped directories that exist.
+class DriveListTest : public SettingsTest {
+  protected:
+    void SetUp() override {
+        platform::ClearDriveMap();
+        platform::SetDriveRoot('D', dir.Native().string());
+        platform::SetDriveRoot('C', c.Native().string());
+        platform::SetDriveRoot('E', e.Native().string());
+        platform::SetDriveRoot('G', (g.Native() / "missing").string());
+    }
+    void TearDown() override {
+        platform::SetDriveRoot('G', "");
+        SettingsTest::TearDown();
+    }
+    // `dir` is drive D:.
+    TempDir g{'G'}, e{'E'}, c{'C'};
+};
+
+TEST_F(DriveListTest, WithoutSettingsEveryPresentDriveIsOffered) {
+    EXPECT_EQ(RebuildDriveList(ini, "C"), (std::vector<std::string>{"C:", "D:", "E:"}));
+}
+
+TEST_F(DriveListTest, DriveKeysExcludeOrOffer) {
+    Put("[Startup]\r\nDriveC=0\r\nDriveD=2\r\nDriveE=1\r\nDriveG=1\r\n");
+    EXPECT_EQ(RebuildDriveList(ini, "C"), (std::vector<std::string>{"E:"}));  // G: is absent
+
+    Put("[Startup]\r\nDriveC=-1\r\nDriveD=-7\r\nDriveE=yes\r\n");
+    EXPECT_EQ(RebuildDriveList(ini, "C"), (std::vector<std::string>{"C:", "D:", "E:"}));
+
+    Put("[startup]\r\ndrivec=0x0\r\nDRIVED=0\r\n");  // keys without regard to case
+    EXPECT_EQ(RebuildDriveList(ini, "C"), (std::vector<std::string>{"E:"}));
+}
+
+TEST_F(DriveListTest, FallbackWhenNoDriveQualifies) {
+    std::string keys = "[Startup]\r\n";
+    for (char x = 'A'; x <= 'Z'; ++x)
+        keys += std::string("Drive") + x + "=0\r\n";
+    Put(keys);
+    EXPECT_EQ(RebuildDriveList(ini, "C"), (std::vector<std::string>{"C"}));
+    EXPECT_EQ(RebuildDriveList(ini, "c"), (std::vector<std::string>{"c"}));
+}
+
+TEST_F(DriveListTest, EntriesAreSorted) {
+    // Mapped in reverse order and in another case: still listed C:, D:, E:.
+    platform::ClearDriveMap();
+    platform::SetDriveRoot('e', e.Native().string());
+    platform::SetDriveRoot('d', dir.Native().string());
+    platform::SetDriveRoot('c', c.Native().string());
+    auto drives = RebuildDriveList(ini, "C");
+    EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end()));
+    EXPECT_EQ(drives, (std::vector<std::string>{"C:", "D:", "E:"}));
+}
+#else
+TEST_F(SettingsTest, DriveListOfTheRealDrives) {
+    // Windows (or Wine) always has C:.
+    Put("[Startup]\r\nDriveC=1\r\n");
+    auto drives = RebuildDriveList(ini, "x");
+    EXPECT_NE(std::find(drives.begin(), drives.end(), "C:"), drives.end());
+    EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end()));
+    std::string keys = "[Startup]\r\n";
+    for (char x = 'A'; x <= 'Z'; ++x)
+        keys += std::string("Drive") + x + "=0\r\n";
+    Put(keys);
+    EXPECT_EQ(RebuildDriveList(ini, "C"), (std::vector<std::string>{"C"}));
+}
+#endif
+
+}  // namespace
+}  // namespace kestrove
