@@ -233,7 +233,7 @@ void TForm1::BuildControls() {
 
     // Right: the command buttons above the selected list.
     auto* right = new QVBoxLayout();
-    auto* commands = new QGridLayout();
+    auto* commands = new QVBoxLayout();
     RunButton = MakeButton(central, "RunButton", QStringLiteral("Run"),
                            QStringLiteral("Run will remove all of the duplicate messages in the "
                                           "selected files."));
@@ -255,14 +255,22 @@ void TForm1::BuildControls() {
     for (auto* b : {RunButton, BtnGetStats, RestoreButton, MoveButton, DeleteButton, RunNetButton,
                     FileNames, AbortButton})
         b->setMinimumHeight(44);
-    commands->addWidget(RunButton, 0, 0);
-    commands->addWidget(RestoreButton, 0, 1);
-    commands->addWidget(MoveButton, 0, 2);
-    commands->addWidget(DeleteButton, 0, 3);
-    commands->addWidget(RunNetButton, 0, 4);
-    commands->addWidget(BtnGetStats, 1, 0);
-    commands->addWidget(FileNames, 1, 1, 1, 2);
-    commands->addWidget(AbortButton, 1, 3);
+    // The mode's commands above, the ones every file mode has below; the
+    // buttons a mode hides leave no gaps.
+    auto* firstRow = new QHBoxLayout();
+    for (auto* b : {RunButton, RestoreButton, MoveButton, DeleteButton, RunNetButton})
+        firstRow->addWidget(b);
+    firstRow->addStretch(1);
+    auto* secondRow = new QHBoxLayout();
+    for (auto* b : {BtnGetStats, FileNames, AbortButton})
+        secondRow->addWidget(b);
+    secondRow->addStretch(1);
+    commands->addLayout(firstRow);
+    commands->addLayout(secondRow);
+    for (auto* b : {RunButton, BtnGetStats, RestoreButton, MoveButton, DeleteButton, RunNetButton,
+                    AbortButton})
+        b->setMinimumWidth(96);
+    FileNames->setMinimumWidth(150);
     {
         // Abort comes and goes without moving the other buttons.
         QSizePolicy sp = AbortButton->sizePolicy();

@@ -143,8 +143,23 @@ TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setDefaultSectionSize(IndexViewModel::kRowHeight);
     StringGrid1->verticalHeader()->setMinimumSectionSize(1);
-    for (int c = 0; c < IndexViewModel::kColumns; ++c)
-        header->resizeSection(c, IndexViewModel::ColumnWidth(c));
+    // The given widths, widened where a title or the widest value of its
+    // column would be cut in the font at hand.
+    QFont cellFont;
+    cellFont.setPointSize(IndexViewModel::kCellFontPoints);
+    QFont titleFont;
+    titleFont.setPointSize(IndexViewModel::kTitleFontPoints);
+    const char* widest[11] = {
+        "35000",           "Dup", "99999999",   "65535",  "", "postmaster@example.net", "",
+        "Mon 07 Mar 2024", "W",   "1709283600", "9999999"};
+    for (int c = 0; c < IndexViewModel::kColumns; ++c) {
+        const auto title = IndexViewModel::ColumnTitle(c);
+        int width =
+            FitWidth(titleFont, IndexViewModel::ColumnWidth(c),
+                     {QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()))});
+        width = FitWidth(cellFont, width, {QString::fromLatin1(c < 11 ? widest[c] : "W")});
+        header->resizeSection(c, width);
+    }
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -60,6 +60,7 @@ TForm5::TForm5(AppState& state, TForm1& main, QWidget* parent)
             return QColor(c.r, c.g, c.b);
         },
         [](int column) { return std::string(FolderListModel::ColumnTitle(column)); }};
+    cellFont_ = cellFont;
     grid_ = new GridModel(FolderListModel::kColumns, std::move(source), cellFont, this);
     StringGrid1 = new QTableView(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
@@ -69,7 +70,10 @@ TForm5::TForm5(AppState& state, TForm1& main, QWidget* parent)
     StringGrid1->setModel(grid_);
     StringGrid1->verticalHeader()->setDefaultSectionSize(22);
     for (int c = 0; c < FolderListModel::kColumns; ++c)
-        header->resizeSection(c, std::max(FolderListModel::ColumnWidth(c), c == 3 ? 20 : 0));
+        header->resizeSection(c,
+                              FitWidth(bold, FolderListModel::ColumnWidth(c),
+                                       {QString::fromLatin1(FolderListModel::ColumnTitle(c).data()),
+                                        QStringLiteral(">")}));
     header->setStretchLastSection(false);
     StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
     connect(StringGrid1, &QTableView::pressed, this, [this](const QModelIndex& index) {
@@ -86,6 +90,14 @@ void TForm5::FileNamesClick(TForm1& main) {
     grid_->BeginLoad();
     const bool show = kestrove::FileNamesClick(state_, main, model_);
     grid_->EndLoad();
+    // The names as they are, not cut: the given widths, widened to fit.
+    for (int c = 1; c <= 2; ++c) {
+        QStringList texts{grid_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()};
+        for (int r = 0; r < grid_->rowCount(); ++r)
+            texts << grid_->index(r, c).data().toString();
+        StringGrid1->horizontalHeader()->resizeSection(
+            c, FitWidth(cellFont_, FolderListModel::ColumnWidth(c), texts));
+    }
     QApplication::restoreOverrideCursor();
     if (show)
         Dialogs::Exec(this);

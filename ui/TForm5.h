@@ -4,6 +4,7 @@
 // or takes it out again.
 
 #include <QDialog>
+#include <QFont>
 
 #include "reports/FolderNames.h"
 
@@ -41,6 +42,7 @@ class TForm5 : public QDialog {
     TForm1& main_;
     FolderListModel model_;
     GridModel* grid_;
+    QFont cellFont_;
 };
 
 }  // namespace kestrove

@@ -208,6 +208,14 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->restore();
 }
 
+int FitWidth(const QFont& font, int given, const QStringList& samples) {
+    const QFontMetrics metrics(font);
+    int width = given;
+    for (const QString& sample : samples)
+        width = std::max(width, metrics.horizontalAdvance(sample) + 8);
+    return width;
+}
+
 void SetUpGrid(QTableView* grid, QHeaderView* titleRow) {
     grid->setHorizontalHeader(titleRow);
     grid->setItemDelegate(new CellDelegate(grid));

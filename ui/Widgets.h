@@ -136,6 +136,10 @@ class CellDelegate : public QStyledItemDelegate {
 // button to reach), grid lines, no editing, cells painted by CellDelegate.
 void SetUpGrid(QTableView* grid, QHeaderView* titleRow);
 
+// A column's width: the given one, widened where `samples` (the title, the
+// widest value the column shows) would not fit in `font`.
+int FitWidth(const QFont& font, int given, const QStringList& samples);
+
 // Shows a list's entries again, keeping the scroll position where it can.
 void FillList(QListWidget* list, const std::vector<std::string>& entries);
 
