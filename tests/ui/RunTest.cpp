@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -32,6 +33,7 @@ class RunTest : public QObject {
     void moveFromMenu();
     void moveCancelledMovesNothing();
     void runLog();
+    void statusLinesAreNotRepaintedPerRecord();
 };
 
 namespace {
@@ -275,6 +277,42 @@ void RunTest::runLog() {
     const std::string text(log->begin(), log->end());
     QVERIFY2(text.find("PMI File D:\\Mail\\A.PMI has 7 messages.") != std::string::npos,
              text.c_str());
+    KESTROVE_VERIFY_DIALOGS();
+}
+
+namespace {
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+}  // namespace
+
+void RunTest::statusLinesAreNotRepaintedPerRecord() {
+    UiWorld world;
+    world.MakeDir(world.d / "Mail");
+    const int records = 4000;
+    world.Folder(world.d / "Mail\\BIG.PMI", records, 40);
+    world.WriteIni("Startup", "Path", "D:\\Mail");
+    Forms forms = world.Open();
+    TForm1& f = *forms.Form1;
+    QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
+    PaintCounter counter;
+    f.LabelInfoMsg2->installEventFilter(&counter);
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(f.LabelInfoMsg1->text(), QStringLiteral("1 of 1 files processed."));
+    // "Message %d of %d" was set for every record; it was painted at most
+    // once per few tens of milliseconds (and once more at the end).
+    QVERIFY2(counter.paints <= elapsed / 25 + 4,
+             qPrintable(QStringLiteral("%1 paints in %2 ms").arg(counter.paints).arg(elapsed)));
+    QVERIFY(counter.paints < records / 10);
     KESTROVE_VERIFY_DIALOGS();
 }
 
