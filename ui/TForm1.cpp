@@ -620,7 +620,7 @@ void TForm1::RunCommand(const std::function<void()>& command) {
 }
 
 void TForm1::SetCommandsEnabled(bool enabled) {
-    static std::map<QObject*, bool> saved;
+    std::map<QObject*, bool>& saved = enabledBeforeCommand_;
     const QList<QWidget*> widgets{RGMode1,           DriveListBox, DirectoryListBox1, FileListBox1,
                                   ListBox2,          BtnMoveFile,  BtnMoveAllFiles,   BtnUnMoveFile,
                                   BtnUnMoveAllFiles, RunButton,    BtnGetStats,       RestoreButton,

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -237,6 +238,7 @@ class TForm1 : public QMainWindow, public WindowPort {
     std::int64_t lastPump_ = 0;
     int pumps_ = 0;
     std::function<void(int)> pumpHook_;
+    std::map<QObject*, bool> enabledBeforeCommand_;  // what a command disabled
     bool closePending_ = false;
     bool fillingLists_ = false;
 };
