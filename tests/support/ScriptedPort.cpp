@@ -63,6 +63,7 @@ void ScriptedPort::SetStatus(StatusLine line, const std::string& text, bool) {
 
 void ScriptedPort::SetCountLabel(CountLabel label, const std::string& text) {
     countLabels[label] = text;
+    countLabelHistory.emplace_back(label, text);
 }
 
 void ScriptedPort::SetMeter(Meter meter, int percent) {
@@ -78,7 +79,9 @@ void ScriptedPort::ShowAbort(bool visible) {
     abortVisible = visible;
 }
 
-void ScriptedPort::ListChanged(ListId) {}
+void ScriptedPort::ListChanged(ListId list) {
+    listChanges.push_back(list);
+}
 
 void ScriptedPort::HighlightEntry(ListId list, int index) {
     highlights.emplace_back(list, index);

@@ -42,12 +42,14 @@ class ScriptedPort : public WindowPort {
     std::map<StatusLine, std::string> status;
     std::vector<std::pair<StatusLine, std::string>> statusHistory;
     std::map<CountLabel, std::string> countLabels;
+    std::vector<std::pair<CountLabel, std::string>> countLabelHistory;
     std::map<Meter, int> meters;
     std::vector<std::pair<Meter, int>> meterHistory;
     std::map<Meter, bool> meterVisible;
     bool abortVisible = false;
     std::vector<std::pair<ListId, int>> highlights;
     std::map<ListId, bool> listVisible;
+    std::vector<ListId> listChanges;
     int pumps = 0;
     int splits = 0, restores = 0;
     std::vector<std::string> chooserStarts;

@@ -1,0 +1,281 @@
+#include "backup/Backup.h"
+
+#include <optional>
+#include <string>
+
+#include "core/BusyScope.h"
+#include "core/Format.h"
+#include "core/MessageFile.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+
+namespace kestrove {
+
+namespace {
+
+constexpr const char* kBackupFileError = "Backup File Error";
+constexpr const char* kRenameFileError = "Rename File Error";
+
+// Refuses an empty selected list; true when the command may go on.
+bool HaveSelection(AppState& state, WindowPort& port) {
+    if (!state.ListBox1.Empty())
+        return true;
+    port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
+    return false;
+}
+
+// The lock-file question of Delete and Move; true when the command may go on.
+bool MailboxCheckPassed(AppState& state, WindowPort& port) {
+    if (state.settings.RunCheck != 0 || !MailboxInUse(state.currentDirectory))
+        return true;
+    Answer answer = port.MessageDialog(
+        "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.",
+        "Mailbox Active", Icon::Exclamation, Buttons::OkCancel);
+    return answer == Answer::Ok;
+}
+
+// The pump before each entry; true when Abort was pressed.
+bool AbortPressed(AppState& state, WindowPort& port) {
+    port.ProcessEvents();
+    return state.AbortRequested;
+}
+
+std::string HighlightEntry(AppState& state, WindowPort& port, int k) {
+    state.ListBox1.highlighted = k;
+    port.HighlightEntry(ListId::ListBox1, k);
+    return state.ListBox1[k];
+}
+
+void ReportStop(WindowPort& port, const std::string& text, const char* title) {
+    port.MessageDialog(text, title, Icon::Stop, Buttons::Ok);
+}
+
+void SetSummary(WindowPort& port, const std::string& summary) {
+    port.SetStatus(StatusLine::LabelInfoMsg1, summary);
+    port.SetStatus(StatusLine::LabelInfoMsg2, "");
+    port.SetStatus(StatusLine::LabelInfoMsg3, "");
+}
+
+// The common end: Abort hidden, the selected list emptied, the available
+// list re-read. The count labels follow the lists, so they do not keep the
+// counts of lists that are gone.
+void FinishBackupCommand(AppState& state, WindowPort& port) {
+    port.ShowAbort(false);
+    state.ListBox1.Clear();
+    state.ListBox1.highlighted = -1;
+    port.ListChanged(ListId::ListBox1);
+    state.RereadFileList();
+    port.ListChanged(ListId::FileListBox1);
+    port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
+    port.SetCountLabel(CountLabel::LblNumFiles,
+                       Format("%d Files", static_cast<int>(state.FileListBox1.size())));
+}
+
+// The first half of a backup pair that is not there, or null.
+const std::string* MissingHalf(const std::string& backupIndex, const std::string& backupMessage) {
+    if (!platform::FileExists(backupIndex))
+        return &backupIndex;
+    if (!platform::FileExists(backupMessage))
+        return &backupMessage;
+    return nullptr;
+}
+
+// Deletes one of a folder's current files before a restore; false (after the
+// box) when it could not be deleted. The index file and the message file have
+// different failure log lines.
+bool DeleteForRestore(AppState& state, WindowPort& port, const std::string& path, bool logBoxText) {
+    if (platform::FileExists(path)) {
+        state.runLog.Write(Format("Restore File %s exists.\n", path.c_str()));
+        if (!platform::RemoveFile(path)) {
+            std::string text = Format("Can't delete file %s - skipping file.", path.c_str());
+            ReportStop(port, text, kBackupFileError);
+            if (logBoxText)
+                state.runLog.Write(text + "\n");
+            else
+                state.runLog.Write(Format("Restore File %s can't be deleted.\n", path.c_str()));
+            return false;
+        }
+    }
+    state.runLog.Write(Format("File %s as been deleted.\n", path.c_str()));
+    return true;
+}
+
+bool RenameForRestore(AppState& state, WindowPort& port, const std::string& from,
+                      const std::string& to) {
+    if (!platform::RenameNoReplace(from, to)) {
+        std::string text =
+            Format("Can't rename file %s  to %s- skipping file.", from.c_str(), to.c_str());
+        ReportStop(port, text, kBackupFileError);
+        state.runLog.Write(text + "\n");
+        return false;
+    }
+    state.runLog.Write(Format("File %s as been renamed to %s.\n", from.c_str(), to.c_str()));
+    return true;
+}
+
+}  // namespace
+
+void RestoreButtonClick(AppState& state, WindowPort& port) {
+    state.AbortRequested = false;
+    if (!HaveSelection(state, port))
+        return;
+    BusyScope busy(state);
+
+    port.ShowAbort(true);
+    int restored = 0;
+    for (int k = 0; k < state.ListBox1.Count(); ++k) {
+        if (AbortPressed(state, port))
+            return;
+        const std::string backupIndex = HighlightEntry(state, port, k);
+        const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
+        const std::string indexFile = ReplaceExtension(backupIndex, ".PMI");
+        const std::string messageFile = ReplaceExtension(backupIndex, ".PMM");
+
+        // Both halves of the backup must be there before the folder's own
+        // files are given up; otherwise the folder would be left without
+        // one of its files.
+        if (const std::string* missing = MissingHalf(backupIndex, backupMessage)) {
+            std::string text =
+                Format("Can't find backup file %s - skipping file.", missing->c_str());
+            ReportStop(port, text, kBackupFileError);
+            state.runLog.Write(text + "\n");
+            continue;
+        }
+
+        if (!DeleteForRestore(state, port, indexFile, false))
+            continue;
+        if (!DeleteForRestore(state, port, messageFile, true))
+            continue;
+        if (!RenameForRestore(state, port, backupIndex, indexFile))
+            continue;
+        if (!RenameForRestore(state, port, backupMessage, messageFile))
+            continue;
+        ++restored;
+    }
+
+    SetSummary(port, Format("%d of %d files processed.", restored, state.ListBox1.Count()));
+    FinishBackupCommand(state, port);
+}
+
+void DeleteButtonClick(AppState& state, WindowPort& port) {
+    state.AbortRequested = false;
+    if (!HaveSelection(state, port))
+        return;
+    if (!MailboxCheckPassed(state, port))
+        return;
+    BusyScope busy(state);
+
+    port.ShowAbort(true);
+    int folders = 0;
+    int deletedFiles = 0;
+    for (int k = 0; k < state.ListBox1.Count(); ++k) {
+        if (AbortPressed(state, port))
+            return;
+        const std::string backupIndex = HighlightEntry(state, port, k);
+        const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
+
+        if (!platform::RemoveFile(backupIndex)) {
+            ReportStop(port, Format("Can't delete file %s - skipping file.", backupIndex.c_str()),
+                       kBackupFileError);
+            state.runLog.Write(Format("Backup File %s can't be deleted.\n", backupIndex.c_str()));
+            continue;
+        }
+        state.runLog.Write(Format("File %s as been deleted.\n", backupIndex.c_str()));
+        ++deletedFiles;
+
+        if (!platform::RemoveFile(backupMessage)) {
+            std::string text =
+                Format("Can't delete file %s - skipping file.", backupMessage.c_str());
+            ReportStop(port, text, kBackupFileError);
+            state.runLog.Write(text + "\n");
+            continue;
+        }
+        state.runLog.Write(Format("File %s as been deleted.\n", backupMessage.c_str()));
+        ++deletedFiles;
+        ++folders;
+    }
+
+    SetSummary(port, Format("%d of %d files processed (%d deleted).", folders,
+                            state.ListBox1.Count(), deletedFiles));
+    FinishBackupCommand(state, port);
+}
+
+void MoveButtonClick(AppState& state, WindowPort& port) {
+    state.AbortRequested = false;
+    if (!HaveSelection(state, port))
+        return;
+    if (!MailboxCheckPassed(state, port))
+        return;
+
+    const std::string source = state.fileListDirectory;
+    std::optional<std::string> chosen = port.ChooseDirectory(source);
+    // A cancelled chooser ends the command: moving into whatever directory
+    // the chooser held before is not what the user asked for.
+    if (!chosen || chosen->empty())
+        return;
+    const std::string destination = *chosen;
+    if (source == destination) {
+        ReportStop(port, Format("Cannot move files to same path: %s", destination.c_str()),
+                   "Drive Error");
+        return;
+    }
+    BusyScope busy(state);
+
+    port.SetStatus(StatusLine::LabelInfoMsg1,
+                   Format("Move files from %s to %s.", source.c_str(), destination.c_str()));
+    port.ShowAbort(true);
+    int folders = 0;
+    int movedFiles = 0;
+    for (int k = 0; k < state.ListBox1.Count(); ++k) {
+        if (AbortPressed(state, port))
+            return;
+        const std::string backupIndex = HighlightEntry(state, port, k);
+        const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
+        const std::string indexTarget =
+            platform::JoinPath(destination, platform::FileNamePart(backupIndex));
+        const std::string messageTarget =
+            platform::JoinPath(destination, platform::FileNamePart(backupMessage));
+
+        // A rename cannot cross drives: compare the drive letters as written.
+        if (backupIndex.empty() || destination[0] != backupIndex[0]) {
+            Answer answer = port.MessageDialog(
+                Format("Can not move files from %s to %s\nOK to skip\nCancel to abort",
+                       backupIndex.c_str(), destination.c_str()),
+                "Error: cant move folders between drives.", Icon::Stop, Buttons::OkCancel);
+            if (answer == Answer::Ok)
+                continue;
+            return;
+        }
+
+        state.runLog.Write(
+            Format("Try to copy File %s to %s\n", backupIndex.c_str(), indexTarget.c_str()));
+        if (!platform::RenameNoReplace(backupIndex, indexTarget)) {
+            std::string text = Format("Cant rename file %s to %s - skipping file.",
+                                      backupIndex.c_str(), indexTarget.c_str());
+            ReportStop(port, text, kRenameFileError);
+            state.runLog.Write(text + "\n");
+            continue;
+        }
+        state.runLog.Write(
+            Format("File %s as been renamed to %s.\n", backupIndex.c_str(), indexTarget.c_str()));
+        ++movedFiles;
+
+        if (!platform::RenameNoReplace(backupMessage, messageTarget)) {
+            std::string text = Format("Can't rename file %s to %s - skipping file.",
+                                      backupMessage.c_str(), messageTarget.c_str());
+            ReportStop(port, text, kRenameFileError);
+            state.runLog.Write(text + "\n");
+            continue;
+        }
+        state.runLog.Write(Format("File %s has been renamed to %s.\n", backupMessage.c_str(),
+                                  messageTarget.c_str()));
+        ++movedFiles;
+        ++folders;
+    }
+
+    SetSummary(port, Format("%d of %d folders moved (%d files moved).", folders,
+                            state.ListBox1.Count(), movedFiles));
+    FinishBackupCommand(state, port);
+}
+
+}  // namespace kestrove

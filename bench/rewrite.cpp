@@ -1,0 +1,167 @@
+// The rewrite of a large folder against a plain block copy of the same
+// message file, measured in the same run; and the load and scan of the
+// largest index the run accepts.
+//
+//   BENCH rewrite_vs_copy <ratio> x              34,999 records, ~100 MB of texts
+//   BENCH rewrite_vs_copy_512mib <ratio> x       20,000 texts, ~512 MiB
+//   BENCH ..._seconds <s> s                      the medians behind them
+//   BENCH load_scan_34999 <ms> ms
+//
+// Both sides read the old message file from the page cache (it was just
+// written) and sync what they write, as the rewrite does. Each ratio is the
+// median of the per-round ratios; the rounds alternate which side goes first.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/AppState.h"
+#include "core/MessageFile.h"
+#include "core/MessageFlag.h"
+#include "duplicates/Duplicates.h"
+#include "platform/File.h"
+#include "tests/support/FolderBuilder.h"
+#include "tests/support/TempDir.h"
+
+using namespace kestrove;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+class NullPort : public WindowPort {
+  public:
+    Answer MessageDialog(const std::string& text, const std::string& title, Icon,
+                         Buttons) override {
+        std::fprintf(stderr, "unexpected box %s: %s\n", title.c_str(), text.c_str());
+        return Answer::Cancel;
+    }
+    void SetStatus(StatusLine, const std::string&, bool) override {}
+    void SetCountLabel(CountLabel, const std::string&) override {}
+    void SetMeter(Meter, int) override {}
+    void ShowMeter(Meter, bool) override {}
+    void ShowAbort(bool) override {}
+    void ListChanged(ListId) override {}
+    void HighlightEntry(ListId, int) override {}
+    void ShowList(ListId, bool) override {}
+    void SplitSelectedLists() override {}
+    void RestoreSelectedLists() override {}
+    void ProcessEvents() override {}
+    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
+    std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
+};
+
+double Seconds(Clock::time_point from) {
+    return std::chrono::duration<double>(Clock::now() - from).count();
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// `messages` texts of about `totalBytes` together; every tenth repeats the
+// one before it.
+testing::FolderBuilder MakeFolder(int messages, std::int64_t totalBytes) {
+    testing::FolderBuilder f;
+    const std::int64_t average = totalBytes / messages;
+    std::string text;
+    for (int i = 0; i < messages; ++i) {
+        if (i % 10 == 9) {
+            f.Add(f.messages().back());
+            continue;
+        }
+        const auto size = static_cast<std::size_t>(average / 2 + (i * 7919) % average);
+        text.assign(size, static_cast<char>('a' + i % 26));
+        for (std::size_t at = 76; at < size; at += 78) {
+            text[at] = '\r';
+            text[at + 1 < size ? at + 1 : at] = '\n';
+        }
+        f.Add(testing::Msg("Sender " + std::to_string(i), "Subject " + std::to_string(i % 97),
+                           "1 Jan 24", i, text, i % 3 == 0 ? kReadBit : 0));
+    }
+    return f;
+}
+
+double PlainCopy(const std::string& from, const std::string& to) {
+    const auto start = Clock::now();
+    auto in = platform::File::Open(from, platform::OpenMode::ReadBinary);
+    auto out = platform::File::Open(to, platform::OpenMode::WriteBinary);
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    while (std::size_t got = in->Read(buffer.data(), buffer.size()))
+        out->Write(buffer.data(), got);
+    out->Sync();
+    out->Close();
+    const double s = Seconds(start);
+    platform::RemoveFile(to);
+    return s;
+}
+
+// Puts the old pair back after a rewrite, for the next round.
+void Restore(const std::string& index) {
+    platform::RemoveFile(index);
+    platform::RemoveFile(MessageFileName(index));
+    platform::RenameNoReplace(BackupIndexFileName(index), index);
+    platform::RenameNoReplace(BackupMessageFileName(index), MessageFileName(index));
+}
+
+void Compare(const char* name, int messages, std::int64_t bytes, int rounds) {
+    testing::TempDir dir('B');
+    const std::string index = dir / "BENCH.PMI";
+    if (!MakeFolder(messages, bytes).Write(index)) {
+        std::fprintf(stderr, "cannot write the folder\n");
+        return;
+    }
+    AppState state;
+    NullPort port;
+    state.sortOn = false;
+    std::vector<double> ratios, rewrites, copies;
+    for (int round = 0; round < rounds; ++round) {
+        double copy = 0, rewrite = 0;
+        for (int side = 0; side < 2; ++side) {
+            if ((side == 0) == (round % 2 == 0)) {
+                copy = PlainCopy(MessageFileName(index), dir / "COPY.PMM");
+            } else {
+                LoadIndex(state, port, index, 0);
+                FindDuplicates(state);
+                const auto start = Clock::now();
+                if (RewriteFolder(state, port, index, 0) != FolderOutcome::Rewritten)
+                    std::fprintf(stderr, "the rewrite did not complete\n");
+                rewrite = Seconds(start);
+                Restore(index);
+            }
+        }
+        ratios.push_back(rewrite / copy);
+        rewrites.push_back(rewrite);
+        copies.push_back(copy);
+    }
+    std::printf("BENCH %s %.3f x\n", name, Median(ratios));
+    std::printf("BENCH %s_rewrite_seconds %.3f s\n", name, Median(rewrites));
+    std::printf("BENCH %s_copy_seconds %.3f s\n", name, Median(copies));
+}
+
+void LoadAndScan() {
+    testing::TempDir dir('B');
+    const std::string index = dir / "BIG.PMI";
+    MakeFolder(MAXMSG - 1, 4 * 1024 * 1024).Write(index);
+    AppState state;
+    NullPort port;
+    std::vector<double> times;
+    for (int round = 0; round < 5; ++round) {
+        const auto start = Clock::now();
+        LoadIndex(state, port, index, 0);
+        FindDuplicates(state);
+        times.push_back(Seconds(start));
+    }
+    std::printf("BENCH load_scan_34999 %.1f ms\n", Median(times) * 1000);
+}
+
+}  // namespace
+
+int main() {
+    LoadAndScan();
+    Compare("rewrite_vs_copy", MAXMSG - 1, 100'000'000, 5);
+    Compare("rewrite_vs_copy_512mib", 20000, std::int64_t{512} * 1024 * 1024, 5);
+    return 0;
+}

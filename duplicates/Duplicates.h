@@ -1,0 +1,59 @@
+#pragma once
+// Duplicate removal: loading and scanning one folder's index, rewriting the
+// folder without its duplicate and deleted messages, the run over the
+// selected list and the network run over users' mail directories.
+//
+// Every function works on the shared state and shows what it has to show
+// through the window port; none of them throws.
+
+#include <string>
+#include <string_view>
+
+#include "core/AppState.h"
+#include "core/WindowPort.h"
+
+namespace kestrove {
+
+// What became of one folder.
+enum class FolderOutcome {
+    Rewritten,  // a complete new pair is in place, the old one is the backup pair
+    Skipped,    // the folder's own files are as they were; go on with the next
+    RunEnds,    // the run ends here (the folder's own files are as they were)
+};
+
+// Reads the index file into the one table. False when the run ends (the
+// file cannot be opened, or it holds MAXMSG records or more); the box has
+// been shown and no file has been changed.
+bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, int position);
+
+// Sorts the loaded table when the sort switch is on, and fills DropMarks and
+// the counts. Cannot fail.
+void FindDuplicates(AppState& state);
+
+// Turns the folder's pair into its backup pair and writes a new pair without
+// the records marked in DropMarks.
+FolderOutcome RewriteFolder(AppState& state, WindowPort& port, const std::string& indexPath,
+                            int position);
+
+// The run over ListBox1 (the Run button).
+void RunDeleteDupes1Click(AppState& state, WindowPort& port);
+// The Abort button.
+void Stop(AppState& state, WindowPort& port);
+// "Save Log File": asks for the file, then opens it as the run log.
+void SaveLogFile1Click(AppState& state, WindowPort& port);
+// The same with the file already chosen.
+void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
+// The network run over the user directories in ListBox3.
+void RunNetButtonClick(AppState& state, WindowPort& port);
+
+// The names under which a rewrite writes the new pair before it renames them
+// to the folder's own names; they lie beside the folder's files.
+std::string NewIndexTempName(std::string_view indexPath);
+std::string NewMessageTempName(std::string_view indexPath);
+
+// Clears up after a rewrite that was killed: a new pair that was complete and
+// half renamed into place is finished; other temporaries are removed. Called
+// by the run before it loads a folder.
+void RecoverInterruptedRewrite(const std::string& indexPath);
+
+}  // namespace kestrove

@@ -1,0 +1,80 @@
+// Loading one folder's index into the table, and the duplicate scan.
+
+#include <algorithm>
+#include <string>
+
+#include "core/Format.h"
+#include "core/MessageFlag.h"
+#include "duplicates/Duplicates.h"
+#include "platform/File.h"
+
+namespace kestrove {
+
+bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, int position) {
+    auto file = platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
+    if (!file) {
+        port.MessageDialog(Format("Cannot Open File: %s", indexPath.c_str()), "File Error 1",
+                           Icon::Stop, Buttons::Ok);
+        return false;
+    }
+    state.currentIndexFile = indexPath;
+    port.SetStatus(StatusLine::LabelInfoMsg1, Format("File:%3d %s", position, indexPath.c_str()));
+
+    MessageTable& table = state.table;
+    table.count = 0;
+    for (;;) {
+        IndexRecord record;
+        if (!record.ReadFrom(*file))
+            break;
+        port.SetStatus(StatusLine::LabelInfoMsg2, "Message " + std::to_string(table.count), true);
+        table[table.count] = record;
+        ++table.count;
+        if (table.count >= MAXMSG) {
+            file.reset();
+            port.MessageDialog(Format("MAXMSG=%d exceeded!  Redimension.", MAXMSG),
+                               "Dimension Error", Icon::Stop, Buttons::Ok);
+            return false;
+        }
+    }
+    file.reset();
+    if (state.runLog.IsOpen())
+        state.runLog.Write(
+            Format("PMI File %s has %d messages.\n", indexPath.c_str(), table.count));
+    return true;
+}
+
+void FindDuplicates(AppState& state) {
+    MessageTable& table = state.table;
+    if (state.sortOn)
+        SortTable(table, CompareTimeSize);
+
+    IndexCounts& counts = state.counts;
+    counts = IndexCounts{};
+    counts.messages = table.count;
+    std::fill(state.DropMarks.begin(), state.DropMarks.end(), 0);
+
+    for (int i = 0; i < table.count; ++i) {
+        const IndexRecord& r = table[i];
+        if (r.HasFlag(kDeletedBit)) {
+            ++counts.deleted;
+            state.DropMarks[static_cast<std::size_t>(i)] = 1;
+        } else if (r.HasFlag(kReadBit)) {
+            ++counts.read;
+        }
+        if (i == 0)
+            continue;
+        // Only the record just before counts, and only when it is not deleted.
+        const IndexRecord& p = table[i - 1];
+        if (!p.HasFlag(kDeletedBit) && r.from() == p.from() && r.subject() == p.subject() &&
+            r.date() == p.date() && r.mtime() == p.mtime() && r.fsize() == p.fsize()) {
+            state.DropMarks[static_cast<std::size_t>(i)] = 1;
+            ++counts.dupes;
+        }
+    }
+    if (state.runLog.IsOpen())
+        state.runLog.Write(Format(" PMI: msg:%d read:%d deleted:%d dupes:%d\n", counts.messages,
+                                  counts.read, counts.deleted, counts.dupes));
+    counts.unread = counts.messages - counts.deleted - counts.read;
+}
+
+}  // namespace kestrove

@@ -1,0 +1,168 @@
+// The run over the selected list, Abort, the run log, and the network run.
+
+#include <cstdint>
+
+#include "core/Format.h"
+#include "core/MessageFile.h"
+#include "duplicates/Duplicates.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+
+namespace kestrove {
+
+namespace {
+
+// Marks the state busy while a long command runs (the window disables the
+// other commands); a nested use keeps the outer one's mark.
+class BusyGuard {
+  public:
+    explicit BusyGuard(AppState& state) : state_(state), was_(state.busy) { state.busy = true; }
+    ~BusyGuard() { state_.busy = was_; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+  private:
+    AppState& state_;
+    bool was_;
+};
+
+int Percent(std::int64_t part, std::int64_t whole) {
+    return whole > 0 ? static_cast<int>(part * 100 / whole) : 0;
+}
+
+void Highlight(AppState& state, WindowPort& port, ListId id, int index) {
+    SortedList& list = id == ListId::ListBox3 ? state.ListBox3 : state.ListBox1;
+    list.highlighted = index;
+    port.HighlightEntry(id, index);
+}
+
+constexpr Meter kMeters[] = {Meter::ProgressBarF, Meter::ProgressBarM, Meter::ProgressBar1};
+
+}  // namespace
+
+void RunDeleteDupes1Click(AppState& state, WindowPort& port) {
+    BusyGuard busy(state);
+    state.AbortRequested = false;
+    if (state.ListBox1.Empty()) {
+        port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
+        return;
+    }
+    if (state.settings.RunCheck == 0 && MailboxInUse(state.currentDirectory)) {
+        if (port.MessageDialog(
+                "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.",
+                "Mailbox Active", Icon::Exclamation, Buttons::OkCancel) != Answer::Ok)
+            return;
+    }
+
+    std::int32_t filesProcessed = 0;
+    port.ShowAbort(true);
+    for (Meter m : kMeters) {
+        port.SetMeter(m, 0);
+        port.ShowMeter(m, true);
+    }
+
+    for (int k = 0; k < state.ListBox1.Count(); ++k) {
+        port.ProcessEvents();
+        if (state.AbortRequested)
+            return;
+        // The list may have changed while events were handled.
+        if (k >= state.ListBox1.Count())
+            break;
+        port.SetMeter(Meter::ProgressBarF, Percent(k, state.ListBox1.Count()));
+        Highlight(state, port, ListId::ListBox1, k);
+        const std::string path = state.ListBox1[k];
+
+        RecoverInterruptedRewrite(path);
+        if (!LoadIndex(state, port, path, k))
+            return;
+        FindDuplicates(state);
+        switch (RewriteFolder(state, port, path, k)) {
+            case FolderOutcome::Rewritten:
+                ++filesProcessed;
+                break;
+            case FolderOutcome::Skipped:
+                break;
+            case FolderOutcome::RunEnds:
+                return;
+        }
+    }
+
+    if (state.mode < kNetworkMode)
+        state.runLog.Close();
+    const std::string summary =
+        Format("%d of %d files processed.", filesProcessed, state.ListBox1.Count());
+    port.ShowAbort(false);
+    for (Meter m : {Meter::ProgressBar1, Meter::ProgressBarM, Meter::ProgressBarF}) {
+        port.SetMeter(m, 0);
+        port.ShowMeter(m, false);
+    }
+    port.ProcessEvents();
+    port.SetStatus(StatusLine::LabelInfoMsg1, summary);
+    port.SetStatus(StatusLine::LabelInfoMsg2, "");
+    port.SetStatus(StatusLine::LabelInfoMsg3, "");
+}
+
+void Stop(AppState& state, WindowPort& port) {
+    state.AbortRequested = true;
+    port.ShowAbort(false);
+}
+
+void SaveLogFile1Click(AppState& state, WindowPort& port) {
+    auto chosen = port.ChooseSaveFile("Log Files|*.log|All Files|*.*");
+    if (!chosen)
+        return;
+    OpenRunLog(state, port, *chosen);
+}
+
+void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName) {
+    if (state.runLog.Open(fileName))
+        return;
+    port.MessageDialog(Format("Cannot Open File: %s", fileName.c_str()), "File Error", Icon::Stop,
+                       Buttons::Ok);
+}
+
+void RunNetButtonClick(AppState& state, WindowPort& port) {
+    BusyGuard busy(state);
+    state.AbortRequested = false;
+    if (state.ListBox3.Empty()) {
+        port.MessageDialog("No directories seleted.", "Network Mode", Icon::Stop, Buttons::Ok);
+        return;
+    }
+    port.SplitSelectedLists();
+    port.ShowList(ListId::ListBox3, true);
+    port.ShowList(ListId::ListBox1, true);
+
+    for (int i = 0; i < state.ListBox3.Count(); ++i) {
+        Highlight(state, port, ListId::ListBox3, i);
+        const std::string directory = state.ListBox3[i];
+
+        state.ListBox1.Clear();
+        for (const platform::DirEntry& entry : platform::FindFiles(directory + "\\*.pmi"))
+            state.ListBox1.Add(platform::JoinPath(directory, entry.name));
+        port.ListChanged(ListId::ListBox1);
+
+        const std::string folders = Format("%d folders", state.ListBox1.Count());
+        port.SetCountLabel(CountLabel::LblNumFiles, folders);
+        state.runLog.Write(folders + "\n");
+        if (state.ListBox1.Empty()) {
+            const std::string text = Format("No PMI files in %s.", directory.c_str());
+            port.MessageDialog(text, "Network Mode", Icon::Stop, Buttons::Ok);
+            state.runLog.Write(text + "\n");
+        }
+        state.runLog.Write(Format("Processing directory %d: %s\n", i, directory.c_str()));
+
+        RunDeleteDupes1Click(state, port);
+        // Aborted: the layout is put back, but the log stays open, as after
+        // any run that ends early.
+        if (state.AbortRequested)
+            break;
+    }
+
+    port.RestoreSelectedLists();
+    port.ShowList(ListId::ListBox3, true);
+    port.ShowList(ListId::ListBox1, false);
+    if (!state.AbortRequested)
+        state.runLog.Close();
+}
+
+}  // namespace kestrove

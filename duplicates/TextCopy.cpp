@@ -1,0 +1,176 @@
+#include "duplicates/TextCopy.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/Format.h"
+#include "core/MessageFile.h"
+#include "platform/File.h"
+
+namespace kestrove {
+
+namespace {
+
+// Texts longer than this get the Characters meter.
+constexpr std::int64_t kCharacterMeterMinimum = 50000;
+
+class Copier {
+  public:
+    explicit Copier(TextCopy& c)
+        : c_(c), length_(c.fsize), target_(std::max<std::int64_t>(length_, 1)) {
+        // The meter moves once per step + 1 bytes, about 100 times a text.
+        step_ = (length_ + 99) / 100;
+    }
+
+    CopyResult Run() {
+        // Once per text: built without printf, which would cost more than
+        // copying a short text.
+        c_.port.SetStatus(StatusLine::LabelInfoMsg3,
+                          "Copying " + std::to_string(length_) + " characters.", true);
+        c_.port.SetMeter(Meter::ProgressBar1, 0);
+        for (;;) {
+            // Copy counted bytes: the first `fsize` of them (at least one),
+            // later one at a time.
+            switch (CopyCounted(std::max(target_, copied_ + 1))) {
+                case Counted::EndOfFile:
+                    return CopyResult::Finished;
+                case Counted::RunEnds:
+                    return CopyResult::RunEnds;
+                case Counted::Done:
+                    break;
+            }
+            LogEnd();
+            if (last_ == kCtrlZ)
+                return CopyResult::Finished;
+
+            // The Ctrl-Z may follow the text's bytes.
+            int extra = c_.in.ReadByte();
+            if (extra < 0) {
+                if (!Ask(Format("Cannot get char at %lld+%lld file %s\nOK to skip\nCancel to "
+                                "abort run",
+                                static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
+                                c_.messagePath.c_str()),
+                         "File Error 10"))
+                    return CopyResult::RunEnds;
+                continue;  // the next read meets the end of the file
+            }
+            LogEnd();
+            auto byte = static_cast<std::uint8_t>(extra);
+            if (!c_.out.WriteByte(byte)) {
+                if (!Ask(CannotPut(byte), "File Error 11"))
+                    return CopyResult::RunEnds;
+                continue;  // the byte is dropped
+            }
+            ++*c_.outPosition;
+            LogEnd();
+            if (byte == kCtrlZ)
+                return CopyResult::Finished;
+            if (!Ask(Format("No ctrl-z at %lld+%lld file %s\nOK to skip\nCancel to abort run",
+                            static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
+                            c_.messagePath.c_str()),
+                     "Message Size Error"))
+                return CopyResult::RunEnds;
+        }
+    }
+
+  private:
+    enum class Counted { Done, EndOfFile, RunEnds };
+
+    // Copies until `goal` bytes of the text have been written, or the old
+    // file ends. A byte that cannot be written is put to the user; OK drops
+    // it, and it does not count.
+    Counted CopyCounted(std::int64_t goal) {
+        std::uint8_t* buf = c_.buffer.data();
+        while (copied_ < goal) {
+            auto want = static_cast<std::size_t>(std::min<std::int64_t>(
+                static_cast<std::int64_t>(c_.buffer.size()), goal - copied_));
+            std::size_t got = c_.in.Read(buf, want);
+            if (got == 0)
+                return Counted::EndOfFile;
+            std::size_t done = 0;
+            while (done < got) {
+                std::size_t accepted = WriteSome(c_.out, buf + done, got - done, *c_.outPosition);
+                if (accepted > 0) {
+                    Count(static_cast<std::int64_t>(accepted));
+                    last_ = buf[done + accepted - 1];
+                    done += accepted;
+                }
+                if (done < got) {
+                    if (!Ask(CannotPut(buf[done]), "File Error 9"))
+                        return Counted::RunEnds;
+                    ++done;  // dropped
+                }
+            }
+        }
+        return Counted::Done;
+    }
+
+    // Counts written bytes and moves the Characters meter for long texts.
+    void Count(std::int64_t bytes) {
+        *c_.outPosition += bytes;
+        if (length_ <= kCharacterMeterMinimum) {
+            copied_ += bytes;
+            return;
+        }
+        const std::int64_t period = step_ + 1;
+        while (meterCounter_ + bytes >= period) {
+            std::int64_t take = period - meterCounter_;
+            copied_ += take;
+            bytes -= take;
+            meterCounter_ = 0;
+            c_.port.SetMeter(Meter::ProgressBar1, static_cast<int>(std::min<std::int64_t>(
+                                                      copied_ * 100 / length_, 100)));
+        }
+        copied_ += bytes;
+        meterCounter_ += bytes;
+    }
+
+    std::string CannotPut(std::uint8_t byte) const {
+        return Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run",
+                      byte, byte, static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
+                      c_.messagePath.c_str());
+    }
+
+    // A question with OK and Cancel: true for OK. Cancel ends the run, after
+    // the text has gone to the log.
+    bool Ask(const std::string& text, const char* title) {
+        if (c_.port.MessageDialog(text, title, Icon::Stop, Buttons::OkCancel) == Answer::Ok)
+            return true;
+        c_.log.Write(text + "\n");
+        return false;
+    }
+
+    void LogEnd() {
+        if (c_.log.IsOpen())
+            c_.log.Write(Format("End of message %d at ~%lld\n", c_.messageNumber,
+                                static_cast<long long>(*c_.outPosition)));
+    }
+
+    TextCopy& c_;
+    const std::int64_t length_;  // fsize, as signed
+    const std::int64_t target_;  // bytes copied before the Ctrl-Z test
+    std::int64_t step_ = 0;
+    std::int64_t meterCounter_ = 0;
+    std::int64_t copied_ = 0;  // bytes of this text written and counted
+    int last_ = -1;            // the last counted byte
+};
+
+}  // namespace
+
+std::size_t WriteSome(platform::File& out, const std::uint8_t* data, std::size_t n,
+                      std::int64_t before) {
+    if (out.Write(data, n))
+        return n;
+    // A failed write may have put the bytes before the failing one; the
+    // position says how many. Never report the whole block as written.
+    const std::int64_t after = out.Tell();
+    if (after <= before)
+        return 0;
+    return static_cast<std::size_t>(std::min<std::int64_t>(after - before, std::int64_t(n) - 1));
+}
+
+CopyResult CopyText(TextCopy& copy) {
+    return Copier(copy).Run();
+}
+
+}  // namespace kestrove

@@ -1,0 +1,127 @@
+#include "reports/Export.h"
+
+#include <memory>
+
+#include "core/BusyScope.h"
+#include "core/Format.h"
+#include "core/MessageFile.h"
+#include "platform/File.h"
+
+namespace kestrove {
+
+namespace {
+
+// Export files end their lines with CR LF on every platform, so they are
+// written in binary mode with the CR LF spelled out.
+constexpr const char* kCsvTitle =
+    "flags, fpos, msg_number, fname, from, subject, date, color, mtime, fsize\r\n";
+constexpr const char* kTabTitle =
+    "flags \tfpos \tmsg_number \tfname \tfrom \tsubject \tdate \tcolor \tmtime \tfsize\r\n";
+constexpr const char* kCsvLine =
+    "%ld, %ld, %d, \"%.*s\", \"%.*s\", \"%.*s\", \"%.*s\", %d, %ld, %ld\r\n";
+constexpr const char* kTabLine =
+    "%ld\t%ld\t%d\t\"%.*s\"\t\"%.*s\"\t\"%.*s\"\t\"%.*s\"\t%d\t%ld\t%ld\r\n";
+
+void FileError(WindowPort& port, const std::string& text) {
+    port.MessageDialog(text, "File Error", Icon::Stop, Buttons::Ok);
+}
+
+}  // namespace
+
+std::string ExportTitleLine(bool csv) {
+    return csv ? kCsvTitle : kTabTitle;
+}
+
+std::string ExportRecordLine(const IndexRecord& record, bool csv) {
+    std::string_view fname = record.fname(), from = record.from(), subject = record.subject(),
+                     date = record.date();
+    return Format(csv ? kCsvLine : kTabLine,
+                  static_cast<long>(static_cast<std::int32_t>(record.flags())),
+                  static_cast<long>(record.fposSigned()), static_cast<int>(record.msg_number()),
+                  static_cast<int>(fname.size()), fname.data(), static_cast<int>(from.size()),
+                  from.data(), static_cast<int>(subject.size()), subject.data(),
+                  static_cast<int>(date.size()), date.data(), static_cast<int>(record.color()),
+                  static_cast<long>(record.mtime()), static_cast<long>(record.fsize()));
+}
+
+void SaveIndexFile1Click(AppState& state, WindowPort& port) {
+    if (state.ListBox1.Empty()) {
+        port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
+        return;
+    }
+    BusyScope busy(state);
+    for (int k = 0; k < state.ListBox1.Count(); ++k) {
+        state.currentIndexFile = state.ListBox1[k];
+        const std::string indexPath = state.currentIndexFile;
+        // The format is read once per file; a switch during the pump below
+        // counts from the next file on.
+        const bool csv = state.exportCsv;
+        const std::string outputPath = ReplaceExtension(indexPath, csv ? ".CSV" : ".TXT");
+        port.SetStatus(StatusLine::LabelInfoMsg1, Format("File %s", outputPath.c_str()));
+        port.ProcessEvents();
+
+        std::unique_ptr<platform::File> output =
+            platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
+        if (!output) {
+            FileError(port, Format("Cannot Open Output Index File: %s", outputPath.c_str()));
+            return;
+        }
+        std::unique_ptr<platform::File> input =
+            platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
+        if (!input) {
+            // The output file stays behind, empty.
+            output->Close();
+            FileError(port, Format("Cannot Open Input Index File: %s", indexPath.c_str()));
+            return;
+        }
+
+        // A write that fails would leave a short export that looks complete;
+        // it is reported and ends the export like the open failures.
+        const std::string title = ExportTitleLine(csv);
+        bool written = output->Write(title.data(), title.size());
+        int counted = 0;
+        IndexRecord record;
+        while (written && record.ReadFrom(*input)) {
+            const std::string line = ExportRecordLine(record, csv);
+            written = output->Write(line.data(), line.size());
+            ++counted;
+            port.SetStatus(StatusLine::LabelInfoMsg2, Format("Message %d", counted));
+        }
+        input->Close();
+        if (!output->Close())
+            written = false;
+        if (!written) {
+            FileError(port, Format("Cannot Write Output Index File: %s", outputPath.c_str()));
+            return;
+        }
+        port.SetStatus(StatusLine::LabelInfoMsg2, "");
+    }
+}
+
+void SaveIndexasCSVClick(AppState& state) {
+    state.exportCsv = true;
+}
+
+void SaveIndexasTABClick(AppState& state) {
+    state.exportCsv = false;
+}
+
+void SortONExecute(AppState& state) {
+    state.sortOn = true;
+}
+
+void SortOFFExecute(AppState& state) {
+    state.sortOn = false;
+}
+
+OptionsMenuMarks OptionsMenuState(const AppState& state) {
+    OptionsMenuMarks marks;
+    marks.sortOnMarker = state.sortOn;
+    marks.sortOffMarker = !state.sortOn;
+    marks.csvMarker = state.exportCsv;
+    marks.tabMarker = !state.exportCsv;
+    marks.csvChecked = state.exportCsv;
+    return marks;
+}
+
+}  // namespace kestrove

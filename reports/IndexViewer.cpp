@@ -1,0 +1,307 @@
+#include "reports/IndexViewer.h"
+
+#include <array>
+#include <charconv>
+#include <memory>
+
+#include "core/Format.h"
+#include "core/MessageFile.h"
+#include "core/MessageFlag.h"
+#include "platform/File.h"
+
+namespace kestrove {
+
+namespace {
+
+struct FieldColumn {
+    std::string_view title;
+    int width;
+    std::string_view name;
+};
+
+// Columns 0 to 10; the flag columns 11 to 36 come from the flag table.
+constexpr std::array<FieldColumn, 11> kFieldColumns{{
+    {"No.", 40, "Number"},
+    {"Dup", 25, "Dupe/Deleted"},
+    {"Position", 70, "Position"},
+    {"Msg", 40, "Message Number"},
+    {"File Name", 100, "File Name"},
+    {"From", 120, "From"},
+    {"Subject", 180, "Subject"},
+    {"Date", 85, "Date"},
+    {"Clr", 10, "Colour"},
+    {"mtime", 60, "mtime"},
+    {"Size", 60, "Message Size"},
+}};
+constexpr int kFlagColumnWidth = 10;
+constexpr int kFirstFlagColumn = 11;
+
+void AppendInt(std::string& out, long long value) {
+    char buffer[24];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    (void)ec;
+    out.append(buffer, end);
+}
+
+// The Dup mark's test against the record shown above: same sender, subject,
+// date, time and size, and the record above not deleted.
+bool RepeatsAbove(const IndexRecord& above, const IndexRecord& record) {
+    return !above.HasFlag(kDeletedBit) && record.fsize() == above.fsize() &&
+           record.mtime() == above.mtime() && record.date() == above.date() &&
+           record.subject() == above.subject() && record.from() == above.from();
+}
+
+}  // namespace
+
+Rgb ToRgb(RowColour colour) {
+    switch (colour) {
+        case RowColour::SkyBlue:
+            return kSkyBlue;
+        case RowColour::Red:
+            return kRed;
+        case RowColour::Fuchsia:
+            return kFuchsia;
+        case RowColour::Cream:
+            return kCream;
+    }
+    return kCream;
+}
+
+std::string_view IndexViewModel::ColumnTitle(int column) {
+    if (column >= 0 && column < kFirstFlagColumn)
+        return kFieldColumns[static_cast<std::size_t>(column)].title;
+    if (column >= kFirstFlagColumn && column < kColumns)
+        return kMessageFlags[static_cast<std::size_t>(column - kFirstFlagColumn)].title;
+    return {};
+}
+
+int IndexViewModel::ColumnWidth(int column) {
+    if (column >= 0 && column < kFirstFlagColumn)
+        return kFieldColumns[static_cast<std::size_t>(column)].width;
+    if (column >= kFirstFlagColumn && column < kColumns)
+        return kFlagColumnWidth;
+    return 0;
+}
+
+std::string_view IndexViewModel::ColumnName(int column) {
+    if (column >= 0 && column < kFirstFlagColumn)
+        return kFieldColumns[static_cast<std::size_t>(column)].name;
+    if (column >= kFirstFlagColumn && column < kColumns)
+        return kMessageFlags[static_cast<std::size_t>(column - kFirstFlagColumn)].name;
+    return {};
+}
+
+void RecordCellText(const IndexRecord& record, int rowNumber, std::string_view mark, int column,
+                    std::string& out) {
+    out.clear();
+    switch (column) {
+        case 0:
+            AppendInt(out, rowNumber);
+            return;
+        case 1:
+            out.assign(mark);
+            return;
+        case 2:
+            AppendInt(out, record.fposSigned());
+            return;
+        case 3:
+            AppendInt(out, record.msg_number());
+            return;
+        case 4:
+            out.assign(record.fname());
+            return;
+        case 5:
+            out.assign(record.from());
+            return;
+        case 6:
+            out.assign(record.subject());
+            return;
+        case 7:
+            out.assign(record.date());
+            return;
+        case 8: {
+            // 1 to 31 as the characters from "1"; other values as the byte.
+            int c = record.color();
+            if (c == 0)
+                return;
+            if (c >= 1 && c <= 31)
+                out.push_back(static_cast<char>(48 + c));
+            else
+                out.push_back(static_cast<char>(record.bytes[rec::kColor]));
+            return;
+        }
+        case 9:
+            AppendInt(out, record.mtime());
+            return;
+        case 10:
+            AppendInt(out, record.fsize());
+            return;
+        default:
+            if (column >= kFirstFlagColumn && column < IndexViewModel::kColumns) {
+                const MessageFlagInfo& info =
+                    kMessageFlags[static_cast<std::size_t>(column - kFirstFlagColumn)];
+                if (IsSet(record.flags(), info.flag))
+                    out.assign(info.cellText);
+            }
+            return;
+    }
+}
+
+const IndexRecord* IndexViewModel::Record(int row) const {
+    if (table_ == nullptr || row < 1 || row > records_)
+        return nullptr;
+    return &(*table_)[row - 1];
+}
+
+bool IndexViewModel::IsDeleted(int row) const {
+    return Record(row) != nullptr && (marks_[static_cast<std::size_t>(row - 1)] & kDeletedMark);
+}
+
+bool IndexViewModel::IsDupe(int row) const {
+    return Record(row) != nullptr && (marks_[static_cast<std::size_t>(row - 1)] & kDupeMark);
+}
+
+void IndexViewModel::CellText(int row, int column, std::string& out) const {
+    out.clear();
+    if (column < 0 || column >= kColumns)
+        return;
+    if (row == 0) {
+        out.assign(ColumnTitle(column));
+        return;
+    }
+    const IndexRecord* record = Record(row);
+    if (record == nullptr)
+        return;
+    std::string_view mark = IsDeleted(row) ? "Del" : IsDupe(row) ? "Dup" : "";
+    RecordCellText(*record, row, mark, column, out);
+}
+
+std::string IndexViewModel::CellText(int row, int column) const {
+    std::string out;
+    CellText(row, column, out);
+    return out;
+}
+
+RowColour IndexViewModel::RowColourOf(int row) const {
+    if (row == 0)
+        return RowColour::SkyBlue;
+    if (IsDeleted(row))
+        return RowColour::Red;
+    if (IsDupe(row))
+        return RowColour::Fuchsia;
+    return RowColour::Cream;
+}
+
+std::string IndexViewModel::CellInfo(int row, int column) const {
+    std::string name(ColumnName(column));
+    std::string text = CellText(row, column);
+    return Format("Row %d Column %s: [%s]", row, name.c_str(), text.c_str());
+}
+
+void IndexViewModel::SelectCell(int row, int column) {
+    lblCellInfo_ = CellInfo(row, column);
+}
+
+ViewResult IndexViewModel::Result(bool show) const {
+    return {show, lblPMMfile_, lbl1IndexFile_, lblCellInfo_, records_};
+}
+
+ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& model) {
+    if (state.mode >= kNetworkMode)
+        return model.Result(false);
+    // A double-click beside the entries leaves no entry selected: nothing to
+    // view, rather than a view of whatever file an earlier command named.
+    const int selected = state.ListBox1.highlighted;
+    if (selected < 0 || selected >= state.ListBox1.Count())
+        return model.Result(false);
+
+    state.currentIndexFile = state.ListBox1[selected];
+    state.currentMessageFile = ReplaceExtension(state.currentIndexFile, ".pmm");
+    const std::string& indexPath = state.currentIndexFile;
+    const std::string& messagePath = state.currentMessageFile;
+
+    {
+        std::unique_ptr<platform::File> message =
+            platform::File::Open(messagePath, platform::OpenMode::ReadBinary);
+        if (!message) {
+            port.MessageDialog(Format("Cannot Open File: %s", messagePath.c_str()), "File Error",
+                               Icon::Stop, Buttons::Ok);
+            return model.Result(false);
+        }
+        MessageFileHeader header = ReadHeader(*message);
+        message->Close();
+        std::string_view name = header.name();
+        std::string_view id = header.id();
+        model.lblPMMfile_ =
+            Format("File: %s    [%.*s]  Unread: %d,  Deleted: %d  ID: %.*s\n", messagePath.c_str(),
+                   static_cast<int>(name.size()), name.data(), header.unread(), header.deleted(),
+                   static_cast<int>(id.size()), id.data());
+    }
+
+    std::unique_ptr<platform::File> index =
+        platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
+    if (!index) {
+        port.MessageDialog(Format("Cannot Open File: %s", indexPath.c_str()), "File Error",
+                           Icon::Stop, Buttons::Ok);
+        return model.Result(false);
+    }
+
+    // The grid goes back to its title row before the new records come in.
+    model.records_ = 0;
+    model.marks_.clear();
+    model.table_ = &state.table;
+    MessageTable& table = state.table;
+    table.count = 0;
+    int loaded = 0;
+    for (;;) {
+        if (loaded == MAXMSG) {
+            IndexRecord extra;
+            if (extra.ReadFrom(*index)) {
+                index->Close();
+                table.count = loaded;
+                port.MessageDialog(Format("MAXMSG > %d - redimension.", MAXMSG), "Data Error",
+                                   Icon::Stop, Buttons::Ok);
+                return model.Result(false);
+            }
+            break;
+        }
+        if (!table[loaded].ReadFrom(*index))
+            break;
+        ++loaded;
+    }
+    index->Close();
+    table.count = loaded;
+    if (state.sortOn)
+        SortTable(table, CompareTimeSize);
+
+    IndexCounts counts;
+    model.marks_.assign(static_cast<std::size_t>(loaded), 0);
+    for (int i = 0; i < loaded; ++i) {
+        const IndexRecord& record = table[i];
+        std::uint8_t& mark = model.marks_[static_cast<std::size_t>(i)];
+        if (record.HasFlag(kDeletedBit)) {
+            mark = IndexViewModel::kDeletedMark;
+            ++counts.deleted;
+        } else {
+            if (record.HasFlag(kReadBit))
+                ++counts.read;
+            else
+                ++counts.unread;
+            if (i >= 1 && RepeatsAbove(table[i - 1], record)) {
+                mark = IndexViewModel::kDupeMark;
+                ++counts.dupes;
+            }
+        }
+    }
+    counts.messages = loaded;
+    model.counts_ = counts;
+    model.records_ = loaded;
+
+    model.lbl1IndexFile_ =
+        Format("File: %s Unread:%d, Read:%d,  Deleted:%d,  Dupes:%d \n", indexPath.c_str(),
+               counts.unread, counts.read, counts.deleted, counts.dupes);
+    model.lblCellInfo_ = "Click on any cell for more informaton.";
+    return model.Result(true);
+}
+
+}  // namespace kestrove

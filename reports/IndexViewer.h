@@ -1,0 +1,105 @@
+#pragma once
+// The index viewer's model: one folder's index shown record by record with
+// every field and flag, the Dup/Del marks, the counts and the message file's
+// header line. Cells are made on demand from the MessageTable; per row only
+// a one-byte mark is kept.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/AppState.h"
+#include "core/WindowPort.h"
+
+namespace kestrove {
+
+struct Rgb {
+    std::uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr Rgb kSkyBlue{166, 202, 240};
+inline constexpr Rgb kNavy{0, 0, 128};
+inline constexpr Rgb kCream{255, 251, 240};
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kFuchsia{255, 0, 255};
+
+// The background of a viewer row.
+enum class RowColour { SkyBlue, Red, Fuchsia, Cream };
+Rgb ToRgb(RowColour colour);
+
+// What a double-click on ListBox1 leaves for the window: whether to show the
+// viewer, and the texts of its labels (which change even when it is not
+// shown: a failed index open keeps the new header line).
+struct ViewResult {
+    bool show = false;
+    std::string lblPMMfile, lbl1IndexFile, cellInfo;
+    int rows = 0;  // record rows, without the title row
+};
+
+class IndexViewModel {
+  public:
+    static constexpr int kColumns = 37;
+    static constexpr int kTitleFontPoints = 12;
+    static constexpr int kCellFontPoints = 9;
+    static constexpr int kRowHeight = 24;
+
+    // The column table: title (row 0), width in pixels, name in the
+    // cell-information line. Empty/0 outside 0..36.
+    static std::string_view ColumnTitle(int column);
+    static int ColumnWidth(int column);
+    static std::string_view ColumnName(int column);
+
+    // The labels, as the window shows them (their start texts included).
+    const std::string& LblPMMfile() const { return lblPMMfile_; }
+    const std::string& Lbl1IndexFile() const { return lbl1IndexFile_; }
+    const std::string& LblCellInfo() const { return lblCellInfo_; }
+
+    // Grid rows: the title row and one per record. Row 0 is a fixed title
+    // row once there is a record row.
+    int RowCount() const { return records_ + 1; }
+    int RecordCount() const { return records_; }
+    bool TitleRowFixed() const { return records_ > 0; }
+
+    // A cell's text, as 8-bit (Windows-1252) bytes; empty outside the grid.
+    std::string CellText(int row, int column) const;
+    void CellText(int row, int column, std::string& out) const;
+    RowColour RowColourOf(int row) const;
+    bool IsDeleted(int row) const;
+    bool IsDupe(int row) const;
+    // "Row %d Column %s: [%s]" for a cell.
+    std::string CellInfo(int row, int column) const;
+    // StringGrid1SelectCell: fills the cell-information line (always allowed).
+    void SelectCell(int row, int column);
+
+    IndexCounts Counts() const { return counts_; }
+
+    // Opening a view (ListBox1DblClick's work on the viewer).
+    friend ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& model);
+
+  private:
+    enum Mark : std::uint8_t { kDeletedMark = 1, kDupeMark = 2 };
+    const IndexRecord* Record(int row) const;
+    ViewResult Result(bool show) const;
+
+    std::string lblPMMfile_ = "File:";
+    std::string lbl1IndexFile_ = "File:";
+    std::string lblCellInfo_ = "Cell: ";
+    const MessageTable* table_ = nullptr;
+    int records_ = 0;
+    std::vector<std::uint8_t> marks_;
+    IndexCounts counts_;
+};
+
+// The double-click on ListBox1: in Network Mode, or with no entry selected,
+// nothing happens (show false, labels unchanged). Otherwise loads the index
+// of the selected entry into state.table and fills the model.
+ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& model);
+
+// The cell text of a record's column (0..36), `rowNumber` for column 0 and
+// `mark` for column 1; shared with the export's tests of the same fields.
+void RecordCellText(const IndexRecord& record, int rowNumber, std::string_view mark, int column,
+                    std::string& out);
+
+}  // namespace kestrove

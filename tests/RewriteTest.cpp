@@ -1,0 +1,651 @@
+// The rewrite of a folder: the new pair byte for byte, the questions, every
+// failure reached through the platform's fault hook, and the old pair put
+// back whenever the new one could not be completed.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "core/Format.h"
+#include "core/MessageFlag.h"
+#include "duplicates/Duplicates.h"
+#include "platform/Faults.h"
+#include "platform/File.h"
+#include "tests/support/EngineFixture.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace kestrove::testing {
+namespace {
+
+namespace faults = platform::faults;
+using faults::Op;
+
+// Kept in file order: 0, 2, 4, 5. Sorted: 4, 2, 0 (after the deleted 3), 5.
+FolderBuilder Standard() {
+    HeaderSpec h;
+    h.name = "Inbox";
+    h.delsize = 999;
+    h.raw = {{50, 0xAB}, {64, 0xCD}, {108, 0xEF}, {127, 0x77}};
+    FolderBuilder f(h);
+    f.Add(Msg("Alice", "Hi", "Mon", 300, "first text"));
+    f.Add(Msg("Alice", "Hi", "Mon", 300, "first text"));
+    MessageSpec b = Msg("Bob", "Re", "Tue", 100, "bob's text\x1a with a ctrl-z");
+    b.ending = CtrlZ::Inside;
+    b.byte106 = 1;
+    b.byte107 = 2;
+    b.byte109 = 3;
+    b.color = -4;
+    b.fname = "FNAME";
+    b.before = "gap";
+    f.Add(b);
+    f.Add(Msg("Carol", "Old", "Wed", 200, "deleted text", kDeletedBit));
+    f.Add(Msg("Dan", "Read", "Thu", 50, "read text", kReadBit));
+    f.Add(Msg("Eve", "Zero", "Fri", 400, ""));  // fsize 0, its Ctrl-Z only
+    return f;
+}
+
+class Rewrite : public EngineTest {
+  protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        state.sortOn = false;
+        Fresh();
+    }
+
+    // Empties the directory and writes the folder again.
+    void Fresh(const FolderBuilder& f = Standard()) {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Native()))
+            std::filesystem::remove(entry.path());
+        folder = f;
+        old = f.Build();
+        ASSERT_TRUE(f.Write(path));
+    }
+
+    std::string Summary() { return port.Status(StatusLine::LabelInfoMsg1); }
+
+    const std::string path = Pmi("INBOX");
+    FolderBuilder folder;
+    FolderBytes old;
+};
+
+IndexRecord RecordAt(const std::vector<std::uint8_t>& pmi, int i) {
+    IndexRecord r;
+    std::copy_n(pmi.begin() + i * static_cast<int>(kRecordSize), kRecordSize, r.bytes.begin());
+    return r;
+}
+
+TEST_F(Rewrite, NewPairByteForByte) {
+    for (bool sortOn : {false, true}) {
+        SCOPED_TRACE(sortOn ? "sort on" : "sort off");
+        Fresh();
+        port = ScriptedPort();
+        state.sortOn = sortOn;
+        Run({path});
+        EXPECT_EQ(Summary(), "1 of 1 files processed.");
+        const FolderBytes want =
+            sortOn ? folder.Rewritten({4, 2, 0, 5}) : folder.Rewritten({0, 2, 4, 5});
+        ExpectRewritten(path, want, old);
+
+        // What the expected bytes say, spelled out.
+        FolderFiles now = ReadFolder(path);
+        ASSERT_EQ(now.pmi.size(), 4 * kRecordSize);
+        MessageFileHeader h;
+        std::copy_n(now.pmm.begin(), kHeaderSize, h.bytes.begin());
+        EXPECT_EQ(h.unread(), 4);
+        EXPECT_EQ(h.deleted(), 0);
+        EXPECT_EQ(h.delsize(), 0);
+        EXPECT_EQ(h.bytes[50], 0xAB);
+        EXPECT_EQ(h.bytes[127], 0x77);
+        std::uint32_t next = 128;
+        for (int i = 0; i < 4; ++i) {
+            IndexRecord r = RecordAt(now.pmi, i);
+            EXPECT_EQ(r.msg_number(), i);
+            EXPECT_EQ(r.fpos(), next);
+            next += static_cast<std::uint32_t>(std::max(r.fsize(), 1));
+            if (now.pmm[next - 1] != kCtrlZ)
+                ++next;  // the Ctrl-Z after the text
+            if (r.from() == "Bob") {
+                EXPECT_EQ(r.bytes[106], 1);
+                EXPECT_EQ(r.bytes[107], 2);
+                EXPECT_EQ(r.bytes[109], 3);
+                EXPECT_EQ(r.color(), -4);
+                EXPECT_EQ(r.fname(), "FNAME");
+            }
+            if (r.from() == "Dan") {
+                EXPECT_TRUE(r.HasFlag(kReadBit));
+            }
+        }
+        EXPECT_EQ(next, now.pmm.size());
+    }
+}
+
+TEST_F(Rewrite, NothingToDropLeavesTheFolderAlone) {
+    FolderBuilder f;
+    f.Add(Msg("A", "s", "d", 1, "one")).Add(Msg("B", "s", "d", 2, "two"));
+    Fresh(f);
+    const auto pmiTime = std::filesystem::last_write_time(dir.Native("INBOX.PMI"));
+    const auto pmmTime = std::filesystem::last_write_time(dir.Native("INBOX.PMM"));
+    Run({path});
+    EXPECT_EQ(Summary(), "0 of 1 files processed.");
+    ExpectUntouched(path, old);
+    EXPECT_EQ(std::filesystem::last_write_time(dir.Native("INBOX.PMI")), pmiTime);
+    EXPECT_EQ(std::filesystem::last_write_time(dir.Native("INBOX.PMM")), pmmTime);
+}
+
+TEST_F(Rewrite, CountMismatchQuestions) {
+    struct {
+        bool unread;  // else deleted
+        int setting;
+        Answer answer;  // when asked
+        bool rewritten, aborted;
+    } cases[] = {
+        {true, 0, Answer::Yes, true, false},    {true, 0, Answer::No, false, false},
+        {true, 0, Answer::Cancel, false, true}, {true, 1, Answer::Ok, true, false},
+        {true, 2, Answer::Ok, false, false},    {true, 7, Answer::Ok, true, false},
+        {false, 0, Answer::Yes, true, false},   {false, 0, Answer::Cancel, false, true},
+        {false, 2, Answer::Ok, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Format("%s setting %d", c.unread ? "unread" : "deleted", c.setting));
+        FolderBuilder f = Standard();
+        (c.unread ? f.header().unread : f.header().deleted) = 9;
+        Fresh(f);
+        port = ScriptedPort();
+        state.settings.MismatchedUnread = c.unread ? c.setting : 1;
+        state.settings.MismatchedDeleted = c.unread ? 1 : c.setting;
+        if (c.setting == 0)
+            port.Reply(c.answer, "File Mismatch");
+        Run({path});
+        if (c.setting == 0) {
+            ASSERT_EQ(port.boxes.size(), 1u);
+            EXPECT_EQ(port.boxes[0].text,
+                      Format("%s PMI=%d PMM=9 Mismatch!\nYES to accept\nNO to skip file\nCANCEL to "
+                             "abort run",
+                             c.unread ? "UNREAD" : "DELETED", c.unread ? 4 : 1));
+            EXPECT_EQ(port.boxes[0].icon, Icon::Information);
+            EXPECT_EQ(port.boxes[0].buttons, Buttons::YesNoCancel);
+        } else {
+            EXPECT_TRUE(port.boxes.empty());
+        }
+        EXPECT_EQ(state.AbortRequested, c.aborted);
+        if (c.rewritten)
+            ExpectRewritten(path, folder.Rewritten({0, 2, 4, 5}), old);
+        else
+            ExpectUntouched(path, old);
+        EXPECT_EQ(Summary() == "0 of 1 files processed.", !c.rewritten && !c.aborted);
+    }
+}
+
+TEST_F(Rewrite, OldBackups) {
+    const std::string bki = dir / "INBOX.BKI", bkm = dir / "INBOX.BKM";
+    struct {
+        int setting;
+        std::vector<Answer> answers;
+        bool rewritten;
+    } cases[] = {
+        {0, {Answer::Ok, Answer::Ok}, true},
+        {0, {Answer::Ok, Answer::Cancel}, false},
+        {0, {Answer::Cancel}, false},
+        {1, {}, true},
+        {2, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(
+            Format("BackupFiles %d, %d answers", c.setting, static_cast<int>(c.answers.size())));
+        Fresh();
+        ASSERT_TRUE(WriteFileBytes(bki, std::string_view("old bki")));
+        ASSERT_TRUE(WriteFileBytes(bkm, std::string_view("old bkm")));
+        port = ScriptedPort();
+        const std::string log = OpenLog();
+        state.settings.BackupFiles = c.setting;
+        for (Answer a : c.answers)
+            port.Reply(a, "Backup File Exists");
+        Run({path});
+        for (std::size_t i = 0; i < port.boxes.size(); ++i) {
+            EXPECT_EQ(port.boxes[i].text,
+                      Format("Backup file %s exists!\nOK to OVERWRITE\nCancel to skip",
+                             (i == 0 ? bki : bkm).c_str()));
+            EXPECT_EQ(port.boxes[i].icon, Icon::Stop);
+            EXPECT_EQ(port.boxes[i].buttons, Buttons::OkCancel);
+        }
+        if (c.rewritten) {
+            ExpectRewritten(path, folder.Rewritten({0, 2, 4, 5}), old);
+        } else {
+            EXPECT_EQ(Bytes(path), old.pmi);
+            EXPECT_EQ(Bytes(MessageFileName(path)), old.pmm);
+            // A backup is deleted only once the answer for it was OK.
+            EXPECT_EQ(Exists(bki), c.answers.empty() || c.answers[0] == Answer::Cancel);
+            EXPECT_TRUE(Exists(bkm));
+        }
+        const auto lines = Lines(log);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Backup File " + bki + " exists."),
+                  lines.end());
+    }
+}
+
+TEST_F(Rewrite, OldBackupThatCannotBeDeleted) {
+    const std::string bki = dir / "INBOX.BKI";
+    ASSERT_TRUE(WriteFileBytes(bki, std::string_view("old bki")));
+    const std::string log = OpenLog();
+    state.settings.BackupFiles = 1;
+    faults::FailNth(Op::Delete, 1, "INBOX.BKI");
+    port.Reply(Answer::Ok, "Backup File Error");
+    Run({path});
+    EXPECT_EQ(port.boxes.at(0).text, "Can't delete old backup file " + bki + " - skipping file.");
+    EXPECT_EQ(port.boxes.at(0).buttons, Buttons::Ok);
+    EXPECT_EQ(Summary(), "0 of 1 files processed.");
+    EXPECT_EQ(Bytes(path), old.pmi);
+    EXPECT_EQ(Bytes(bki), std::vector<std::uint8_t>({'o', 'l', 'd', ' ', 'b', 'k', 'i'}));
+    const auto lines = Lines(log);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Backup File " + bki + " exists."), 2);
+}
+
+// Moves the text at `offset` of the new message file one byte down, as a
+// dropped byte does to everything after it.
+FolderBytes DropByte(FolderBytes pair, std::size_t offset) {
+    pair.pmm.erase(pair.pmm.begin() + static_cast<long>(offset));
+    for (std::size_t at = 0; at + kRecordSize <= pair.pmi.size(); at += kRecordSize) {
+        std::uint32_t fpos = GetU32(&pair.pmi[at + rec::kFpos]);
+        if (fpos > offset)
+            PutU32(&pair.pmi[at + rec::kFpos], fpos - 1);
+    }
+    return pair;
+}
+
+// Every failure of the rewrite, made by a real failing operation: the box,
+// what OK and Cancel do, the log, and the files left behind.
+TEST_F(Rewrite, FailuresAndTheirAnswers) {
+    const std::string pmm = dir / "INBOX.PMM", bki = dir / "INBOX.BKI", bkm = dir / "INBOX.BKM";
+    const std::string kxi = NewIndexTempName(path), kxm = NewMessageTempName(path);
+    const std::string skip = "\nOK to skip\nCancel to abort run";
+    const FolderBytes all = Standard().Rewritten({0, 2, 4, 5});
+    const FolderBytes without2 = Standard().Rewritten({0, 4, 5});
+    const std::uint32_t fpos2 = Standard().Record(2).fpos();
+    struct Case {
+        const char* what;
+        std::function<void()> arm;
+        const char* title;
+        std::string text;
+        Buttons buttons;
+        Answer answer;
+        std::optional<FolderBytes> result;  // empty: the folder as it was
+        bool runEnds;
+        bool logsText;
+    };
+    const Case cases[] = {
+        {"message file cannot be opened",
+         [] { faults::FailNth(Op::Open, 1, ".PMM"); },
+         "File Error 2",
+         "Cannot Open File 13: " + pmm,
+         Buttons::Ok,
+         Answer::Ok,
+         {},
+         true,
+         true},
+        {"index rename, OK",
+         [] { faults::FailNth(Op::Rename, 1); },
+         "Backup File Exists",
+         "Can't rename " + path + " to " + bki + ".\nOK to skip\nCancel to abort",
+         Buttons::OkCancel,
+         Answer::Ok,
+         {},
+         false,
+         false},
+        {"index rename, Cancel",
+         [] { faults::FailNth(Op::Rename, 1); },
+         "Backup File Exists",
+         "Can't rename " + path + " to " + bki + ".\nOK to skip\nCancel to abort",
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         false},
+        {"message rename",
+         [] { faults::FailNth(Op::Rename, 2); },
+         "Backup File Exists",
+         "Can't rename " + pmm + " to " + bkm + ".\nOK to skip\nCancel to abort",
+         Buttons::OkCancel,
+         Answer::Ok,
+         {},
+         false,
+         false},
+        {"new index not created",
+         [] { faults::FailNth(Op::Create, 1, ".KXI"); },
+         "File Error 3",
+         "Cannot Open File 1: " + path,
+         Buttons::Ok,
+         Answer::Ok,
+         {},
+         true,
+         true},
+        {"new message file not created",
+         [] { faults::FailNth(Op::Create, 1, ".KXM"); },
+         "File Error 4",
+         "Cannot Open File 2: " + pmm,
+         Buttons::Ok,
+         Answer::Ok,
+         {},
+         true,
+         false},
+        {"backup message file not opened",
+         [] { faults::FailNth(Op::Open, 1, ".BKM"); },
+         "File Error 5",
+         "Cannot Open File 3: " + bkm,
+         Buttons::Ok,
+         Answer::Ok,
+         {},
+         true,
+         false},
+        {"no write position, OK", [] { faults::FailNth(Op::Tell, 2, ".KXM"); }, "File Error 6",
+         "Cannot get fpos of file " + pmm + skip, Buttons::OkCancel, Answer::Ok, without2, false,
+         false},
+        {"no write position, Cancel",
+         [] { faults::FailNth(Op::Tell, 2, ".KXM"); },
+         "File Error 6",
+         "Cannot get fpos of file " + pmm + skip,
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         true},
+        {"record not written, OK", [] { faults::FailNth(Op::Write, 2, ".KXI"); }, "File Error 7",
+         "Cannot write to file " + path + skip, Buttons::OkCancel, Answer::Ok, without2, false,
+         false},
+        {"record not written, Cancel",
+         [] { faults::FailNth(Op::Write, 2, ".KXI"); },
+         "File Error 7",
+         "Cannot write to file " + path + skip,
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         true},
+        // The text is reached before its record is written: OK leaves out both.
+        // (The first seek is to the header.)
+        {"no seek, OK", [] { faults::FailNth(Op::Seek, 3, ".BKM"); }, "File Error 8",
+         Format("Cannot seek to %u file %s", fpos2, path.c_str()) + skip, Buttons::OkCancel,
+         Answer::Ok, without2, false, false},
+        {"no seek, Cancel",
+         [] { faults::FailNth(Op::Seek, 3, ".BKM"); },
+         "File Error 8",
+         Format("Cannot seek to %u file %s", fpos2, path.c_str()) + skip,
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         true},
+        {"byte not written, OK", [] { faults::FailWriteAt(".KXM", 129); }, "File Error 9",
+         "Cannot put 105=i to " + std::to_string(Standard().Record(0).fpos()) + "+1 file " + pmm +
+             skip,
+         Buttons::OkCancel, Answer::Ok, DropByte(all, 129), false, false},
+        {"byte not written, Cancel",
+         [] { faults::FailWriteAt(".KXM", 129); },
+         "File Error 9",
+         "Cannot put 105=i to " + std::to_string(Standard().Record(0).fpos()) + "+1 file " + pmm +
+             skip,
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         true},
+        // The new pair cannot be made complete on the disk.
+        {"new index not synced",
+         [] { faults::FailNth(Op::Sync, 1, ".KXI"); },
+         "File Error 7",
+         "Cannot write to file " + path + skip,
+         Buttons::OkCancel,
+         Answer::Ok,
+         {},
+         false,
+         false},
+        {"new message file not closed",
+         [] { faults::FailNth(Op::Sync, 2, ".KXM"); },
+         "File Error 7",
+         "Cannot write to file " + pmm + skip,
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         true},
+        {"new message file not renamed",
+         [] { faults::FailNth(Op::Rename, 3); },
+         "Backup File Exists",
+         "Can't rename " + kxm + " to " + pmm + ".\nOK to skip\nCancel to abort",
+         Buttons::OkCancel,
+         Answer::Ok,
+         {},
+         false,
+         false},
+        {"new index not renamed",
+         [] { faults::FailNth(Op::Rename, 4); },
+         "Backup File Exists",
+         "Can't rename " + kxi + " to " + path + ".\nOK to skip\nCancel to abort",
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        port = ScriptedPort();
+        const std::string log = OpenLog();
+        c.arm();
+        port.Reply(c.answer, c.title);
+        Run({path});
+        faults::Reset();
+        ASSERT_EQ(port.boxes.size(), 1u);
+        EXPECT_EQ(port.boxes[0].text, c.text);
+        EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
+        EXPECT_EQ(port.boxes[0].buttons, c.buttons);
+        if (c.result)
+            ExpectRewritten(path, *c.result, old);
+        else
+            ExpectUntouched(path, old);
+        const bool summary = port.Status(StatusLine::LabelInfoMsg1).ends_with("files processed.");
+        EXPECT_EQ(summary, !c.runEnds);
+        EXPECT_EQ(state.runLog.IsOpen(), c.runEnds);
+        EXPECT_FALSE(state.AbortRequested);
+        state.runLog.Close();
+        const bool logged = Text(log).find(c.text + "\n") != std::string::npos;
+        EXPECT_EQ(logged, c.logsText);
+    }
+}
+
+// The copy's own questions at the level of the folder: File Error 10 and 11
+// and the size question, and Cancel puts the old pair back.
+TEST_F(Rewrite, TextEndQuestions) {
+    FolderBuilder f;
+    f.Add(Msg("A", "s", "d", 1, "dup")).Add(Msg("A", "s", "d", 1, "dup"));
+    MessageSpec small = Msg("B", "s", "d", 2, "abcdef");
+    small.fsize = 2;  // no Ctrl-Z after two bytes
+    f.Add(small);
+    MessageSpec last = Msg("C", "s", "d", 3, "end");
+    last.ending = CtrlZ::None;  // the file ends right after the text
+    f.Add(last);
+    const std::string pmm = dir / "INBOX.PMM";
+    const auto fposB = f.Record(2).fpos(), fposC = f.Record(3).fpos();
+    for (Answer answer : {Answer::Ok, Answer::Cancel}) {
+        SCOPED_TRACE(answer == Answer::Ok ? "OK" : "Cancel");
+        Fresh(f);
+        port = ScriptedPort();
+        port.Reply(answer, "Message Size Error");
+        if (answer == Answer::Ok) {
+            port.Reply(Answer::Ok, "Message Size Error");
+            port.Reply(Answer::Ok, "File Error 10");
+        }
+        Run({path});
+        EXPECT_EQ(port.boxes.at(0).text, Format("No ctrl-z at %u+2 file %s\nOK to skip\nCancel to "
+                                                "abort run",
+                                                fposB, pmm.c_str()));
+        if (answer == Answer::Cancel) {
+            ExpectUntouched(path, old);
+            continue;
+        }
+        EXPECT_EQ(port.boxes.at(1).text, Format("No ctrl-z at %u+3 file %s\nOK to skip\nCancel to "
+                                                "abort run",
+                                                fposB, pmm.c_str()));
+        EXPECT_EQ(port.boxes.at(2).text,
+                  Format("Cannot get char at %u+3 file %s\nOK to skip\nCancel "
+                         "to abort run",
+                         fposC, pmm.c_str()));
+        ExpectRewritten(path, f.Rewritten({0, 2, 3}), old);
+    }
+    // The extra byte after the text cannot be written: dropped, and the copy
+    // goes on with the bytes that follow.
+    f = FolderBuilder();
+    f.Add(Msg("A", "s", "d", 1, "x", kDeletedBit)).Add(Msg("B", "s", "d", 1, "abc"));
+    f.MessageTail("Q\x1a");
+    Fresh(f);
+    port = ScriptedPort();
+    port.Reply(Answer::Ok, "File Error 11");
+    faults::FailWriteAt(".KXM", 131);
+    Run({path});
+    EXPECT_EQ(port.boxes.at(0).text,
+              Format("Cannot put 26=\x1a to %u+3 file %s\nOK to skip\nCancel to abort run",
+                     f.Record(1).fpos(), pmm.c_str()));
+    std::vector<std::uint8_t> pmmNow = Bytes(pmm);
+    EXPECT_EQ(std::string(pmmNow.begin() + 128, pmmNow.end()), "abcQ\x1a");
+}
+
+// Abort at a message of the rewrite: the old pair is the folder again.
+TEST_F(Rewrite, AbortPutsTheOldPairBack) {
+    for (int slotPump = 1; slotPump <= 6; ++slotPump) {
+        SCOPED_TRACE(slotPump);
+        Fresh();
+        port = ScriptedPort();
+        port.AbortAtPump(state, 1 + slotPump);  // pump 1 is the folder's own
+        bool sawTemporaries = false;
+        port.AtPump(1 + slotPump, [&] {
+            // Under way, the new pair lies under its temporary names only.
+            sawTemporaries = Exists(NewIndexTempName(path)) && Exists(NewMessageTempName(path)) &&
+                             !Exists(path) && !Exists(MessageFileName(path));
+        });
+        Run({path});
+        EXPECT_TRUE(sawTemporaries);
+        EXPECT_TRUE(state.AbortRequested);
+        EXPECT_FALSE(port.abortVisible);
+        ExpectUntouched(path, old);
+    }
+}
+
+// A rollback whose own rename fails says so and leaves the backup in place.
+TEST_F(Rewrite, RollbackThatCannotRenameBack) {
+    faults::FailNth(Op::Create, 1, ".KXI");
+    faults::FailNth(Op::Rename, 3);
+    port.Reply(Answer::Ok, "File Error 3");
+    port.Reply(Answer::Ok, "Backup File Error");
+    Run({path});
+    EXPECT_EQ(port.boxes.at(1).text,
+              "Can't rename " + dir / "INBOX.BKM" + " to " + dir / "INBOX.PMM" + ".");
+    FolderFiles f = ReadFolder(path);
+    EXPECT_EQ(f.pmi, old.pmi);
+    EXPECT_FALSE(f.hasPmm);
+    EXPECT_EQ(f.bkm, old.pmm);
+}
+
+// A message file shorter than its header reads as one padded with zeros; a
+// text that starts past the end of the old file cannot be reached.
+TEST_F(Rewrite, ShortMessageFile) {
+    FolderBuilder f;
+    f.header().name = "Short";
+    f.Add(Msg("A", "s", "d", 1, "gone", kDeletedBit)).Add(Msg("B", "s", "d", 2, "lost"));
+    f.MessageFileLength(40);
+    Fresh(f);
+    state.settings.MismatchedUnread = 1;
+    state.settings.MismatchedDeleted = 1;
+    port.Reply(Answer::Ok, "File Error 8");
+    Run({path});
+    EXPECT_EQ(port.boxes.at(0).text,
+              Format("Cannot seek to %u file %s\nOK to skip\nCancel to abort run",
+                     f.Record(1).fpos(), path.c_str()));
+    std::vector<std::uint8_t> header(old.pmm.begin(), old.pmm.end());
+    header.resize(128, 0);
+    ExpectRewritten(path, FolderBytes{{}, header}, old);
+}
+
+// Odd sizes and places: a negative size copies through the next Ctrl-Z, a
+// huge one up to the end of the file, an fpos past the end is unreachable.
+TEST_F(Rewrite, OddSizesAndPlaces) {
+    FolderBuilder f;
+    MessageSpec neg = Msg("A", "s", "d", 1, "negative");
+    neg.fsize = -5;
+    MessageSpec huge = Msg("B", "s", "d", 2, "huge");
+    huge.fsize = 0x7fffffff;
+    MessageSpec far = Msg("C", "s", "d", 3, "");
+    far.fpos = 0xFFFFFFF0u;
+    far.writeText = false;
+    f.Add(neg).Add(Msg("X", "s", "d", 0, "x", kDeletedBit)).Add(huge).Add(far);
+    Fresh(f);
+    for (int i = 0; i < 4; ++i)
+        port.Reply(Answer::Ok, "Message Size Error");  // "negative" has no Ctrl-Z every 2 bytes
+    port.Reply(Answer::Ok, "File Error 8");
+    Run({path});
+    EXPECT_EQ(
+        port.boxes.back().text,
+        Format("Cannot seek to 4294967280 file %s\nOK to skip\nCancel to abort run", path.c_str()));
+    FolderBytes want = f.Rewritten({0, 2});
+    ExpectRewritten(path, want, old);
+}
+
+// The new files take the old files' permission bits, and owner and group
+// where the process may set them.
+TEST_F(Rewrite, NewFilesKeepPermissionsAndOwner) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX permissions";
+#else
+    namespace fs = std::filesystem;
+    fs::permissions(dir.Native("INBOX.PMI"), fs::perms(0640));
+    fs::permissions(dir.Native("INBOX.PMM"), fs::perms(0604));
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(dir.Native("INBOX.PMI").c_str(), 1234, 2345), 0);
+        ASSERT_EQ(chown(dir.Native("INBOX.PMM").c_str(), 1235, 2346), 0);
+    }
+    Run({path});
+    ExpectRewritten(path, folder.Rewritten({0, 2, 4, 5}), old);
+    EXPECT_EQ(fs::status(dir.Native("INBOX.PMI")).permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::status(dir.Native("INBOX.PMM")).permissions(), fs::perms(0604));
+    if (root) {
+        struct stat pmi {
+        }, pmm{};
+        ASSERT_EQ(stat(dir.Native("INBOX.PMI").c_str(), &pmi), 0);
+        ASSERT_EQ(stat(dir.Native("INBOX.PMM").c_str(), &pmm), 0);
+        EXPECT_EQ(pmi.st_uid, 1234u);
+        EXPECT_EQ(pmi.st_gid, 2345u);
+        EXPECT_EQ(pmm.st_uid, 1235u);
+        EXPECT_EQ(pmm.st_gid, 2346u);
+    }
+#endif
+}
+
+// What a killed run left behind is cleared by the next run over the folder.
+TEST_F(Rewrite, LeftoversOfAKilledRun) {
+    const std::string kxi = NewIndexTempName(path), kxm = NewMessageTempName(path);
+    // Killed while the new pair was written: the temporaries go.
+    ASSERT_TRUE(WriteFileBytes(kxi, std::string_view("half")));
+    ASSERT_TRUE(WriteFileBytes(kxm, std::string_view("half")));
+    Run({path});
+    ExpectRewritten(path, folder.Rewritten({0, 2, 4, 5}), old);
+
+    // Killed between the two renames into place: the complete new index is
+    // put in place too.
+    const FolderBytes now = folder.Rewritten({0, 2, 4, 5});
+    std::filesystem::rename(dir.Native("INBOX.PMI"), dir.Native("INBOX.KXI"));
+    port = ScriptedPort();
+    // A dropped duplicate was unread, and the header's count stays.
+    port.Reply(Answer::Yes, "File Mismatch");
+    Run({path});
+    EXPECT_EQ(port.boxes.at(0).text.substr(0, 24), "UNREAD PMI=3 PMM=4 Misma");
+    EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1), "0 of 1 files processed.");
+    ExpectRewritten(path, now, old);
+}
+
+}  // namespace
+}  // namespace kestrove::testing
