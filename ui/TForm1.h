@@ -237,6 +237,7 @@ class TForm1 : public QMainWindow, public WindowPort {
     std::int64_t lastRepaint_ = 0;  // milliseconds
     std::int64_t lastPump_ = 0;
     int pumps_ = 0;
+    unsigned redraws_ = 0;
     std::function<void(int)> pumpHook_;
     std::map<QObject*, bool> enabledBeforeCommand_;  // what a command disabled
     bool closePending_ = false;
