@@ -23,34 +23,13 @@
 #include "duplicates/Duplicates.h"
 #include "platform/File.h"
 #include "tests/support/FolderBuilder.h"
+#include "tests/support/NullPort.h"
 #include "tests/support/TempDir.h"
 
 using namespace kestrove;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-class NullPort : public WindowPort {
-  public:
-    Answer MessageDialog(const std::string& text, const std::string& title, Icon,
-                         Buttons) override {
-        std::fprintf(stderr, "unexpected box %s: %s\n", title.c_str(), text.c_str());
-        return Answer::Cancel;
-    }
-    void SetStatus(StatusLine, const std::string&, bool) override {}
-    void SetCountLabel(CountLabel, const std::string&) override {}
-    void SetMeter(Meter, int) override {}
-    void ShowMeter(Meter, bool) override {}
-    void ShowAbort(bool) override {}
-    void ListChanged(ListId) override {}
-    void HighlightEntry(ListId, int) override {}
-    void ShowList(ListId, bool) override {}
-    void SplitSelectedLists() override {}
-    void RestoreSelectedLists() override {}
-    void ProcessEvents() override {}
-    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
-    std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
-};
 
 double Seconds(Clock::time_point from) {
     return std::chrono::duration<double>(Clock::now() - from).count();
@@ -114,7 +93,11 @@ void Compare(const char* name, int messages, std::int64_t bytes, int rounds) {
         return;
     }
     AppState state;
-    NullPort port;
+    testing::NullPort port;
+    port.answer = [](const std::string& text, const std::string& title, Buttons) {
+        std::fprintf(stderr, "unexpected box %s: %s\n", title.c_str(), text.c_str());
+        return Answer::Cancel;
+    };
     state.sortOn = false;
     std::vector<double> ratios, rewrites, copies;
     for (int round = 0; round < rounds; ++round) {
@@ -146,7 +129,7 @@ void LoadAndScan() {
     const std::string index = dir / "BIG.PMI";
     MakeFolder(MAXMSG - 1, 4 * 1024 * 1024).Write(index);
     AppState state;
-    NullPort port;
+    testing::NullPort port;
     std::vector<double> times;
     for (int round = 0; round < 5; ++round) {
         const auto start = Clock::now();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/BusyScope.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "duplicates/Duplicates.h"
@@ -11,20 +12,6 @@
 namespace kestrove {
 
 namespace {
-
-// Marks the state busy while a long command runs (the window disables the
-// other commands); a nested use keeps the outer one's mark.
-class BusyGuard {
-  public:
-    explicit BusyGuard(AppState& state) : state_(state), was_(state.busy) { state.busy = true; }
-    ~BusyGuard() { state_.busy = was_; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-  private:
-    AppState& state_;
-    bool was_;
-};
 
 int Percent(std::int64_t part, std::int64_t whole) {
     return whole > 0 ? static_cast<int>(part * 100 / whole) : 0;
@@ -41,7 +28,7 @@ constexpr Meter kMeters[] = {Meter::ProgressBarF, Meter::ProgressBarM, Meter::Pr
 }  // namespace
 
 void RunDeleteDupes1Click(AppState& state, WindowPort& port) {
-    BusyGuard busy(state);
+    BusyScope busy(state);
     state.AbortRequested = false;
     if (state.ListBox1.Empty()) {
         port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
@@ -122,7 +109,7 @@ void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName) 
 }
 
 void RunNetButtonClick(AppState& state, WindowPort& port) {
-    BusyGuard busy(state);
+    BusyScope busy(state);
     state.AbortRequested = false;
     if (state.ListBox3.Empty()) {
         port.MessageDialog("No directories seleted.", "Network Mode", Icon::Stop, Buttons::Ok);

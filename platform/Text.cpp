@@ -3,7 +3,9 @@
 
 namespace kestrove::platform {
 
-std::uint8_t ToLower1252(std::uint8_t c) {
+namespace {
+
+constexpr std::uint8_t LowerRule(std::uint8_t c) {
     if (c >= 'A' && c <= 'Z')
         return static_cast<std::uint8_t>(c + 0x20);
     switch (c) {
@@ -21,7 +23,7 @@ std::uint8_t ToLower1252(std::uint8_t c) {
     return c;
 }
 
-std::uint8_t ToUpper1252(std::uint8_t c) {
+constexpr std::uint8_t UpperRule(std::uint8_t c) {
     if (c >= 'a' && c <= 'z')
         return static_cast<std::uint8_t>(c - 0x20);
     switch (c) {
@@ -38,6 +40,18 @@ std::uint8_t ToUpper1252(std::uint8_t c) {
         return static_cast<std::uint8_t>(c - 0x20);
     return c;
 }
+
+constexpr std::array<std::uint8_t, 256> MakeTable(std::uint8_t (*rule)(std::uint8_t)) {
+    std::array<std::uint8_t, 256> table{};
+    for (int i = 0; i < 256; ++i)
+        table[static_cast<std::size_t>(i)] = rule(static_cast<std::uint8_t>(i));
+    return table;
+}
+
+}  // namespace
+
+constinit const std::array<std::uint8_t, 256> detail::kLower1252 = MakeTable(LowerRule);
+constinit const std::array<std::uint8_t, 256> detail::kUpper1252 = MakeTable(UpperRule);
 
 std::string ToLower1252(std::string_view text) {
     std::string lower(text);

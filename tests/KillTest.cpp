@@ -18,32 +18,12 @@
 #include "core/MessageFlag.h"
 #include "duplicates/Duplicates.h"
 #include "tests/support/EngineFixture.h"
+#include "tests/support/NullPort.h"
 
 namespace kestrove::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Answers every box with its first button; shows nothing.
-class SilentPort : public WindowPort {
-  public:
-    Answer MessageDialog(const std::string&, const std::string&, Icon, Buttons b) override {
-        return b == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
-    }
-    void SetStatus(StatusLine, const std::string&, bool) override {}
-    void SetCountLabel(CountLabel, const std::string&) override {}
-    void SetMeter(Meter, int) override {}
-    void ShowMeter(Meter, bool) override {}
-    void ShowAbort(bool) override {}
-    void ListChanged(ListId) override {}
-    void HighlightEntry(ListId, int) override {}
-    void ShowList(ListId, bool) override {}
-    void SplitSelectedLists() override {}
-    void RestoreSelectedLists() override {}
-    void ProcessEvents() override {}
-    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
-    std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
-};
 
 FolderBuilder Folder(int seed, int messages) {
     FolderBuilder f;
@@ -71,7 +51,7 @@ std::chrono::microseconds RunChild(const std::vector<Folder3>& folders, const st
     pid_t pid = fork();
     if (pid == 0) {
         AppState state;
-        SilentPort port;
+        NullPort port;
         state.sortOn = false;
         state.currentDirectory = current;
         for (const Folder3& f : folders)

@@ -12,21 +12,6 @@
 
 namespace kestrove::platform {
 
-namespace {
-std::string& ErrorText() {
-    static std::string text;
-    return text;
-}
-}  // namespace
-
-void SetLastErrorText(std::string text) {
-    ErrorText() = std::move(text);
-}
-
-std::string LastErrorText() {
-    return ErrorText();
-}
-
 namespace posix {
 bool FailWithErrno(int error) {
     SetLastErrorText(std::strerror(error));

@@ -7,21 +7,6 @@
 
 namespace kestrove::platform {
 
-namespace {
-std::string& ErrorText() {
-    static std::string text;
-    return text;
-}
-}  // namespace
-
-void SetLastErrorText(std::string text) {
-    ErrorText() = std::move(text);
-}
-
-std::string LastErrorText() {
-    return ErrorText();
-}
-
 namespace win32 {
 
 std::string SystemErrorText(unsigned long code) {

@@ -1,5 +1,7 @@
 #include "tests/support/EngineFixture.h"
 
+#include "tests/support/OpenFiles.h"
+
 #include <filesystem>
 
 #include "core/MessageFile.h"
@@ -44,19 +46,6 @@ std::string Text(const std::string& path) {
     return text;
 }
 
-int OpenFileCount() {
-#ifdef _WIN32
-    return -1;
-#else
-    std::error_code error;
-    int n = 0;
-    for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error);
-         !error && it != std::filesystem::directory_iterator(); it.increment(error))
-        ++n;
-    return error ? -1 : n;
-#endif
-}
-
 FolderFiles ReadFolder(const std::string& indexPath) {
     FolderFiles f;
     auto read = [](const std::string& path, std::vector<std::uint8_t>& bytes, bool& has) {
@@ -72,14 +61,14 @@ FolderFiles ReadFolder(const std::string& indexPath) {
 
 void EngineTest::SetUp() {
     state.currentDirectory = dir.path();
-    openFilesAtStart = OpenFileCount();
+    openFilesAtStart = CountOpenFiles();
 }
 
 void EngineTest::TearDown() {
     platform::faults::Reset();
     state.runLog.Close();
     if (openFilesAtStart >= 0) {
-        EXPECT_EQ(OpenFileCount(), openFilesAtStart) << "a file was left open";
+        EXPECT_EQ(CountOpenFiles(), openFilesAtStart) << "a file was left open";
     }
     EXPECT_TRUE(port.ScriptDone()) << "scripted answers left over";
 }

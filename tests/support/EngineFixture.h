@@ -24,8 +24,6 @@ bool Exists(const std::string& path);
 std::vector<std::string> Lines(const std::string& path);
 // A text file's contents with "\n" line ends.
 std::string Text(const std::string& path);
-// Files this process has open (POSIX); -1 where it cannot tell.
-int OpenFileCount();
 
 // A folder's four files, as they are now.
 struct FolderFiles {

@@ -5,8 +5,7 @@
 namespace kestrove::testing {
 
 // The number of open file descriptors; -1 where the system cannot tell
-// (tests then skip the check). The engine's fixture has the same count as
-// OpenFileCount; the two can become one once both are on main.
+// (tests then skip the check).
 int CountOpenFiles();
 
 }  // namespace kestrove::testing
