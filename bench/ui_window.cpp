@@ -21,6 +21,7 @@
 #include "duplicates/Duplicates.h"
 #include "platform/File.h"
 #include "tests/support/FolderBuilder.h"
+#include "tests/support/NullPort.h"
 #include "tests/support/TempDir.h"
 #include "ui/Dialogs.h"
 #include "ui/Program.h"
@@ -33,27 +34,6 @@ using namespace kestrove::testing;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// The engine with nobody watching: every call does nothing, every box is OK.
-class NullPort : public WindowPort {
-  public:
-    Answer MessageDialog(const std::string&, const std::string&, Icon, Buttons) override {
-        return Answer::Ok;
-    }
-    void SetStatus(StatusLine, const std::string&, bool) override {}
-    void SetCountLabel(CountLabel, const std::string&) override {}
-    void SetMeter(Meter, int) override {}
-    void ShowMeter(Meter, bool) override {}
-    void ShowAbort(bool) override {}
-    void ListChanged(ListId) override {}
-    void HighlightEntry(ListId, int) override {}
-    void ShowList(ListId, bool) override {}
-    void SplitSelectedLists() override {}
-    void RestoreSelectedLists() override {}
-    void ProcessEvents() override {}
-    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
-    std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
-};
 
 FolderBytes BigFolder(int records, int everyNthRepeats) {
     FolderBuilder folder;

@@ -23,6 +23,7 @@
 #include <map>
 
 #include "backup/Backup.h"
+#include "core/BusyScope.h"
 #include "core/Format.h"
 #include "core/Selection.h"
 #include "core/Settings.h"
@@ -607,13 +608,14 @@ void TForm1::OnDirectoryChanged() {
 void TForm1::RunCommand(const std::function<void()>& command) {
     if (state_->busy)
         return;
-    state_->busy = true;
     pumps_ = 0;
     lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
     lastRepaint_ = NowMs();
-    SetCommandsEnabled(false);
-    command();
-    state_->busy = false;
+    {
+        BusyScope busy(*state_);
+        SetCommandsEnabled(false);
+        command();
+    }
     FlushDisplay();
     SetCommandsEnabled(true);
     if (closePending_) {
