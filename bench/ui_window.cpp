@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
         }
     }
     const double engine = Fastest(engineTimes), through = Fastest(windowTimes);
-    std::printf("# run over 34999 records: engine %.3f s, window %.3f s (%.1f ms more)\n", engine,
+    std::printf("# run over 34999 records: engine %.3f s, window %.3f s (%+.1f ms)\n", engine,
                 through, (through - engine) * 1000.0);
     std::printf("BENCH run_window_vs_engine %.3f x\n", through / engine);
 
