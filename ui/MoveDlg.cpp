@@ -17,7 +17,7 @@ MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Move Backup Files To"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
-    DriveLabel = new QLabel(QStringLiteral("D&rive"), this);
+    DriveLabel = new QLabel(QStringLiteral("Dri&ve"), this);
     DriveComboBox = new QComboBox(this);
     DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
     DriveComboBox->setAccessibleName(QStringLiteral("Drive"));

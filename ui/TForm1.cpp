@@ -161,7 +161,7 @@ void TForm1::BuildControls() {
     RGMode1->setAccessibleName(QStringLiteral("Mode"));
     RGMode1->setItemIndex(0);
     Label3->setBuddy(RGMode1->button(0));
-    Label1 = MakeLabel(central, "Label1", QStringLiteral("D&rive"));
+    Label1 = MakeLabel(central, "Label1", QStringLiteral("Dri&ve"));
     auto* driveList = new ListBox(central);
     DriveListBox = driveList;
     DriveListBox->setObjectName(QStringLiteral("DriveListBox"));

@@ -1,6 +1,7 @@
 // Assistive technology finds every control by a name, and the keyboard
 // reaches them in the order of the layout.
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QLabel>
@@ -172,6 +173,23 @@ void AccessibilityTest::menusHaveAccessKeys() {
         titles << a->text();
     QCOMPARE(titles, QStringList({"&File", "&Options", "&Run", "&Help"}));
     QCOMPARE(f.Exit1->text(), QStringLiteral("E&xit"));
+    // No two access keys of the window clash.
+    QStringList texts = titles;
+    for (QLabel* label : f.findChildren<QLabel*>())
+        if (label->window() == &f)
+            texts << label->text();
+    for (QAbstractButton* button : f.findChildren<QAbstractButton*>())
+        if (button->window() == &f)
+            texts << button->text();
+    QStringList keys;
+    for (const QString& text : texts) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size()) {
+            const QString key = text.mid(at + 1, 1).toUpper();
+            QVERIFY2(!keys.contains(key), qPrintable(QStringLiteral("Alt+%1 twice").arg(key)));
+            keys << key;
+        }
+    }
     QCOMPARE(f.Contents1->text(), QStringLiteral("&Contents"));
     QCOMPARE(f.Index1->text(), QStringLiteral("&Index"));
 }
