@@ -1,0 +1,206 @@
+#include "core/Selection.h"
+
+#include "core/Format.h"
+#include "core/MessageFile.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+
+namespace kestrove {
+
+namespace {
+
+bool IsNetwork(const AppState& state) {
+    return state.mode >= kNetworkMode;
+}
+
+void ShowFileCount(AppState& state, WindowPort& port) {
+    port.SetCountLabel(CountLabel::LblNumFiles,
+                       Format("%d Files", static_cast<int>(state.FileListBox1.size())));
+}
+
+void ShowDirectoryCount(AppState& state, WindowPort& port) {
+    port.SetCountLabel(CountLabel::LblNumFiles,
+                       Format("%d directories", static_cast<int>(state.ListBox2.size())));
+}
+
+}  // namespace
+
+void ListUserDirectories(AppState& state) {
+    SortedList sorted;
+    for (const auto& e : platform::FindFiles(platform::JoinPath(state.currentDirectory, "*.*")))
+        if (e.isDirectory && e.name != "." && e.name != "..")
+            sorted.Add(e.name);
+    for (const auto& name : sorted.entries())
+        state.ListBox2.push_back(name);
+}
+
+void ApplyModeLists(AppState& state, WindowPort& port, int mode) {
+    state.fileListMask = mode == kBackupMode ? "*.bki" : "*.pmi";
+    state.RereadFileList();
+    port.ListChanged(ListId::FileListBox1);
+    state.mode = mode;
+
+    state.ListBox1.Clear();
+    state.ListBox1.highlighted = -1;
+    state.ListBox3.Clear();
+    state.ListBox3.highlighted = -1;
+    port.ListChanged(ListId::ListBox1);
+    port.ListChanged(ListId::ListBox3);
+    if (mode == kNetworkMode) {
+        state.ListBox2.clear();
+        ListUserDirectories(state);
+        port.ListChanged(ListId::ListBox2);
+        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Directories Selected");
+        ShowDirectoryCount(state, port);
+    } else {
+        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
+        ShowFileCount(state, port);
+    }
+    port.ShowList(ListId::FileListBox1, mode != kNetworkMode);
+    port.ShowList(ListId::ListBox1, mode != kNetworkMode);
+    port.ShowList(ListId::ListBox2, mode == kNetworkMode);
+    port.ShowList(ListId::ListBox3, mode == kNetworkMode);
+    port.ShowAbort(false);
+}
+
+void NewLists(AppState& state, WindowPort& port) {
+    state.fileListMask = "*.pmi";
+    state.RereadFileList();
+    port.ListChanged(ListId::FileListBox1);
+    state.mode = kNormalMode;
+    state.ListBox1.Clear();
+    state.ListBox1.highlighted = -1;
+    state.ListBox3.Clear();
+    state.ListBox3.highlighted = -1;
+    port.ListChanged(ListId::ListBox1);
+    port.ListChanged(ListId::ListBox3);
+    port.ShowList(ListId::ListBox1, true);
+    port.ShowList(ListId::ListBox2, false);
+    port.ShowList(ListId::ListBox3, false);
+    ShowFileCount(state, port);
+    port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
+    port.SetStatus(StatusLine::LabelInfoMsg1, "File:");
+    port.SetStatus(StatusLine::LabelInfoMsg2, "");
+    port.SetStatus(StatusLine::LabelInfoMsg3, "");
+    port.ShowAbort(false);
+    port.ShowMeter(Meter::ProgressBarF, false);
+    port.ShowMeter(Meter::ProgressBarM, false);
+    port.ShowMeter(Meter::ProgressBar1, false);
+}
+
+void PointFileList(AppState& state, WindowPort& port) {
+    state.fileListDirectory = state.currentDirectory;
+    state.RereadFileList();
+    port.ListChanged(ListId::FileListBox1);
+}
+
+void ShowDirectoryLists(AppState& state, WindowPort& port) {
+    port.SetStatus(StatusLine::LabelInfoMsg1, "Path=" + state.currentDirectory);
+    port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
+    port.ShowList(ListId::FileListBox1, true);
+    ShowFileCount(state, port);
+    if (IsNetwork(state)) {
+        port.ShowList(ListId::FileListBox1, false);
+        port.ShowList(ListId::ListBox2, true);
+        state.ListBox2.clear();
+        ListUserDirectories(state);
+        port.ListChanged(ListId::ListBox2);
+        ShowDirectoryCount(state, port);
+    }
+}
+
+void BtnMoveFileClick(AppState& state, WindowPort& port, const std::vector<int>& selected) {
+    if (IsNetwork(state)) {
+        for (int i : selected) {
+            if (i < 0 || i >= static_cast<int>(state.ListBox2.size()))
+                continue;
+            std::string path = platform::JoinPath(state.currentDirectory,
+                                                  state.ListBox2[static_cast<std::size_t>(i)]);
+            if (!state.ListBox3.Contains(path))
+                state.ListBox3.Add(std::move(path));
+        }
+        port.ListChanged(ListId::ListBox3);
+        port.SetCountLabel(CountLabel::LblNumSelFiles,
+                           Format("%d Directories Selected", state.ListBox3.Count()));
+        return;
+    }
+    for (int i : selected) {
+        if (i < 0 || i >= static_cast<int>(state.FileListBox1.size()))
+            continue;
+        std::string path = platform::JoinPath(state.fileListDirectory,
+                                              state.FileListBox1[static_cast<std::size_t>(i)]);
+        if (!state.ListBox1.Contains(path))
+            state.ListBox1.Add(std::move(path));
+    }
+    port.ListChanged(ListId::ListBox1);
+    port.SetCountLabel(CountLabel::LblNumSelFiles,
+                       Format("%d Files Selected", state.ListBox1.Count()));
+}
+
+void BtnMoveAllFilesClick(AppState& state, WindowPort& port) {
+    const std::size_t n = IsNetwork(state) ? state.ListBox2.size() : state.FileListBox1.size();
+    std::vector<int> all(n);
+    for (std::size_t i = 0; i < n; ++i)
+        all[i] = static_cast<int>(i);
+    BtnMoveFileClick(state, port, all);
+}
+
+void BtnUnMoveFile2Click(AppState& state, WindowPort& port) {
+    const bool network = IsNetwork(state);
+    SortedList& list = network ? state.ListBox3 : state.ListBox1;
+    if (list.highlighted >= 0 && list.highlighted < list.Count()) {
+        list.RemoveAt(list.highlighted);
+        list.highlighted = -1;
+        port.ListChanged(network ? ListId::ListBox3 : ListId::ListBox1);
+    }
+    port.SetCountLabel(
+        CountLabel::LblNumSelFiles,
+        Format(network ? "%d Directories Selected" : "%d Files Selected", list.Count()));
+}
+
+void BtnUnMoveAllFilesClick(AppState& state, WindowPort& port) {
+    if (IsNetwork(state)) {
+        state.ListBox3.Clear();
+        state.ListBox3.highlighted = -1;
+        port.ListChanged(ListId::ListBox3);
+        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Directories Selected");
+    } else {
+        state.ListBox1.Clear();
+        state.ListBox1.highlighted = -1;
+        port.ListChanged(ListId::ListBox1);
+        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
+    }
+}
+
+void FileListBox1Click(AppState& state, WindowPort& port, const std::vector<int>& selected) {
+    if (IsNetwork(state))
+        return;
+    const char* extension = state.mode == kNormalMode ? ".PMM" : ".BKM";
+    for (int i : selected) {
+        if (i < 0 || i >= static_cast<int>(state.FileListBox1.size()))
+            continue;
+        const std::string path =
+            ReplaceExtension(platform::JoinPath(state.fileListDirectory,
+                                                state.FileListBox1[static_cast<std::size_t>(i)]),
+                             extension);
+        // A file shorter than the header reads as the header padded with
+        // zero bytes: an empty name and zero counts.
+        const auto header = ReadHeaderOf(path);
+        if (!header) {
+            port.MessageDialog(Format("Cannot Open File: %s", path.c_str()), "File Error",
+                               Icon::Stop, Buttons::Ok);
+            return;
+        }
+        const std::string name(header->name());
+        const std::string id(header->id());
+        port.SetStatus(StatusLine::LabelInfoMsg1,
+                       Format("File:%s, Name:%s", path.c_str(), name.c_str()), true);
+        port.SetStatus(
+            StatusLine::LabelInfoMsg2,
+            Format("     Unread:%d, deleted:%d, deleted space:%ld, ID:%s", header->unread(),
+                   header->deleted(), static_cast<long>(header->delsize()), id.c_str()),
+            true);
+    }
+}
+
+}  // namespace kestrove

@@ -1,0 +1,79 @@
+#include "ui/MoveDlg.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/File.h"
+#include "ui/Dialogs.h"
+#include "ui/DirectoryTree.h"
+
+namespace kestrove {
+
+MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("MoveDlg"));
+    setWindowTitle(QStringLiteral("Move Backup Files To"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    DriveLabel = new QLabel(QStringLiteral("Dri&ve"), this);
+    DriveComboBox = new QComboBox(this);
+    DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
+    DriveComboBox->setAccessibleName(QStringLiteral("Drive"));
+    DriveLabel->setBuddy(DriveComboBox);
+    DirLabel = new QLabel(QStringLiteral("&Directory"), this);
+    DirectoryListBox = new DirectoryTree(this);
+    DirectoryListBox->setObjectName(QStringLiteral("DirectoryListBox"));
+    DirectoryListBox->setAccessibleName(QStringLiteral("Destination Directory"));
+    DirLabel->setBuddy(DirectoryListBox);
+    PathLabel = new QLabel(this);
+    PathLabel->setObjectName(QStringLiteral("PathLabel"));
+    PathLabel->setTextFormat(Qt::PlainText);
+    PathLabel->setAccessibleName(QStringLiteral("Destination"));
+    Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    Buttons->setAccessibleName(QStringLiteral("Buttons"));
+    Buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
+    Buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
+    connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(DriveLabel);
+    layout->addWidget(DriveComboBox);
+    layout->addWidget(DirLabel);
+    layout->addWidget(DirectoryListBox, 1);
+    layout->addWidget(PathLabel);
+    layout->addWidget(Buttons);
+
+    connect(DriveComboBox, &QComboBox::activated, this, [this](int index) {
+        const QString text = DriveComboBox->itemText(index);
+        if (!text.isEmpty() && !DirectoryListBox->setDrive(text.at(0).toLatin1()))
+            Dialogs::Error(this, "Drive " + FromQt(text) + " cannot be entered.");
+    });
+    connect(DirectoryListBox, &DirectoryTree::directoryChanged, this, [this](const QString& dir) {
+        PathLabel->setText(dir);
+        const int i = DriveComboBox->findText(dir.left(2), Qt::MatchFixedString);
+        if (i >= 0)
+            DriveComboBox->setCurrentIndex(i);
+    });
+    resize(420, 460);
+}
+
+void MoveDlg::FillDrives() {
+    DriveComboBox->clear();
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        if (platform::DirectoryExists(std::string(1, letter) + ":\\"))
+            DriveComboBox->addItem(QStringLiteral("%1:").arg(QLatin1Char(letter)));
+}
+
+std::optional<std::string> MoveDlg::Choose(const std::string& start) {
+    FillDrives();
+    DirectoryListBox->refresh();
+    if (!DirectoryListBox->setDirectory(start) && DriveComboBox->count() > 0)
+        DirectoryListBox->setDrive(DriveComboBox->itemText(0).at(0).toLatin1());
+    PathLabel->setText(ToQt(DirectoryListBox->directory()));
+    if (Dialogs::Exec(this) != QDialog::Accepted || DirectoryListBox->directory().empty())
+        return std::nullopt;
+    return DirectoryListBox->directory();
+}
+
+}  // namespace kestrove

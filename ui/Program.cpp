@@ -1,0 +1,49 @@
+#include "ui/Program.h"
+
+#include <QApplication>
+#include <exception>
+
+#include "core/Settings.h"
+#include "platform/File.h"
+#include "ui/Dialogs.h"
+#include "ui/TAboutBox.h"
+#include "ui/TForm1.h"
+#include "ui/TForm2.h"
+#include "ui/TForm3.h"
+#include "ui/TForm4.h"
+#include "ui/TForm5.h"
+#include "ui/TForm6.h"
+
+namespace kestrove {
+
+Forms CreateForms(const std::string& settingsFile) {
+    Forms forms;
+    forms.Form1 = std::make_unique<TForm1>(settingsFile);
+    TForm1* main = forms.Form1.get();
+    forms.AboutBox = new TAboutBox(main);
+    forms.Form2 = new TForm2(main->state(), main);
+    forms.Form3 = new TForm3(*main, main);
+    forms.Form4 = new TForm4(main->state(), main);
+    forms.Form5 = new TForm5(main->state(), *main, main);
+    forms.Form6 = new TForm6(main->state(), main);
+    main->SetForms(forms.AboutBox, forms.Form2, forms.Form3, forms.Form4, forms.Form5, forms.Form6);
+    return forms;
+}
+
+int RunProgram(int argc, char** argv) {
+    QApplication app(argc, argv);
+    try {
+        // The help file beside the executable; the main window names its
+        // own ("Kestrove.hlp") when it is built.
+        QApplication::setApplicationName(QStringLiteral("Kestrove"));
+        const std::string exe = platform::ExecutablePath();
+        Forms forms = CreateForms(SettingsFileName(exe));
+        forms.Form1->show();
+        app.exec();
+    } catch (const std::exception& e) {
+        Dialogs::Error(nullptr, e.what());
+    }
+    return 0;
+}
+
+}  // namespace kestrove

@@ -1,0 +1,45 @@
+#include "ui/TAboutBox.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/Widgets.h"
+
+namespace kestrove {
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("About"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 16, 24, 16);
+    ProductName = new QLabel(QStringLiteral("Kestrove"), this);
+    ProductName->setObjectName(QStringLiteral("ProductName"));
+    QFont big = font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 6);
+    ProductName->setFont(big);
+    QPalette pal = ProductName->palette();
+    pal.setColor(QPalette::WindowText, colors::kNavy);
+    ProductName->setPalette(pal);
+    Version = new QLabel(QStringLiteral("Version 2.30"), this);
+    Version->setObjectName(QStringLiteral("Version"));
+    Comments = new QLabel(
+        QStringLiteral("Removes duplicate messages from\nPegasus Mail (WinPmail) folders."), this);
+    Comments->setObjectName(QStringLiteral("Comments"));
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setAccessibleName(QStringLiteral("OK"));
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    for (QLabel* l : {ProductName, Version, Comments}) {
+        l->setAlignment(Qt::AlignHCenter);
+        layout->addWidget(l);
+    }
+    layout->addSpacing(12);
+    layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+    setFixedSize(sizeHint());
+}
+
+}  // namespace kestrove

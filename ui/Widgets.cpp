@@ -1,0 +1,246 @@
+#include "ui/Widgets.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <algorithm>
+
+#include "core/Settings.h"
+#include "ui/Dialogs.h"
+
+namespace kestrove {
+
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, QWidget* parent,
+                       int columns)
+    : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
+    setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setVerticalSpacing(2);
+    const int rows = (static_cast<int>(items.size()) + columns - 1) / columns;
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], this);
+        b->setAccessibleName(QString(items[i]).remove(QLatin1Char('&')));
+        group_->addButton(b, i);
+        layout->addWidget(b, i % rows, i / rows);
+        buttons_.push_back(b);
+    }
+    connect(group_, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
+}
+
+int RadioGroup::itemIndex() const {
+    return group_->checkedId();
+}
+
+void RadioGroup::setItemIndex(int index) {
+    index = ClampRadioIndex(index, count());
+    if (index < 0) {
+        group_->setExclusive(false);
+        for (auto* b : buttons_)
+            b->setChecked(false);
+        group_->setExclusive(true);
+        return;
+    }
+    buttons_[static_cast<std::size_t>(index)]->setChecked(true);
+}
+
+MeterBar::MeterBar(const QString& caption, QWidget* parent)
+    : QWidget(parent), caption_(new QLabel(caption, this)), bar_(new QProgressBar(this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    caption_->setMinimumWidth(
+        caption_->fontMetrics().horizontalAdvance(QStringLiteral("Characters")) + 6);
+    caption_->setBuddy(bar_);
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setAccessibleName(caption);
+    caption_->setAccessibleName(caption);
+    layout->addWidget(caption_);
+    layout->addWidget(bar_, 1);
+    setAccessibleName(caption);
+}
+
+void MeterBar::setValue(int percent) {
+    bar_->setValue(percent);
+}
+
+int MeterBar::value() const {
+    return bar_->value();
+}
+
+namespace {
+
+class StatusLineAccessible : public QAccessibleWidget {
+  public:
+    explicit StatusLineAccessible(StatusText* line)
+        : QAccessibleWidget(line, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override {
+        auto* line = static_cast<StatusText*>(widget());
+        if (t == QAccessible::Name)
+            return line->text().isEmpty() ? QStringLiteral("Status line %1").arg(line->number())
+                                          : line->text();
+        if (t == QAccessible::Value)
+            return line->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* StatusLineFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("kestrove::StatusText") && object && object->isWidgetType())
+        return new StatusLineAccessible(static_cast<StatusText*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
+StatusText::StatusText(int number, const QString& text, QWidget* parent)
+    : QWidget(parent), number_(number), text_(text) {
+    static const bool installed = [] {
+        QAccessible::installFactory(StatusLineFactory);
+        return true;
+    }();
+    (void)installed;
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void StatusText::setText(const QString& text) {
+    if (text == text_)
+        return;
+    text_ = text;
+    update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QSize StatusText::sizeHint() const {
+    return {fontMetrics().horizontalAdvance(text_) + 4, fontMetrics().height() + 4};
+}
+
+QSize StatusText::minimumSizeHint() const {
+    return {0, fontMetrics().height() + 4};
+}
+
+void StatusText::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(rect().adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+               text_);
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        emit enterPressed();
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    inMousePress_ = true;
+    QListWidget::mousePressEvent(event);
+    inMousePress_ = false;
+}
+
+TitleHeader::TitleHeader(int points, bool bold, QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent) {
+    font_ = font();
+    font_.setPointSize(points);
+    font_.setBold(bold);
+    setSectionsClickable(false);
+    setHighlightSections(false);
+    setMinimumSectionSize(4);
+}
+
+void TitleHeader::paintSection(QPainter* painter, const QRect& rect, int section) const {
+    painter->save();
+    painter->fillRect(rect, colors::kSkyBlue);
+    painter->setPen(QColor(128, 128, 128));
+    painter->drawLine(rect.topRight(), rect.bottomRight());
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter->setPen(colors::kNavy);
+    painter->setFont(font_);
+    const QString text =
+        model() ? model()->headerData(section, Qt::Horizontal).toString() : QString();
+    painter->setClipRect(rect.adjusted(0, 0, -1, -1));
+    painter->drawText(rect.adjusted(2, 0, -1, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter->restore();
+}
+
+QSize TitleHeader::sectionSizeFromContents(int section) const {
+    QSize size = QHeaderView::sectionSizeFromContents(section);
+    size.setHeight(std::max(24, QFontMetrics(font_).height() + 6));
+    return size;
+}
+
+void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    painter->save();
+    const QVariant background = index.data(Qt::BackgroundRole);
+    painter->fillRect(option.rect,
+                      background.isValid() ? background.value<QColor>() : colors::kCream);
+    const QVariant font = index.data(Qt::FontRole);
+    if (font.isValid())
+        painter->setFont(font.value<QFont>());
+    const QVariant foreground = index.data(Qt::ForegroundRole);
+    painter->setPen(foreground.isValid() ? foreground.value<QColor>() : colors::kNavy);
+    painter->setClipRect(option.rect);
+    painter->drawText(option.rect.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                      index.data(Qt::DisplayRole).toString());
+    if ((option.state & QStyle::State_HasFocus) != 0) {
+        QPen pen(colors::kNavy, 1, Qt::DotLine);
+        painter->setPen(pen);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+    }
+    painter->restore();
+}
+
+int FitWidth(const QFont& font, int given, const QStringList& samples) {
+    const QFontMetrics metrics(font);
+    int width = given;
+    for (const QString& sample : samples)
+        width = std::max(width, metrics.horizontalAdvance(sample) + 8);
+    return width;
+}
+
+void SetUpGrid(QTableView* grid, QHeaderView* titleRow) {
+    grid->setHorizontalHeader(titleRow);
+    grid->setItemDelegate(new CellDelegate(grid));
+    grid->verticalHeader()->setVisible(false);
+    grid->setCornerButtonEnabled(false);
+    for (QAbstractButton* corner : grid->findChildren<QAbstractButton*>())
+        corner->setAccessibleName(QStringLiteral("Select All"));
+    grid->setShowGrid(true);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    titleRow->setSectionResizeMode(QHeaderView::Interactive);
+}
+
+void FillList(QListWidget* list, const std::vector<std::string>& entries) {
+    const int scroll = list->verticalScrollBar() ? list->verticalScrollBar()->value() : 0;
+    const bool blocked = list->blockSignals(true);
+    list->clear();
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(entries.size()));
+    for (const auto& e : entries)
+        texts << ToQt(e);
+    list->addItems(texts);
+    list->blockSignals(blocked);
+    if (list->verticalScrollBar())
+        list->verticalScrollBar()->setValue(scroll);
+}
+
+}  // namespace kestrove

@@ -1,0 +1,5 @@
+#include "ui/Program.h"
+
+int main(int argc, char** argv) {
+    return kestrove::RunProgram(argc, argv);
+}
