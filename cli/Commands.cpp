@@ -90,27 +90,42 @@ class Session {
 
     void Usage(const std::string& message) {
         WriteErr("kestrove-cli: " + ForConsole(message) + "\n");
-        usageError_ = true;
     }
-    bool usageError() const { return usageError_; }
 
-    // Opens --log as "Save Log File" does. False when it could not be opened
-    // (the engine has shown why).
-    bool OpenLog() {
+    // Opens --log as "Save Log File" does. Empty when it is open or not
+    // asked for; else the exit status: a usage error for a path that is not
+    // one, ended early when the engine could not open it (it has shown why).
+    std::optional<int> OpenLog() {
         if (!options_.log)
-            return true;
+            return std::nullopt;
         std::string text;
         if (!PathOption(*options_.log, text))
-            return false;
+            return kExitUsage;
         OpenRunLog(*state_, port_, text);
-        return state_->runLog.IsOpen();
+        if (!state_->runLog.IsOpen())
+            return kExitEndedEarly;
+        return std::nullopt;
     }
 
-    // The lock-file test over several directories: one question covers all
-    // the directories where a lock file was found. True to go on.
+    // The lock-file test over several directories. True to go on; the
+    // engine's own test of the one current directory would then ask again,
+    // so it is switched off as "No, Never Check" does.
     bool LockCheckPassed(const std::vector<std::string>& directories) {
-        if (options_.noLockCheck)
-            return true;
+        if (!options_.noLockCheck && !NoLockOrGoOn(directories))
+            return false;
+        state_->settings.RunCheck = 1;
+        return true;
+    }
+
+  private:
+    static AnswerMode Answers(const Options& options) {
+        if (options.yes)
+            return AnswerMode::GoOn;
+        return CanAsk() ? AnswerMode::Terminal : AnswerMode::Safe;
+    }
+
+    // One question covers all the directories where a lock file was found.
+    bool NoLockOrGoOn(const std::vector<std::string>& directories) {
         std::set<std::string> seen;
         std::vector<std::string> locked;
         for (const std::string& directory : directories) {
@@ -125,28 +140,55 @@ class Session {
                                    Buttons::OkCancel) == Answer::Ok;
     }
 
-    // After the CLI's own test the engine's test of the one current
-    // directory would ask again: it is switched off as "No, Never Check"
-    // does.
-    void EngineLockCheckDone() { state_->settings.RunCheck = 1; }
-
-  private:
-    static AnswerMode Answers(const Options& options) {
-        if (options.yes)
-            return AnswerMode::GoOn;
-        return CanAsk() ? AnswerMode::Terminal : AnswerMode::Safe;
-    }
-
     const Options& options_;
     std::unique_ptr<AppState> state_;  // the table is large: not on the stack
     TerminalPort port_;
-    bool usageError_ = false;
 };
 
 int StatusOf(const CommandResult& result) {
     if (!result.completed)
         return kExitEndedEarly;
     return result.done == result.entries ? kExitAllDone : kExitSomeNotDone;
+}
+
+// The end of a command over a list: the progress line taken away, the
+// summary printed when the command went through its list, the exit status.
+int Reported(Session& session, const CommandResult& result) {
+    session.port().ClearProgress();
+    if (result.completed)
+        PrintLine(result.summary);
+    return StatusOf(result);
+}
+
+void SelectAll(SortedList& list, const std::vector<std::string>& entries) {
+    for (const std::string& entry : entries)
+        list.Add(entry);
+}
+
+// The directory of each path of the list, in order.
+std::vector<std::string> DirectoriesOf(const SortedList& list) {
+    std::vector<std::string> directories;
+    for (const std::string& path : list.entries())
+        directories.emplace_back(platform::DirectoryPart(path));
+    return directories;
+}
+
+// Appends a grid's rows as lines of cells separated by tabs, the mail texts
+// converted for the console; what has gathered is written out every 64 KiB.
+template <typename CellText>
+void AppendGrid(std::string& out, int rows, int columns, CellText cellText) {
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            if (column > 0)
+                out += '\t';
+            out += MailTextForConsole(cellText(row, column));
+        }
+        out += '\n';
+        if (out.size() > 1 << 16) {
+            WriteOut(out);
+            out.clear();
+        }
+    }
 }
 
 void ApplyRunOptions(const Options& options, AppState& state) {
@@ -293,53 +335,36 @@ std::vector<std::string> FoldersOf(const std::string& directory) {
 }
 
 // The commands -------------------------------------------------------------
+// Each gets the session and its operands as path texts, at least one.
 
-int Run(const Options& options) {
-    Session session(options, true);
+int Run(const Options& options, Session& session, const std::vector<std::string>& files) {
     AppState& state = session.state();
-    std::vector<std::string> files;
-    if (!session.Operands(files))
-        return kExitUsage;
     state.mode = kNormalMode;
     ApplyRunOptions(options, state);
-    for (const std::string& file : files)
-        state.ListBox1.Add(file);
+    SelectAll(state.ListBox1, files);
     state.currentDirectory = std::string(platform::DirectoryPart(state.ListBox1[0]));
-    if (!session.OpenLog())
-        return session.usageError() ? kExitUsage : kExitEndedEarly;
+    if (const std::optional<int> failed = session.OpenLog())
+        return *failed;
     InstallInterruptHandler();
 
     if (options.dryRun)
         return DryRun(options, session, {state.ListBox1.entries()});
 
-    std::vector<std::string> directories;
-    for (const std::string& file : state.ListBox1.entries())
-        directories.emplace_back(platform::DirectoryPart(file));
-    if (!session.LockCheckPassed(directories))
+    if (!session.LockCheckPassed(DirectoriesOf(state.ListBox1)))
         return kExitEndedEarly;
-    session.EngineLockCheckDone();
-
-    CommandResult result = RunDeleteDupes1Click(state, session.port());
-    session.port().ClearProgress();
-    if (result.completed)
-        PrintLine(result.summary);
-    return StatusOf(result);
+    return Reported(session, RunDeleteDupes1Click(state, session.port()));
 }
 
-int NetworkRun(const Options& options) {
-    Session session(options, true);
+int NetworkRun(const Options& options, Session& session,
+               const std::vector<std::string>& directories) {
     AppState& state = session.state();
-    std::vector<std::string> directories;
-    if (!session.Operands(directories))
-        return kExitUsage;
     state.mode = kNetworkMode;
     ApplyRunOptions(options, state);
-    for (const std::string& directory : directories)
-        state.ListBox3.Add(directory);
+    SelectAll(state.ListBox3, directories);
     // The directory that holds the user directories, as the tree would show.
     state.currentDirectory = std::string(platform::DirectoryPart(state.ListBox3[0]));
-    if (!session.OpenLog())
-        return session.usageError() ? kExitUsage : kExitEndedEarly;
+    if (const std::optional<int> failed = session.OpenLog())
+        return *failed;
     InstallInterruptHandler();
 
     if (options.dryRun) {
@@ -359,7 +384,6 @@ int NetworkRun(const Options& options) {
     }
     if (!session.LockCheckPassed(lockDirectories))
         return kExitEndedEarly;
-    session.EngineLockCheckDone();
 
     NetworkRunResult result = RunNetButtonClick(state, session.port());
     session.port().ClearProgress();
@@ -381,12 +405,9 @@ int NetworkRun(const Options& options) {
 
 enum class BackupCommand { Restore, Delete, Move };
 
-int Backups(const Options& options, BackupCommand command) {
-    Session session(options, true);
+template <BackupCommand command>
+int Backups(const Options& options, Session& session, const std::vector<std::string>& files) {
     AppState& state = session.state();
-    std::vector<std::string> files;
-    if (!session.Operands(files))
-        return kExitUsage;
     std::string destination;
     if (command == BackupCommand::Move) {
         if (!session.PathOption(*options.to, destination))
@@ -399,21 +420,15 @@ int Backups(const Options& options, BackupCommand command) {
     }
     state.mode = kBackupMode;
     state.fileListMask = "*.bki";
-    for (const std::string& file : files)
-        state.ListBox1.Add(file);
+    SelectAll(state.ListBox1, files);
     state.currentDirectory = std::string(platform::DirectoryPart(state.ListBox1[0]));
     state.fileListDirectory = state.currentDirectory;
-    if (!session.OpenLog())
-        return session.usageError() ? kExitUsage : kExitEndedEarly;
+    if (const std::optional<int> failed = session.OpenLog())
+        return *failed;
 
-    if (command != BackupCommand::Restore) {
-        std::vector<std::string> directories;
-        for (const std::string& file : state.ListBox1.entries())
-            directories.emplace_back(platform::DirectoryPart(file));
-        if (!session.LockCheckPassed(directories))
-            return kExitEndedEarly;
-        session.EngineLockCheckDone();
-    }
+    if (command != BackupCommand::Restore &&
+        !session.LockCheckPassed(DirectoriesOf(state.ListBox1)))
+        return kExitEndedEarly;
     InstallInterruptHandler();
 
     CommandResult result;
@@ -428,18 +443,11 @@ int Backups(const Options& options, BackupCommand command) {
             result = MoveButtonClick(state, session.port());
             break;
     }
-    session.port().ClearProgress();
-    if (result.completed)
-        PrintLine(result.summary);
-    return StatusOf(result);
+    return Reported(session, result);
 }
 
-int View(const Options& options) {
-    Session session(options, false);
+int View(const Options& options, Session& session, const std::vector<std::string>& files) {
     AppState& state = session.state();
-    std::vector<std::string> files;
-    if (!session.Operands(files))
-        return kExitUsage;
     state.mode = kNormalMode;
     state.sortOn = !options.noSort;
     state.ListBox1.Add(files[0]);
@@ -457,32 +465,19 @@ int View(const Options& options) {
     std::string out = ForConsole(withoutLineEnd(view.lblPMMfile)) + "\n" +
                       ForConsole(withoutLineEnd(view.lbl1IndexFile)) + "\n";
     std::string cell;
-    for (int row = 0; row < model.RowCount(); ++row) {
-        for (int column = 0; column < IndexViewModel::kColumns; ++column) {
-            model.CellText(row, column, cell);
-            if (column > 0)
-                out += '\t';
-            out += MailTextForConsole(cell);
-        }
-        out += '\n';
-        if (out.size() > 1 << 16) {
-            WriteOut(out);
-            out.clear();
-        }
-    }
+    AppendGrid(out, model.RowCount(), IndexViewModel::kColumns,
+               [&](int row, int column) -> const std::string& {
+                   model.CellText(row, column, cell);
+                   return cell;
+               });
     WriteOut(out);
     return kExitAllDone;
 }
 
-int Export(const Options& options) {
-    Session session(options, true);
+int Export(const Options& options, Session& session, const std::vector<std::string>& files) {
     AppState& state = session.state();
-    std::vector<std::string> files;
-    if (!session.Operands(files))
-        return kExitUsage;
     state.exportCsv = options.csv;
-    for (const std::string& file : files)
-        state.ListBox1.Add(file);
+    SelectAll(state.ListBox1, files);
 
     CommandResult result = SaveIndexFile1Click(state, session.port());
     session.port().ClearProgress();
@@ -493,17 +488,12 @@ int Export(const Options& options) {
     return StatusOf(result);
 }
 
-int Stats(const Options& options) {
-    Session session(options, true);
+int Stats(const Options& options, Session& session, const std::vector<std::string>& files) {
     AppState& state = session.state();
-    std::vector<std::string> files;
-    if (!session.Operands(files))
-        return kExitUsage;
     state.settings.GetStats = options.copyToSelf;
-    for (const std::string& file : files)
-        state.ListBox1.Add(file);
-    if (!session.OpenLog())
-        return session.usageError() ? kExitUsage : kExitEndedEarly;
+    SelectAll(state.ListBox1, files);
+    if (const std::optional<int> failed = session.OpenLog())
+        return *failed;
     InstallInterruptHandler();
 
     StatsView view;
@@ -515,18 +505,8 @@ int Stats(const Options& options) {
         port.ClearProgress();
         std::string out =
             view.LblAddresses() + "\n" + view.LblMessages() + "\n" + view.LblSize() + "\n";
-        for (int row = 0; row < view.RowCount(); ++row) {
-            for (int column = 0; column < StatsView::kColumns; ++column) {
-                if (column > 0)
-                    out += '\t';
-                out += MailTextForConsole(view.CellText(row, column));
-            }
-            out += '\n';
-            if (out.size() > 1 << 16) {
-                WriteOut(out);
-                out.clear();
-            }
-        }
+        AppendGrid(out, view.RowCount(), StatsView::kColumns,
+                   [&](int row, int column) { return view.CellText(row, column); });
         out += ForConsole(port.Status(StatusLine::LabelInfoMsg1)) + "\n";
         WriteOut(out);
     };
@@ -535,12 +515,8 @@ int Stats(const Options& options) {
     return shown ? kExitAllDone : kExitEndedEarly;
 }
 
-int Names(const Options& options) {
-    Session session(options, false);
+int Names(const Options& options, Session& session, const std::vector<std::string>& directories) {
     AppState& state = session.state();
-    std::vector<std::string> directories;
-    if (!session.Operands(directories))
-        return kExitUsage;
     if (!platform::DirectoryExists(directories[0])) {
         session.Usage("no such directory: " + directories[0]);
         return kExitUsage;
@@ -553,18 +529,31 @@ int Names(const Options& options) {
     FolderListModel model;
     if (!state.FileListBox1.empty() && !FileNamesClick(state, session.port(), model))
         return kExitEndedEarly;
+    // The number, display name and file name; not the selection mark.
     std::string out;
-    for (int row = 0; row < model.RowCount(); ++row) {
-        for (int column = 0; column < 3; ++column) {
-            if (column > 0)
-                out += '\t';
-            out += MailTextForConsole(model.CellText(row, column));
-        }
-        out += '\n';
-    }
+    AppendGrid(out, model.RowCount(), 3,
+               [&](int row, int column) { return model.CellText(row, column); });
     WriteOut(out);
     return kExitAllDone;
 }
+
+struct Command {
+    std::string_view name;
+    bool longCommand;  // shows the progress line
+    int (*run)(const Options&, Session&, const std::vector<std::string>& operands);
+};
+
+constexpr Command kCommands[] = {
+    {"run", true, Run},
+    {"network-run", true, NetworkRun},
+    {"restore", true, Backups<BackupCommand::Restore>},
+    {"delete-backups", true, Backups<BackupCommand::Delete>},
+    {"move-backups", true, Backups<BackupCommand::Move>},
+    {"view", false, View},
+    {"export", true, Export},
+    {"stats", true, Stats},
+    {"names", false, Names},
+};
 
 }  // namespace
 
@@ -611,25 +600,15 @@ std::optional<std::string> PathText(const std::string& argument, std::string& er
 }
 
 int RunCommand(const Options& options) {
-    const std::string& c = options.command;
-    if (c == "run")
-        return Run(options);
-    if (c == "network-run")
-        return NetworkRun(options);
-    if (c == "restore")
-        return Backups(options, BackupCommand::Restore);
-    if (c == "delete-backups")
-        return Backups(options, BackupCommand::Delete);
-    if (c == "move-backups")
-        return Backups(options, BackupCommand::Move);
-    if (c == "view")
-        return View(options);
-    if (c == "export")
-        return Export(options);
-    if (c == "stats")
-        return Stats(options);
-    if (c == "names")
-        return Names(options);
+    for (const Command& command : kCommands) {
+        if (command.name != options.command)
+            continue;
+        Session session(options, command.longCommand);
+        std::vector<std::string> operands;
+        if (!session.Operands(operands))
+            return kExitUsage;
+        return command.run(options, session, operands);
+    }
     return kExitUsage;
 }
 
