@@ -13,17 +13,45 @@ bool IsNetwork(const AppState& state) {
     return state.mode >= kNetworkMode;
 }
 
-void ShowFileCount(AppState& state, WindowPort& port) {
-    port.SetCountLabel(CountLabel::LblNumFiles,
-                       Format("%d Files", static_cast<int>(state.FileListBox1.size())));
-}
-
 void ShowDirectoryCount(AppState& state, WindowPort& port) {
     port.SetCountLabel(CountLabel::LblNumFiles,
                        Format("%d directories", static_cast<int>(state.ListBox2.size())));
 }
 
+// The selected list of the mode in hand: the user directories in Network
+// Mode, else the files; with its count label's texts.
+struct SelectedList {
+    SortedList& list;
+    ListId id;
+    const char* countFormat;
+    const char* noneText;
+};
+
+SelectedList SelectedOf(AppState& state) {
+    if (IsNetwork(state))
+        return {state.ListBox3, ListId::ListBox3, "%d Directories Selected",
+                "No Directories Selected"};
+    return {state.ListBox1, ListId::ListBox1, "%d Files Selected", "No Files Selected"};
+}
+
+// The mode's mask and file list, both selected lists emptied.
+void ResetLists(AppState& state, WindowPort& port, int mode) {
+    state.fileListMask = mode == kBackupMode ? "*.bki" : "*.pmi";
+    state.RereadFileList();
+    port.ListChanged(ListId::FileListBox1);
+    state.mode = mode;
+    state.ListBox1.Clear();
+    state.ListBox3.Clear();
+    port.ListChanged(ListId::ListBox1);
+    port.ListChanged(ListId::ListBox3);
+}
+
 }  // namespace
+
+void ShowFileCount(AppState& state, WindowPort& port) {
+    port.SetCountLabel(CountLabel::LblNumFiles,
+                       Format("%d Files", static_cast<int>(state.FileListBox1.size())));
+}
 
 void ListUserDirectories(AppState& state) {
     SortedList sorted;
@@ -35,17 +63,7 @@ void ListUserDirectories(AppState& state) {
 }
 
 void ApplyModeLists(AppState& state, WindowPort& port, int mode) {
-    state.fileListMask = mode == kBackupMode ? "*.bki" : "*.pmi";
-    state.RereadFileList();
-    port.ListChanged(ListId::FileListBox1);
-    state.mode = mode;
-
-    state.ListBox1.Clear();
-    state.ListBox1.highlighted = -1;
-    state.ListBox3.Clear();
-    state.ListBox3.highlighted = -1;
-    port.ListChanged(ListId::ListBox1);
-    port.ListChanged(ListId::ListBox3);
+    ResetLists(state, port, mode);
     if (mode == kNetworkMode) {
         state.ListBox2.clear();
         ListUserDirectories(state);
@@ -64,16 +82,7 @@ void ApplyModeLists(AppState& state, WindowPort& port, int mode) {
 }
 
 void NewLists(AppState& state, WindowPort& port) {
-    state.fileListMask = "*.pmi";
-    state.RereadFileList();
-    port.ListChanged(ListId::FileListBox1);
-    state.mode = kNormalMode;
-    state.ListBox1.Clear();
-    state.ListBox1.highlighted = -1;
-    state.ListBox3.Clear();
-    state.ListBox3.highlighted = -1;
-    port.ListChanged(ListId::ListBox1);
-    port.ListChanged(ListId::ListBox3);
+    ResetLists(state, port, kNormalMode);
     port.ShowList(ListId::ListBox1, true);
     port.ShowList(ListId::ListBox2, false);
     port.ShowList(ListId::ListBox3, false);
@@ -110,31 +119,19 @@ void ShowDirectoryLists(AppState& state, WindowPort& port) {
 }
 
 void BtnMoveFileClick(AppState& state, WindowPort& port, const std::vector<int>& selected) {
-    if (IsNetwork(state)) {
-        for (int i : selected) {
-            if (i < 0 || i >= static_cast<int>(state.ListBox2.size()))
-                continue;
-            std::string path = platform::JoinPath(state.currentDirectory,
-                                                  state.ListBox2[static_cast<std::size_t>(i)]);
-            if (!state.ListBox3.Contains(path))
-                state.ListBox3.Add(std::move(path));
-        }
-        port.ListChanged(ListId::ListBox3);
-        port.SetCountLabel(CountLabel::LblNumSelFiles,
-                           Format("%d Directories Selected", state.ListBox3.Count()));
-        return;
-    }
+    const bool network = IsNetwork(state);
+    const std::vector<std::string>& available = network ? state.ListBox2 : state.FileListBox1;
+    const std::string& directory = network ? state.currentDirectory : state.fileListDirectory;
+    const SelectedList chosen = SelectedOf(state);
     for (int i : selected) {
-        if (i < 0 || i >= static_cast<int>(state.FileListBox1.size()))
+        if (i < 0 || i >= static_cast<int>(available.size()))
             continue;
-        std::string path = platform::JoinPath(state.fileListDirectory,
-                                              state.FileListBox1[static_cast<std::size_t>(i)]);
-        if (!state.ListBox1.Contains(path))
-            state.ListBox1.Add(std::move(path));
+        std::string path = platform::JoinPath(directory, available[static_cast<std::size_t>(i)]);
+        if (!chosen.list.Contains(path))
+            chosen.list.Add(std::move(path));
     }
-    port.ListChanged(ListId::ListBox1);
-    port.SetCountLabel(CountLabel::LblNumSelFiles,
-                       Format("%d Files Selected", state.ListBox1.Count()));
+    port.ListChanged(chosen.id);
+    port.SetCountLabel(CountLabel::LblNumSelFiles, Format(chosen.countFormat, chosen.list.Count()));
 }
 
 void BtnMoveAllFilesClick(AppState& state, WindowPort& port) {
@@ -146,30 +143,20 @@ void BtnMoveAllFilesClick(AppState& state, WindowPort& port) {
 }
 
 void BtnUnMoveFile2Click(AppState& state, WindowPort& port) {
-    const bool network = IsNetwork(state);
-    SortedList& list = network ? state.ListBox3 : state.ListBox1;
+    const SelectedList chosen = SelectedOf(state);
+    SortedList& list = chosen.list;
     if (list.highlighted >= 0 && list.highlighted < list.Count()) {
-        list.RemoveAt(list.highlighted);
-        list.highlighted = -1;
-        port.ListChanged(network ? ListId::ListBox3 : ListId::ListBox1);
+        list.RemoveAt(list.highlighted);  // the highlight goes with it
+        port.ListChanged(chosen.id);
     }
-    port.SetCountLabel(
-        CountLabel::LblNumSelFiles,
-        Format(network ? "%d Directories Selected" : "%d Files Selected", list.Count()));
+    port.SetCountLabel(CountLabel::LblNumSelFiles, Format(chosen.countFormat, list.Count()));
 }
 
 void BtnUnMoveAllFilesClick(AppState& state, WindowPort& port) {
-    if (IsNetwork(state)) {
-        state.ListBox3.Clear();
-        state.ListBox3.highlighted = -1;
-        port.ListChanged(ListId::ListBox3);
-        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Directories Selected");
-    } else {
-        state.ListBox1.Clear();
-        state.ListBox1.highlighted = -1;
-        port.ListChanged(ListId::ListBox1);
-        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
-    }
+    const SelectedList chosen = SelectedOf(state);
+    chosen.list.Clear();
+    port.ListChanged(chosen.id);
+    port.SetCountLabel(CountLabel::LblNumSelFiles, chosen.noneText);
 }
 
 void FileListBox1Click(AppState& state, WindowPort& port, const std::vector<int>& selected) {
