@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/BusyScope.h"
+#include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "platform/File.h"
@@ -15,24 +16,6 @@ namespace {
 
 constexpr const char* kBackupFileError = "Backup File Error";
 constexpr const char* kRenameFileError = "Rename File Error";
-
-// Refuses an empty selected list; true when the command may go on.
-bool HaveSelection(AppState& state, WindowPort& port) {
-    if (!state.ListBox1.Empty())
-        return true;
-    port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
-    return false;
-}
-
-// The lock-file question of Delete and Move; true when the command may go on.
-bool MailboxCheckPassed(AppState& state, WindowPort& port) {
-    if (state.settings.RunCheck != 0 || !MailboxInUse(state.currentDirectory))
-        return true;
-    Answer answer = port.MessageDialog(
-        "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.",
-        "Mailbox Active", Icon::Exclamation, Buttons::OkCancel);
-    return answer == Answer::Ok;
-}
 
 // The pump before each entry; true when Abort was pressed.
 bool AbortPressed(AppState& state, WindowPort& port) {

@@ -11,6 +11,7 @@
 #include "cli/Console.h"
 #include "cli/TerminalPort.h"
 #include "core/AppState.h"
+#include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/MessageFlag.h"
@@ -25,9 +26,6 @@
 namespace kestrove::cli {
 
 namespace {
-
-constexpr const char* kMailboxActive =
-    "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.";
 
 #ifndef _WIN32
 bool IsWindowsPathText(std::string_view text) {
@@ -136,8 +134,7 @@ class Session {
             return true;
         for (const std::string& directory : locked)
             WriteErr("kestrove-cli: lock file in " + ForConsole(directory) + "\n");
-        return port_.MessageDialog(kMailboxActive, "Mailbox Active", Icon::Exclamation,
-                                   Buttons::OkCancel) == Answer::Ok;
+        return MailboxActiveConfirmed(port_);
     }
 
     const Options& options_;

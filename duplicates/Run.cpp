@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/BusyScope.h"
+#include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "duplicates/Duplicates.h"
@@ -32,16 +33,8 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
     CommandResult result;
     result.entries = state.ListBox1.Count();
     state.AbortRequested = false;
-    if (state.ListBox1.Empty()) {
-        port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
+    if (!HaveSelection(state, port) || !MailboxCheckPassed(state, port))
         return result;
-    }
-    if (state.settings.RunCheck == 0 && MailboxInUse(state.currentDirectory)) {
-        if (port.MessageDialog(
-                "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.",
-                "Mailbox Active", Icon::Exclamation, Buttons::OkCancel) != Answer::Ok)
-            return result;
-    }
 
     std::int32_t filesProcessed = 0;
     port.ShowAbort(true);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/BusyScope.h"
+#include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "platform/File.h"
@@ -47,10 +48,8 @@ std::string ExportRecordLine(const IndexRecord& record, bool csv) {
 CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
     CommandResult result;
     result.entries = state.ListBox1.Count();
-    if (state.ListBox1.Empty()) {
-        port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
+    if (!HaveSelection(state, port))
         return result;
-    }
     BusyScope busy(state);
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         state.currentIndexFile = state.ListBox1[k];

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/BusyScope.h"
+#include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFlag.h"
 #include "platform/File.h"
@@ -253,10 +254,8 @@ std::string StatsView::CellText(int row, int column) const {
 bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
                       const std::function<void()>& showWindow) {
     state.AbortRequested = false;
-    if (state.ListBox1.Empty()) {
-        port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
+    if (!HaveSelection(state, port))
         return false;
-    }
     BusyScope busy(state);
 
     MessageTable& table = state.table;

@@ -1,0 +1,26 @@
+#include "core/CommandChecks.h"
+
+#include "core/MessageFile.h"
+
+namespace kestrove {
+
+bool HaveSelection(const AppState& state, WindowPort& port) {
+    if (!state.ListBox1.Empty())
+        return true;
+    port.MessageDialog("No files selected.", "No Data", Icon::Information, Buttons::Ok);
+    return false;
+}
+
+bool MailboxActiveConfirmed(WindowPort& port) {
+    return port.MessageDialog(
+               "Pegasus Mail is active for this mailbox.\nOK to continue\nCancel to abort run.",
+               "Mailbox Active", Icon::Exclamation, Buttons::OkCancel) == Answer::Ok;
+}
+
+bool MailboxCheckPassed(const AppState& state, WindowPort& port) {
+    if (state.settings.RunCheck != 0 || !MailboxInUse(state.currentDirectory))
+        return true;
+    return MailboxActiveConfirmed(port);
+}
+
+}  // namespace kestrove
