@@ -7,6 +7,7 @@
 #include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/Selection.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 
@@ -31,6 +32,12 @@ std::string HighlightEntry(AppState& state, WindowPort& port, int k) {
 
 void ReportStop(WindowPort& port, const std::string& text, const char* title) {
     port.MessageDialog(text, title, Icon::Stop, Buttons::Ok);
+}
+
+// A failure that skips the entry: the box, then its text as the log line.
+void ReportAndLog(AppState& state, WindowPort& port, const std::string& text, const char* title) {
+    ReportStop(port, text, title);
+    state.runLog.Write(text + "\n");
 }
 
 // Sets the summary, and the result of a command that went through its list.
@@ -60,13 +67,11 @@ CommandResult EndedEarly(const AppState& state, int done) {
 void FinishBackupCommand(AppState& state, WindowPort& port) {
     port.ShowAbort(false);
     state.ListBox1.Clear();
-    state.ListBox1.highlighted = -1;
     port.ListChanged(ListId::ListBox1);
     state.RereadFileList();
     port.ListChanged(ListId::FileListBox1);
     port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
-    port.SetCountLabel(CountLabel::LblNumFiles,
-                       Format("%d Files", static_cast<int>(state.FileListBox1.size())));
+    ShowFileCount(state, port);
 }
 
 // The first half of a backup pair that is not there, or null.
@@ -101,10 +106,10 @@ bool DeleteForRestore(AppState& state, WindowPort& port, const std::string& path
 bool RenameForRestore(AppState& state, WindowPort& port, const std::string& from,
                       const std::string& to) {
     if (!platform::RenameNoReplace(from, to)) {
-        std::string text =
-            Format("Can't rename file %s  to %s- skipping file.", from.c_str(), to.c_str());
-        ReportStop(port, text, kBackupFileError);
-        state.runLog.Write(text + "\n");
+        ReportAndLog(
+            state, port,
+            Format("Can't rename file %s  to %s- skipping file.", from.c_str(), to.c_str()),
+            kBackupFileError);
         return false;
     }
     state.runLog.Write(Format("File %s as been renamed to %s.\n", from.c_str(), to.c_str()));
@@ -133,10 +138,9 @@ CommandResult RestoreButtonClick(AppState& state, WindowPort& port) {
         // files are given up; otherwise the folder would be left without
         // one of its files.
         if (const std::string* missing = MissingHalf(backupIndex, backupMessage)) {
-            std::string text =
-                Format("Can't find backup file %s - skipping file.", missing->c_str());
-            ReportStop(port, text, kBackupFileError);
-            state.runLog.Write(text + "\n");
+            ReportAndLog(state, port,
+                         Format("Can't find backup file %s - skipping file.", missing->c_str()),
+                         kBackupFileError);
             continue;
         }
 
@@ -183,10 +187,9 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
         ++deletedFiles;
 
         if (!platform::RemoveFile(backupMessage)) {
-            std::string text =
-                Format("Can't delete file %s - skipping file.", backupMessage.c_str());
-            ReportStop(port, text, kBackupFileError);
-            state.runLog.Write(text + "\n");
+            ReportAndLog(state, port,
+                         Format("Can't delete file %s - skipping file.", backupMessage.c_str()),
+                         kBackupFileError);
             continue;
         }
         state.runLog.Write(Format("File %s as been deleted.\n", backupMessage.c_str()));
@@ -250,10 +253,10 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
         state.runLog.Write(
             Format("Try to copy File %s to %s\n", backupIndex.c_str(), indexTarget.c_str()));
         if (!platform::RenameNoReplace(backupIndex, indexTarget)) {
-            std::string text = Format("Cant rename file %s to %s - skipping file.",
-                                      backupIndex.c_str(), indexTarget.c_str());
-            ReportStop(port, text, kRenameFileError);
-            state.runLog.Write(text + "\n");
+            ReportAndLog(state, port,
+                         Format("Cant rename file %s to %s - skipping file.", backupIndex.c_str(),
+                                indexTarget.c_str()),
+                         kRenameFileError);
             continue;
         }
         state.runLog.Write(
@@ -261,10 +264,10 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
         ++movedFiles;
 
         if (!platform::RenameNoReplace(backupMessage, messageTarget)) {
-            std::string text = Format("Can't rename file %s to %s - skipping file.",
-                                      backupMessage.c_str(), messageTarget.c_str());
-            ReportStop(port, text, kRenameFileError);
-            state.runLog.Write(text + "\n");
+            ReportAndLog(state, port,
+                         Format("Can't rename file %s to %s - skipping file.",
+                                backupMessage.c_str(), messageTarget.c_str()),
+                         kRenameFileError);
             continue;
         }
         state.runLog.Write(Format("File %s has been renamed to %s.\n", backupMessage.c_str(),
