@@ -9,13 +9,12 @@
 #include "platform/File.h"
 #include "ui/Dialogs.h"
 #include "ui/DirectoryTree.h"
+#include "ui/Widgets.h"
 
 namespace kestrove {
 
 MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("MoveDlg"));
-    setWindowTitle(QStringLiteral("Move Backup Files To"));
-    setModal(true);
+    SetUpDialog(this, QStringLiteral("MoveDlg"), QStringLiteral("Move Backup Files To"));
     auto* layout = new QVBoxLayout(this);
     DriveLabel = new QLabel(QStringLiteral("Dri&ve"), this);
     DriveComboBox = new QComboBox(this);

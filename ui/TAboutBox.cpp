@@ -9,9 +9,7 @@
 namespace kestrove {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About"));
-    setModal(true);
+    SetUpDialog(this, QStringLiteral("AboutBox"), QStringLiteral("About"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 16, 24, 16);
     ProductName = new QLabel(QStringLiteral("Kestrove"), this);
@@ -28,9 +26,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Comments = new QLabel(
         QStringLiteral("Removes duplicate messages from\nPegasus Mail (WinPmail) folders."), this);
     Comments->setObjectName(QStringLiteral("Comments"));
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setAccessibleName(QStringLiteral("OK"));
+    OKButton = NewButton(this, QStringLiteral("OKButton"), QStringLiteral("OK"));
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     for (QLabel* l : {ProductName, Version, Comments}) {

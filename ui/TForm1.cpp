@@ -135,11 +135,7 @@ void TForm1::SetForms(TAboutBox* about, TForm2* viewer, TForm3* drives, TForm4* 
 void TForm1::BuildControls() {
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("Form1Client"));
-    central->setAutoFillBackground(true);
-    QPalette pal = central->palette();
-    pal.setColor(QPalette::Window, colors::kSkyBlue);
-    pal.setColor(QPalette::WindowText, colors::kNavy);
-    central->setPalette(pal);
+    FillBackground(central, colors::kSkyBlue);
     QFont bold = font();
     bold.setBold(true);
     central->setFont(bold);

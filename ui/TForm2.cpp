@@ -88,14 +88,8 @@ Qt::ItemFlags IndexTableModel::flags(const QModelIndex& index) const {
 }
 
 TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state) {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("WinPmail Index File"));
-    setModal(true);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, colors::kCream);
-    pal.setColor(QPalette::WindowText, colors::kNavy);
-    setPalette(pal);
+    SetUpDialog(this, QStringLiteral("Form2"), QStringLiteral("WinPmail Index File"));
+    FillBackground(this, colors::kCream);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -104,16 +98,10 @@ TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setAccessibleName(QStringLiteral("Counts"));
-    Panel1->setAutoFillBackground(true);
-    QPalette sky = Panel1->palette();
-    sky.setColor(QPalette::Window, colors::kSkyBlue);
-    sky.setColor(QPalette::WindowText, colors::kNavy);
-    Panel1->setPalette(sky);
+    FillBackground(Panel1, colors::kSkyBlue);
     auto* top = new QHBoxLayout(Panel1);
     top->setContentsMargins(8, 6, 8, 6);
-    LMDButton1 = new QPushButton(QStringLiteral("Close"), Panel1);
-    LMDButton1->setObjectName(QStringLiteral("LMDButton1"));
-    LMDButton1->setAccessibleName(QStringLiteral("Close"));
+    LMDButton1 = NewButton(Panel1, QStringLiteral("LMDButton1"), QStringLiteral("Close"));
     connect(LMDButton1, &QPushButton::clicked, this, &QDialog::accept);
     auto* labels = new QVBoxLayout();
     Lbl1IndexFile = new QLabel(QStringLiteral("File:"), Panel1);

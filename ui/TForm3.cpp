@@ -16,14 +16,8 @@
 namespace kestrove {
 
 TForm3::TForm3(TForm1& main, QWidget* parent) : QDialog(parent), main_(main) {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Set Drives"));
-    setModal(true);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, colors::kSkyBlue);
-    pal.setColor(QPalette::WindowText, colors::kNavy);
-    setPalette(pal);
+    SetUpDialog(this, QStringLiteral("Form3"), QStringLiteral("Set Drives"));
+    FillBackground(this, colors::kSkyBlue);
 
     auto* layout = new QVBoxLayout(this);
     SetDrivesLbl1 = new QLabel(QStringLiteral("Set Available Drives"), this);
@@ -49,15 +43,8 @@ TForm3::TForm3(TForm1& main, QWidget* parent) : QDialog(parent), main_(main) {
     }
     layout->addLayout(grid);
 
-    SetDriveOK = new QPushButton(QStringLiteral("OK"), this);
-    SetDriveOK->setObjectName(QStringLiteral("SetDriveOK"));
-    SetDriveOK->setAccessibleName(QStringLiteral("OK"));
-    QFont bold = font();
-    bold.setBold(true);
-    SetDriveOK->setFont(bold);
-    SetDriveOK->setDefault(true);
+    SetDriveOK = AddOkButton(this, layout, QStringLiteral("SetDriveOK"));
     connect(SetDriveOK, &QPushButton::clicked, this, [this] { SetDriveOKxClick(); });
-    layout->addWidget(SetDriveOK, 0, Qt::AlignHCenter);
 
     // Only a key holding 1 checks its box.
     const IniFile ini(main_.state().settingsFile);

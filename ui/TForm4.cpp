@@ -36,14 +36,8 @@ RadioGroup* MakeGroup(QWidget* parent, const char* name, QLabel* label, const QS
 }  // namespace
 
 TForm4::TForm4(AppState& state, QWidget* parent) : QDialog(parent), state_(state) {
-    setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QStringLiteral("Other Options"));
-    setModal(true);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, colors::kSkyBlue);
-    pal.setColor(QPalette::WindowText, colors::kNavy);
-    setPalette(pal);
+    SetUpDialog(this, QStringLiteral("Form4"), QStringLiteral("Other Options"));
+    FillBackground(this, colors::kSkyBlue);
 
     const QStringList mismatch{QStringLiteral("Always Ask"), QStringLiteral("Always Ignore"),
                                QStringLiteral("Always Skip")};
@@ -94,15 +88,8 @@ TForm4::TForm4(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     bottom->addWidget(RGStats, 0, 1);
     layout->addLayout(bottom);
 
-    OtherOptnsOK = new QPushButton(QStringLiteral("OK"), this);
-    OtherOptnsOK->setObjectName(QStringLiteral("OtherOptnsOK"));
-    OtherOptnsOK->setAccessibleName(QStringLiteral("OK"));
-    QFont bold = font();
-    bold.setBold(true);
-    OtherOptnsOK->setFont(bold);
-    OtherOptnsOK->setDefault(true);
+    OtherOptnsOK = AddOkButton(this, layout, QStringLiteral("OtherOptnsOK"));
     connect(OtherOptnsOK, &QPushButton::clicked, this, [this] { OtherOptnsOKClick(); });
-    layout->addWidget(OtherOptnsOK, 0, Qt::AlignHCenter);
 
     // The file's values, clamped by the groups, are what the commands see.
     const IniFile ini(state_.settingsFile);

@@ -18,20 +18,12 @@ namespace kestrove {
 
 TForm5::TForm5(AppState& state, TForm1& main, QWidget* parent)
     : QDialog(parent), state_(state), main_(main) {
-    setObjectName(QStringLiteral("Form5"));
-    setWindowTitle(QStringLiteral("Alphabetic Folder List"));
-    setModal(true);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, colors::kSkyBlue);
-    pal.setColor(QPalette::WindowText, colors::kNavy);
-    setPalette(pal);
+    SetUpDialog(this, QStringLiteral("Form5"), QStringLiteral("Alphabetic Folder List"));
+    FillBackground(this, colors::kSkyBlue);
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout();
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setAccessibleName(QStringLiteral("OK"));
+    OKButton = NewButton(this, QStringLiteral("OKButton"), QStringLiteral("OK"));
     OKButton->setDefault(false);
     OKButton->setAutoDefault(false);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);

@@ -16,21 +16,13 @@
 namespace kestrove {
 
 TForm6::TForm6(AppState& state, QWidget* parent) : QDialog(parent), state_(state) {
-    setObjectName(QStringLiteral("Form6"));
-    setWindowTitle(QStringLiteral("Statistics"));
-    setModal(true);
+    SetUpDialog(this, QStringLiteral("Form6"), QStringLiteral("Statistics"));
     setSizeGripEnabled(true);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, colors::kSkyBlue);
-    pal.setColor(QPalette::WindowText, colors::kNavy);
-    setPalette(pal);
+    FillBackground(this, colors::kSkyBlue);
 
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout();
-    LMDButton1 = new QPushButton(QStringLiteral("Close"), this);
-    LMDButton1->setObjectName(QStringLiteral("LMDButton1"));
-    LMDButton1->setAccessibleName(QStringLiteral("Close"));
+    LMDButton1 = NewButton(this, QStringLiteral("LMDButton1"), QStringLiteral("Close"));
     LMDButton1->setAutoDefault(false);
     connect(LMDButton1, &QPushButton::clicked, this, &QDialog::accept);
     RGSortOn = new RadioGroup(

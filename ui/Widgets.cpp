@@ -4,12 +4,14 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QButtonGroup>
+#include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -241,6 +243,37 @@ void FillList(QListWidget* list, const std::vector<std::string>& entries) {
     list->blockSignals(blocked);
     if (list->verticalScrollBar())
         list->verticalScrollBar()->setValue(scroll);
+}
+
+void SetUpDialog(QDialog* dialog, const QString& name, const QString& title) {
+    dialog->setObjectName(name);
+    dialog->setWindowTitle(title);
+    dialog->setModal(true);
+}
+
+void FillBackground(QWidget* widget, const QColor& background) {
+    widget->setAutoFillBackground(true);
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::WindowText, colors::kNavy);
+    widget->setPalette(pal);
+}
+
+QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(text);
+    return button;
+}
+
+QPushButton* AddOkButton(QDialog* dialog, QBoxLayout* layout, const QString& name) {
+    QPushButton* ok = NewButton(dialog, name, QStringLiteral("OK"));
+    QFont bold = dialog->font();
+    bold.setBold(true);
+    ok->setFont(bold);
+    ok->setDefault(true);
+    layout->addWidget(ok, 0, Qt::AlignHCenter);
+    return ok;
 }
 
 }  // namespace kestrove

@@ -13,8 +13,11 @@
 #include <QWidget>
 #include <vector>
 
+class QBoxLayout;
 class QButtonGroup;
+class QDialog;
 class QLabel;
+class QPushButton;
 class QProgressBar;
 class QRadioButton;
 class QTableView;
@@ -142,5 +145,15 @@ int FitWidth(const QFont& font, int given, const QStringList& samples);
 
 // Shows a list's entries again, keeping the scroll position where it can.
 void FillList(QListWidget* list, const std::vector<std::string>& entries);
+
+// A modal window of the program, named and titled.
+void SetUpDialog(QDialog* dialog, const QString& name, const QString& title);
+// Fills a widget with `background`; its text navy.
+void FillBackground(QWidget* widget, const QColor& background);
+// A push button whose accessible name is its text.
+QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text);
+// The bold default OK button of a settings window, centred at the foot of
+// `layout`.
+QPushButton* AddOkButton(QDialog* dialog, QBoxLayout* layout, const QString& name);
 
 }  // namespace kestrove
