@@ -20,6 +20,11 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
+enum class Stream { Out, Err };
+
+// What one read of a byte of standard input gave.
+enum class ByteRead { Got, Retry, End };
+
 #ifndef _WIN32
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
@@ -62,8 +67,8 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     return TRUE;
 }
 
-void WriteHandle(DWORD which, std::string_view text) {
-    HANDLE handle = GetStdHandle(which);
+void Write(Stream stream, std::string_view text) {
+    HANDLE handle = GetStdHandle(stream == Stream::Err ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     while (!text.empty()) {
         DWORD written = 0;
         if (!WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
@@ -71,6 +76,13 @@ void WriteHandle(DWORD which, std::string_view text) {
             return;
         text.remove_prefix(written);
     }
+}
+
+ByteRead ReadByte(char& c) {
+    DWORD got = 0;
+    if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &got, nullptr) || got == 0)
+        return ByteRead::End;
+    return ByteRead::Got;
 }
 
 }  // namespace
@@ -94,31 +106,6 @@ void InstallInterruptHandler() {
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-std::optional<std::string> ReadLine() {
-    std::string line;
-    while (!interrupted) {
-        char c = 0;
-        DWORD got = 0;
-        if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &got, nullptr) || got == 0)
-            return interrupted || line.empty() ? std::nullopt : std::optional(line);
-        if (interrupted)
-            return std::nullopt;
-        if (c == '\n')
-            return line;
-        if (c != '\r')
-            line.push_back(c);
-    }
-    return std::nullopt;
-}
-
-void WriteErr(std::string_view text) {
-    WriteHandle(STD_ERROR_HANDLE, text);
-}
-
-void WriteOut(std::string_view text) {
-    WriteHandle(STD_OUTPUT_HANDLE, text);
-}
-
 std::string ForConsole(std::string_view text) {
     return std::string(text);
 }
@@ -135,7 +122,8 @@ void OnInterrupt(int) {
     interrupted = 1;
 }
 
-void WriteFd(int fd, std::string_view text) {
+void Write(Stream stream, std::string_view text) {
+    const int fd = stream == Stream::Err ? STDERR_FILENO : STDOUT_FILENO;
     while (!text.empty()) {
         ssize_t n = write(fd, text.data(), text.size());
         if (n < 0 && errno == EINTR)
@@ -144,6 +132,13 @@ void WriteFd(int fd, std::string_view text) {
             return;
         text.remove_prefix(static_cast<std::size_t>(n));
     }
+}
+
+ByteRead ReadByte(char& c) {
+    const ssize_t n = read(STDIN_FILENO, &c, 1);
+    if (n < 0 && errno == EINTR)
+        return ByteRead::Retry;
+    return n <= 0 ? ByteRead::End : ByteRead::Got;
 }
 
 }  // namespace
@@ -173,33 +168,6 @@ void InstallInterruptHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-std::optional<std::string> ReadLine() {
-    std::string line;
-    while (!interrupted) {
-        char c = 0;
-        ssize_t n = read(STDIN_FILENO, &c, 1);
-        if (interrupted)
-            return std::nullopt;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return line.empty() ? std::nullopt : std::optional(line);
-        if (c == '\n')
-            return line;
-        if (c != '\r')
-            line.push_back(c);
-    }
-    return std::nullopt;
-}
-
-void WriteErr(std::string_view text) {
-    WriteFd(STDERR_FILENO, text);
-}
-
-void WriteOut(std::string_view text) {
-    WriteFd(STDOUT_FILENO, text);
-}
-
 std::string ForConsole(std::string_view text) {
     if (IsValidUtf8(text))
         return std::string(text);
@@ -211,6 +179,33 @@ std::string MailTextForConsole(std::string_view text) {
 }
 
 #endif
+
+std::optional<std::string> ReadLine() {
+    std::string line;
+    while (!interrupted) {
+        char c = 0;
+        const ByteRead got = ReadByte(c);
+        if (interrupted)
+            return std::nullopt;
+        if (got == ByteRead::Retry)
+            continue;
+        if (got == ByteRead::End)
+            return line.empty() ? std::nullopt : std::optional(line);
+        if (c == '\n')
+            return line;
+        if (c != '\r')
+            line.push_back(c);
+    }
+    return std::nullopt;
+}
+
+void WriteErr(std::string_view text) {
+    Write(Stream::Err, text);
+}
+
+void WriteOut(std::string_view text) {
+    Write(Stream::Out, text);
+}
 
 bool InterruptRequested() {
     return interrupted != 0;
