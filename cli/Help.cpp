@@ -92,6 +92,16 @@ constexpr std::string_view kRunOptions = R"(Options:
   -y, --yes          answer every question with its go-on answer (Yes, OK)
 )";
 
+// The options delete-backups and move-backups share.
+constexpr std::string_view kBackupOptions =
+    R"(  --no-lock-check  do not look for lock files; otherwise every directory that
+                   holds one of the files is searched, and one question
+                   ("Mailbox Active") covers them all
+  -y, --yes        answer every question with OK
+  --log FILE       write the log lines of the command to FILE (emptied first)
+
+)";
+
 std::string Join(std::initializer_list<std::string_view> parts) {
     std::string text;
     for (std::string_view part : parts)
@@ -160,14 +170,8 @@ Deletes each backup pair NAME.BKI/NAME.BKM. The summary is
 "N of M files processed (K deleted).".
 
 Options:
-  --no-lock-check  do not look for lock files; otherwise every directory that
-                   holds one of the files is searched, and one question
-                   ("Mailbox Active") covers them all
-  -y, --yes        answer every question with OK
-  --log FILE       write the log lines of the command to FILE (emptied first)
-
 )",
-                     kCommon});
+                     kBackupOptions, kCommon});
     if (command == "move-backups")
         return Join({R"(Usage: kestrove-cli move-backups --to DIR [OPTIONS] BACKUP_INDEX...
 
@@ -177,14 +181,8 @@ exist. The summary is "N of M folders moved (K files moved).".
 
 Options:
   --to DIR         the destination directory (required)
-  --no-lock-check  do not look for lock files; otherwise every directory that
-                   holds one of the files is searched, and one question
-                   ("Mailbox Active") covers them all
-  -y, --yes        answer every question with OK
-  --log FILE       write the log lines of the command to FILE (emptied first)
-
 )",
-                     kCommon});
+                     kBackupOptions, kCommon});
     if (command == "view")
         return Join({R"(Usage: kestrove-cli view [--no-sort] INDEX
 
