@@ -197,9 +197,8 @@ void ApplyRunOptions(const Options& options, AppState& state) {
 
 // --dry-run -----------------------------------------------------------------
 
-const char* MismatchChoice(int value) {
-    static constexpr const char* kNames[] = {"ask", "ignore", "skip"};
-    return kNames[value];
+std::string MismatchChoice(int value) {
+    return std::string(kMismatchChoices[static_cast<std::size_t>(value)]);
 }
 
 // The place in the index file of each slot of the scanned table: the table
@@ -257,12 +256,13 @@ DryRunFolder DryRunOne(const Options& options, AppState& state, TerminalPort& po
         out += Format("  PMM: Unread:%d deleted:%d delsize:%ld\n", header->unread(),
                       header->deleted(), static_cast<long>(header->delsize()));
         if (header->unread() != counts.unread)
-            out += Format("  UNREAD PMI=%d PMM=%d Mismatch! (--unread-mismatch %s)\n",
-                          counts.unread, header->unread(), MismatchChoice(options.unreadMismatch));
-        if (header->deleted() != counts.deleted)
             out +=
-                Format("  DELETED PMI=%d PMM=%d Mismatch! (--deleted-mismatch %s)\n",
-                       counts.deleted, header->deleted(), MismatchChoice(options.deletedMismatch));
+                Format("  UNREAD PMI=%d PMM=%d Mismatch! (--unread-mismatch %s)\n", counts.unread,
+                       header->unread(), MismatchChoice(options.unreadMismatch).c_str());
+        if (header->deleted() != counts.deleted)
+            out += Format("  DELETED PMI=%d PMM=%d Mismatch! (--deleted-mismatch %s)\n",
+                          counts.deleted, header->deleted(),
+                          MismatchChoice(options.deletedMismatch).c_str());
     } else {
         out += "  PMM: cannot open " + ForConsole(messagePath) + "\n";
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 namespace kestrove::cli {
 
@@ -55,17 +56,12 @@ struct CommandSpec {
 };
 
 const std::vector<CommandSpec>& Commands() {
+    static const std::vector<Opt> kRunOptions{
+        Opt::NoSort,         Opt::Log,         Opt::UnreadMismatch, Opt::DeletedMismatch,
+        Opt::ExistingBackup, Opt::NoLockCheck, Opt::DryRun,         Opt::Yes};
     static const std::vector<CommandSpec> commands{
-        {"run",
-         {Opt::NoSort, Opt::Log, Opt::UnreadMismatch, Opt::DeletedMismatch, Opt::ExistingBackup,
-          Opt::NoLockCheck, Opt::DryRun, Opt::Yes},
-         "INDEX",
-         false},
-        {"network-run",
-         {Opt::NoSort, Opt::Log, Opt::UnreadMismatch, Opt::DeletedMismatch, Opt::ExistingBackup,
-          Opt::NoLockCheck, Opt::DryRun, Opt::Yes},
-         "USERDIR",
-         false},
+        {"run", kRunOptions, "INDEX", false},
+        {"network-run", kRunOptions, "USERDIR", false},
         {"restore", {Opt::Log}, "BACKUP_INDEX", false},
         {"delete-backups", {Opt::NoLockCheck, Opt::Yes, Opt::Log}, "BACKUP_INDEX", false},
         {"move-backups", {Opt::To, Opt::NoLockCheck, Opt::Yes, Opt::Log}, "BACKUP_INDEX", false},
@@ -85,8 +81,14 @@ const CommandSpec* FindCommand(std::string_view name) {
     return nullptr;
 }
 
+// The words of the options that take one of a few, by value.
+constexpr std::array<std::string_view, 3> kBackupChoices{"ask", "overwrite", "skip"};
+constexpr std::array<std::string_view, 2> kFormatChoices{"csv", "tab"};
+constexpr std::array<std::string_view, 3> kSortChoices{"from", "messages", "size"};
+constexpr std::array<std::string_view, 3> kCopyToSelfChoices{"self", "to", "exclude"};
+
 // The index of `value` in `choices`, or -1.
-int Choice(std::string_view value, std::initializer_list<std::string_view> choices) {
+int Choice(std::string_view value, std::span<const std::string_view> choices) {
     int i = 0;
     for (std::string_view choice : choices) {
         if (value == choice)
@@ -97,7 +99,7 @@ int Choice(std::string_view value, std::initializer_list<std::string_view> choic
 }
 
 bool SetChoice(int& target, std::string_view option, std::string_view value,
-               std::initializer_list<std::string_view> choices, std::string& error) {
+               std::span<const std::string_view> choices, std::string& error) {
     int index = Choice(value, choices);
     if (index < 0) {
         error = "--" + std::string(option) + ": '" + std::string(value) + "' is not one of";
@@ -120,14 +122,11 @@ bool Apply(Options& options, const OptionSpec& def, const std::string& value, st
             options.log = value;
             return true;
         case Opt::UnreadMismatch:
-            return SetChoice(options.unreadMismatch, def.name, value, {"ask", "ignore", "skip"},
-                             error);
+            return SetChoice(options.unreadMismatch, def.name, value, kMismatchChoices, error);
         case Opt::DeletedMismatch:
-            return SetChoice(options.deletedMismatch, def.name, value, {"ask", "ignore", "skip"},
-                             error);
+            return SetChoice(options.deletedMismatch, def.name, value, kMismatchChoices, error);
         case Opt::ExistingBackup:
-            return SetChoice(options.existingBackup, def.name, value, {"ask", "overwrite", "skip"},
-                             error);
+            return SetChoice(options.existingBackup, def.name, value, kBackupChoices, error);
         case Opt::NoLockCheck:
             options.noLockCheck = true;
             return true;
@@ -142,19 +141,18 @@ bool Apply(Options& options, const OptionSpec& def, const std::string& value, st
             return true;
         case Opt::Format: {
             int format = 0;
-            if (!SetChoice(format, def.name, value, {"csv", "tab"}, error))
+            if (!SetChoice(format, def.name, value, kFormatChoices, error))
                 return false;
             options.csv = format == 0;
             return true;
         }
         case Opt::Sort:
-            return SetChoice(options.sortOn, def.name, value, {"from", "messages", "size"}, error);
+            return SetChoice(options.sortOn, def.name, value, kSortChoices, error);
         case Opt::Descending:
             options.descending = true;
             return true;
         case Opt::CopyToSelf:
-            return SetChoice(options.copyToSelf, def.name, value, {"self", "to", "exclude"},
-                             error);
+            return SetChoice(options.copyToSelf, def.name, value, kCopyToSelfChoices, error);
         case Opt::Backup:
             options.backup = true;
             return true;
@@ -244,14 +242,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         }
         std::string value;
         if (def->takesValue) {
-            if (inlineValue) {
+            if (inlineValue)
                 value = *inlineValue;
-            } else if (i + 1 < args.size()) {
+            else if (i + 1 < args.size())
                 value = args[++i];
-            } else {
-                error = options.command + ": --" + name + " needs a value";
-                return std::nullopt;
-            }
             if (value.empty()) {
                 error = options.command + ": --" + name + " needs a value";
                 return std::nullopt;

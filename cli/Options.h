@@ -1,6 +1,7 @@
 #pragma once
 // The command line of kestrove-cli: the command, its options and operands.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ inline constexpr int kExitAllDone = 0;      // every entry done
 inline constexpr int kExitSomeNotDone = 1;  // some entry skipped or failed
 inline constexpr int kExitUsage = 2;        // the command line is wrong
 inline constexpr int kExitEndedEarly = 3;   // abort, Cancel, a failure that ends the command
+
+// The words of --unread-mismatch and --deleted-mismatch, by value.
+inline constexpr std::array<std::string_view, 3> kMismatchChoices{"ask", "ignore", "skip"};
 
 struct Options {
     std::string command;                // empty: none given
