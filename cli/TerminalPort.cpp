@@ -95,7 +95,6 @@ Answer TerminalPort::GoOnAnswer(Buttons buttons) {
 
 Answer TerminalPort::MessageDialog(const std::string& text, const std::string& title, Icon,
                                    Buttons buttons) {
-    ++boxes_;
     ClearProgress();
     WriteErr(ForConsole(title + ": " + text + "\n"));
     if (buttons == Buttons::Ok)
@@ -141,7 +140,7 @@ void TerminalPort::SetStatus(StatusLine line, const std::string& text, bool redr
     status_[line] = text;
     if (line == StatusLine::LabelInfoMsg1)
         firstLineHistory_.push_back(text);
-    UpdateProgress(false);
+    UpdateProgress();
     (void)redraw;  // the terminal is redrawn by time alone
 }
 
@@ -152,7 +151,7 @@ void TerminalPort::SetCountLabel(CountLabel label, const std::string& text) {
 
 void TerminalPort::SetMeter(Meter meter, int percent) {
     meters_[meter] = percent;
-    UpdateProgress(false);
+    UpdateProgress();
 }
 
 void TerminalPort::ShowMeter(Meter meter, bool visible) {
@@ -163,7 +162,7 @@ void TerminalPort::ProcessEvents() {
     // Ctrl-C is the Abort button: noticed where the command pumps its events.
     if (InterruptRequested() && !state_.AbortRequested)
         Stop(state_, *this);
-    UpdateProgress(false);
+    UpdateProgress();
 }
 
 std::string TerminalPort::ProgressText() const {
@@ -194,11 +193,11 @@ std::string TerminalPort::ProgressText() const {
     return ForConsole(text);
 }
 
-void TerminalPort::UpdateProgress(bool force) {
+void TerminalPort::UpdateProgress() {
     if (!progress_)
         return;
     const auto now = std::chrono::steady_clock::now();
-    if (!force && now - lastDraw_ < kRedrawInterval)
+    if (now - lastDraw_ < kRedrawInterval)
         return;
     std::string line = ProgressText();
     if (line.empty() && shownWidth_ == 0)

@@ -31,7 +31,6 @@ class TerminalPort : public WindowPort {
     // The last text of a status line, and every text LabelInfoMsg1 had.
     const std::string& Status(StatusLine line) const;
     const std::vector<std::string>& FirstLineHistory() const { return firstLineHistory_; }
-    int boxes() const { return boxes_; }
     // Takes the progress line off the terminal (before other output).
     void ClearProgress();
 
@@ -60,13 +59,12 @@ class TerminalPort : public WindowPort {
 
   private:
     Answer AskAtTerminal(Buttons buttons);
-    void UpdateProgress(bool force);
+    void UpdateProgress();
     std::string ProgressText() const;
 
     AppState& state_;
     AnswerMode answers_;
     bool progress_;
-    int boxes_ = 0;
     std::optional<std::string> chosenDirectory_;
     std::map<StatusLine, std::string> status_;
     std::vector<std::string> firstLineHistory_;
