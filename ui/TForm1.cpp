@@ -63,8 +63,6 @@ std::int64_t NowMs() {
 #endif
 }
 
-constexpr int kModeNormal = kNormalMode, kModeBackup = kBackupMode, kModeNetwork = kNetworkMode;
-
 // Image 17 of the menu's image list: the marker of the current choice.
 const QIcon& MarkerIcon() {
     static const QIcon icon = [] {
@@ -664,51 +662,51 @@ void TForm1::RGMode1Change() {
 }
 
 void TForm1::SetModeControls(int mode) {
-    FilterComboBox1->setCurrentIndex(mode == kModeBackup ? 1 : 0);
+    FilterComboBox1->setCurrentIndex(mode == kBackupMode ? 1 : 0);
     RGMode1->setItemIndex(mode);
-    SetMarker(NormalMode, mode == kModeNormal);
-    SetMarker(BackupMode, mode == kModeBackup);
-    SetMarker(NetworkMode, mode == kModeNetwork);
-    RunButton->setVisible(mode == kModeNormal);
-    BtnGetStats->setVisible(mode != kModeNetwork);
-    RestoreButton->setVisible(mode == kModeBackup);
-    MoveButton->setVisible(mode == kModeBackup);
-    DeleteButton->setVisible(mode == kModeBackup);
-    RunNetButton->setVisible(mode == kModeNetwork);
-    FileNames->setVisible(mode != kModeNetwork);
-    if (mode == kModeNetwork)
+    SetMarker(NormalMode, mode == kNormalMode);
+    SetMarker(BackupMode, mode == kBackupMode);
+    SetMarker(NetworkMode, mode == kNetworkMode);
+    RunButton->setVisible(mode == kNormalMode);
+    BtnGetStats->setVisible(mode != kNetworkMode);
+    RestoreButton->setVisible(mode == kBackupMode);
+    MoveButton->setVisible(mode == kBackupMode);
+    DeleteButton->setVisible(mode == kBackupMode);
+    RunNetButton->setVisible(mode == kNetworkMode);
+    FileNames->setVisible(mode != kNetworkMode);
+    if (mode == kNetworkMode)
         QCoreApplication::processEvents();
-    RunDeleteDupes1->setEnabled(mode == kModeNormal);
-    RestoreBackupFiles1->setEnabled(mode == kModeBackup);
-    MoveBackupFiles2->setEnabled(mode == kModeBackup);
-    DeleteBackupFiles1->setEnabled(mode == kModeBackup);
-    DeleteNetworkDupes2->setEnabled(mode == kModeNetwork);
-    LblFileList->setText(mode == kModeNormal   ? QStringLiteral("*.PMI Files")
-                         : mode == kModeBackup ? QStringLiteral("*.BKI Files")
+    RunDeleteDupes1->setEnabled(mode == kNormalMode);
+    RestoreBackupFiles1->setEnabled(mode == kBackupMode);
+    MoveBackupFiles2->setEnabled(mode == kBackupMode);
+    DeleteBackupFiles1->setEnabled(mode == kBackupMode);
+    DeleteNetworkDupes2->setEnabled(mode == kNetworkMode);
+    LblFileList->setText(mode == kNormalMode   ? QStringLiteral("*.PMI Files")
+                         : mode == kBackupMode ? QStringLiteral("*.BKI Files")
                                                : QStringLiteral("User Directories"));
-    LblFileList->setBuddy(mode == kModeNetwork ? static_cast<QWidget*>(ListBox2) : FileListBox1);
-    LblSelList->setText(mode == kModeNetwork ? QStringLiteral("Selected Directories")
+    LblFileList->setBuddy(mode == kNetworkMode ? static_cast<QWidget*>(ListBox2) : FileListBox1);
+    LblSelList->setText(mode == kNetworkMode ? QStringLiteral("Selected Directories")
                                              : QStringLiteral("Selected Files"));
-    LblSelList->setBuddy(mode == kModeNetwork ? static_cast<QWidget*>(ListBox3) : ListBox1);
+    LblSelList->setBuddy(mode == kNetworkMode ? static_cast<QWidget*>(ListBox3) : ListBox1);
     ApplyModeLists(*state_, *this, mode);
 }
 
 void TForm1::ModeRBNormalClick() {
-    SetModeControls(kModeNormal);
+    SetModeControls(kNormalMode);
 }
 
 void TForm1::ModeRBBackupClick() {
-    SetModeControls(kModeBackup);
+    SetModeControls(kBackupMode);
 }
 
 void TForm1::ModeRBNetworkClick() {
-    SetModeControls(kModeNetwork);
+    SetModeControls(kNetworkMode);
 }
 
 // New brings the whole window back to Normal Mode (buttons, menu items,
 // lists and captions too), and clears the status lines and meters.
 void TForm1::NewExecute() {
-    SetModeControls(kModeNormal);
+    SetModeControls(kNormalMode);
     NewLists(*state_, *this);
 }
 

@@ -209,7 +209,6 @@ class TForm1 : public QMainWindow, public WindowPort {
     QListWidget* ListWidget(ListId list) const;
     void SyncHighlight(ListId list);
     void OnDirectoryChanged();
-    void OnClickable(QListWidget* list, const std::function<void()>& handler);
     bool SaveRunning(const std::function<void()>& command);
 
     std::unique_ptr<AppState> state_;
