@@ -13,20 +13,6 @@ namespace {
 // The progress line is redrawn at most this often.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
-const char* AnswerName(Answer answer) {
-    switch (answer) {
-        case Answer::Ok:
-            return "OK";
-        case Answer::Cancel:
-            return "Cancel";
-        case Answer::Yes:
-            return "Yes";
-        case Answer::No:
-            return "No";
-    }
-    return "";
-}
-
 std::string Lower(std::string text) {
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -12,6 +12,21 @@ enum class Icon { Stop, Exclamation, Information };
 enum class Buttons { Ok, OkCancel, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
+// The caption of the button an answer stands for.
+inline const char* AnswerName(Answer answer) {
+    switch (answer) {
+        case Answer::Ok:
+            return "OK";
+        case Answer::Cancel:
+            return "Cancel";
+        case Answer::Yes:
+            return "Yes";
+        case Answer::No:
+            return "No";
+    }
+    return "";
+}
+
 // The three status lines of Panel1.
 enum class StatusLine { LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3 };
 // The count labels below the two lists.

@@ -4,22 +4,6 @@
 
 namespace kestrove::testing {
 
-namespace {
-const char* Name(kestrove::Answer a) {
-    switch (a) {
-        case kestrove::Answer::Ok:
-            return "OK";
-        case kestrove::Answer::Cancel:
-            return "Cancel";
-        case kestrove::Answer::Yes:
-            return "Yes";
-        case kestrove::Answer::No:
-            return "No";
-    }
-    return "?";
-}
-}  // namespace
-
 void ScriptedPort::Reply(kestrove::Answer answer, std::string expectTitle) {
     answers_.push_back({answer, std::move(expectTitle)});
 }
@@ -52,7 +36,7 @@ kestrove::Answer ScriptedPort::MessageDialog(const std::string& text, const std:
         EXPECT_EQ(next.title, title) << "box text: " << text;
     }
     boxes.push_back({text, title, icon, buttons, next.answer});
-    calls.push_back("box " + title + " -> " + Name(next.answer));
+    calls.push_back("box " + title + " -> " + AnswerName(next.answer));
     return next.answer;
 }
 
