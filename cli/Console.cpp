@@ -25,33 +25,6 @@ enum class Stream { Out, Err };
 // What one read of a byte of standard input gave.
 enum class ByteRead { Got, Retry, End };
 
-#ifndef _WIN32
-bool IsValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t follow = 0;
-        if (c < 0x80)
-            follow = 0;
-        else if (c >= 0xC2 && c <= 0xDF)
-            follow = 1;
-        else if ((c & 0xF0) == 0xE0)
-            follow = 2;
-        else if (c >= 0xF0 && c <= 0xF4)
-            follow = 3;
-        else
-            return false;
-        if (text.size() - i <= follow)
-            return false;
-        for (std::size_t k = 1; k <= follow; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        }
-        i += follow + 1;
-    }
-    return true;
-}
-#endif
-
 }  // namespace
 
 #ifdef _WIN32
@@ -169,7 +142,7 @@ void InstallInterruptHandler() {
 }
 
 std::string ForConsole(std::string_view text) {
-    if (IsValidUtf8(text))
+    if (platform::IsValidUtf8(text))
         return std::string(text);
     return platform::Cp1252ToUtf8(text);
 }

@@ -28,6 +28,11 @@ std::string ToLower1252(std::string_view text);
 // Windows-1252 bytes to UTF-8, for display.
 std::string Cp1252ToUtf8(std::string_view text);
 
+// Whether the bytes are UTF-8: each lead byte (C2-F4) followed by all its
+// continuation bytes. Texts that mix file-system paths with names from the
+// folders are shown as UTF-8 when they are, else as Windows-1252.
+bool IsValidUtf8(std::string_view text);
+
 // Locale-aware, case-sensitive comparison of two Windows-1252 texts in the
 // user's locale (the language-neutral root collation in the C/POSIX locale).
 // Negative, zero or positive.

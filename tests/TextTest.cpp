@@ -50,6 +50,17 @@ TEST(Cp1252Decode, ToUtf8) {
     EXPECT_EQ(Cp1252ToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
 }
 
+TEST(Utf8Check, WholeSequencesOnly) {
+    EXPECT_TRUE(IsValidUtf8(""));
+    EXPECT_TRUE(IsValidUtf8("C:\\mail\\Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x93\xA7"));
+    EXPECT_FALSE(IsValidUtf8("Caf\xE9"));           // Windows-1252 e acute
+    EXPECT_FALSE(IsValidUtf8("\xC3"));              // cut short at the end
+    EXPECT_FALSE(IsValidUtf8("\xE2\x82x"));         // a continuation byte missing
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // C0 and C1 never lead
+    EXPECT_FALSE(IsValidUtf8("\xF5\x80\x80\x80"));  // beyond U+10FFFF
+    EXPECT_FALSE(IsValidUtf8("\x80"));              // a lone continuation byte
+}
+
 TEST(Collation, CaseSensitiveAndLanguageAware) {
     // Not byte order: "beta" before "Gamma", an accented letter beside its base.
     EXPECT_LT(CollateCompare("beta", "Gamma"), 0);

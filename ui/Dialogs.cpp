@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -11,31 +12,6 @@
 namespace kestrove {
 
 namespace {
-
-bool IsUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int more = 0;
-        if (c < 0x80)
-            more = 0;
-        else if ((c & 0xE0) == 0xC0 && c >= 0xC2)
-            more = 1;
-        else if ((c & 0xF0) == 0xE0)
-            more = 2;
-        else if ((c & 0xF8) == 0xF0 && c <= 0xF4)
-            more = 3;
-        else
-            return false;
-        if (i + static_cast<std::size_t>(more) >= s.size() && more > 0)
-            return false;
-        for (int k = 1; k <= more; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += static_cast<std::size_t>(more) + 1;
-    }
-    return true;
-}
 
 struct Scripted {
     Answer answer;
@@ -75,7 +51,7 @@ Answer DefaultAnswer(Buttons buttons) {
 }  // namespace
 
 QString ToQt(std::string_view text) {
-    if (IsUtf8(text))
+    if (platform::IsValidUtf8(text))
         return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const std::string utf8 = platform::Cp1252ToUtf8(text);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -83,6 +59,16 @@ QString ToQt(std::string_view text) {
 
 std::string FromQt(const QString& text) {
     return text.toStdString();
+}
+
+QString FromCp1252(std::string_view text) {
+    // The grids ask for every visible cell at each repaint; most are ASCII.
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const std::string utf8 = platform::Cp1252ToUtf8(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 Answer Dialogs::Message(QWidget* parent, const std::string& text, const std::string& title,

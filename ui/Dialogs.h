@@ -25,6 +25,8 @@ namespace kestrove {
 // taken as such, anything else as Windows-1252.
 QString ToQt(std::string_view text);
 std::string FromQt(const QString& text);
+// A text from the folders alone (a grid cell): always Windows-1252.
+QString FromCp1252(std::string_view text);
 
 struct BoxRecord {
     QString text;

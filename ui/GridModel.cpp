@@ -1,18 +1,9 @@
 #include "ui/GridModel.h"
 
-#include "platform/Text.h"
+#include "ui/Dialogs.h"
 #include "ui/Widgets.h"
 
 namespace kestrove {
-
-namespace {
-
-QString Decode(const std::string& text) {
-    const std::string utf8 = platform::Cp1252ToUtf8(text);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-}  // namespace
 
 int GridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : std::max(0, source_.rowCount() - 1);
@@ -29,7 +20,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole:
-            return Decode(source_.cellText(row, index.column()));
+            return FromCp1252(source_.cellText(row, index.column()));
         case Qt::BackgroundRole:
             return source_.background(row, index.column());
         case Qt::ForegroundRole:
@@ -44,7 +35,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    return Decode(source_.title(section));
+    return FromCp1252(source_.title(section));
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {

@@ -9,7 +9,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "platform/Text.h"
 #include "ui/Dialogs.h"
 #include "ui/TForm1.h"
 #include "ui/Widgets.h"
@@ -20,19 +19,6 @@ namespace {
 
 QColor ToColor(Rgb rgb) {
     return QColor(rgb.r, rgb.g, rgb.b);
-}
-
-QString FromCp1252(const std::string& text) {
-    bool ascii = true;
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    const std::string utf8 = platform::Cp1252ToUtf8(text);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 }  // namespace
