@@ -488,12 +488,12 @@ void TForm1::Construct() {
     const IniFile ini(state_->settingsFile);
     std::string start = ReadStartPath(ini);
     state_->settings = ReadSettings(ini);
-    currentDrive_ = start.empty() ? 'C' : start[0];
+    state_->currentDrive = start.empty() ? 'C' : start[0];
     FillDriveList(RebuildDriveList(ini, "C"));
 
     state_->fileListMask = FilterComboBox1->currentData().toString().toStdString();
-    if (!SetDrive(currentDrive_) || !SetDirectory(start)) {
-        currentDrive_ = 'C';
+    if (!SetDrive(state_->currentDrive) || !SetDirectory(start)) {
+        state_->currentDrive = 'C';
         start = "C:\\";
         SetDrive('C');
         SetDirectory(start);
@@ -574,22 +574,22 @@ void TForm1::FillDriveList(const std::vector<std::string>& drives) {
 // The program entering a drive or directory makes its drive the current
 // drive letter, so that the change event that follows stays on it.
 bool TForm1::SetDrive(char letter) {
-    const char before = currentDrive_;
-    currentDrive_ = letter;
+    const char before = state_->currentDrive;
+    state_->currentDrive = letter;
     if (DirectoryListBox1->setDrive(letter))
         return true;
-    currentDrive_ = before;
+    state_->currentDrive = before;
     return false;
 }
 
 bool TForm1::SetDirectory(const std::string& path) {
     if (path.size() < 2 || path[1] != ':')
         return false;
-    const char before = currentDrive_;
-    currentDrive_ = path[0];
+    const char before = state_->currentDrive;
+    state_->currentDrive = path[0];
     if (DirectoryListBox1->setDirectory(path))
         return true;
-    currentDrive_ = before;
+    state_->currentDrive = before;
     return false;
 }
 
@@ -717,14 +717,15 @@ void TForm1::DriveComboBox1Change() {
         if (DriveListBox->item(i)->isSelected()) {
             const QString text = DriveListBox->item(i)->text();
             if (!text.isEmpty())
-                currentDrive_ = text.at(0).toLatin1();
+                state_->currentDrive = text.at(0).toLatin1();
             break;
         }
-    if (static_cast<unsigned char>(currentDrive_) < 'A')
-        currentDrive_ = 'C';
-    if (!DirectoryListBox1->setDrive(currentDrive_)) {
-        Dialogs::Error(this, Format("Drive %c: cannot be entered.",
-                                    std::toupper(static_cast<unsigned char>(currentDrive_))));
+    if (static_cast<unsigned char>(state_->currentDrive) < 'A')
+        state_->currentDrive = 'C';
+    if (!DirectoryListBox1->setDrive(state_->currentDrive)) {
+        Dialogs::Error(this,
+                       Format("Drive %c: cannot be entered.",
+                              std::toupper(static_cast<unsigned char>(state_->currentDrive))));
         return;
     }
     state_->currentDirectory = DirectoryListBox1->directory();

@@ -213,7 +213,6 @@ class TForm1 : public QMainWindow, public WindowPort {
 
     std::unique_ptr<AppState> state_;
     std::string helpFile_;
-    char currentDrive_ = 'C';
 
     TAboutBox* about_ = nullptr;
     TForm2* viewer_ = nullptr;
