@@ -14,6 +14,7 @@
 #include "duplicates/TextCopy.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
 namespace kestrove {
 
@@ -50,6 +51,11 @@ void RecoverInterruptedRewrite(const std::string& indexPath) {
 }
 
 namespace {
+
+// Windows names one file without regard to letter case.
+bool SameFile(std::string_view a, std::string_view b) {
+    return platform::ToLower1252(a) == platform::ToLower1252(b);
+}
 
 class Rewrite {
   public:
@@ -99,6 +105,14 @@ class Rewrite {
         if (counts.dupes == 0 && counts.deleted == 0)
             return FolderOutcome::Unchanged;
 
+        // A backup file given as the folder's index is its own "old backup":
+        // clearing that would delete the very files being rewritten.
+        if (SameFile(indexPath_, backupIndexPath_) || SameFile(indexPath_, backupMessagePath_)) {
+            std::string text = Format("%s is a backup file - skipping file.", indexPath_.c_str());
+            port_.MessageDialog(text, "Backup File Error", Icon::Stop, Buttons::Ok);
+            log_.Write(text + "\n");
+            return FolderOutcome::Skipped;
+        }
         if (!ClearOldBackup(backupIndexPath_) || !ClearOldBackup(backupMessagePath_))
             return FolderOutcome::Skipped;
 

@@ -228,6 +228,27 @@ TEST_F(Rewrite, OldBackups) {
     }
 }
 
+// A backup index or message file given as the folder itself would be its
+// own old backup; clearing that must not delete the files in hand.
+TEST_F(Rewrite, ABackupFileGivenAsTheFolderIsSkipped) {
+    for (const char* extension : {".BKI", ".bkm"}) {
+        SCOPED_TRACE(extension);
+        Fresh();
+        const std::string given = ReplaceExtension(path, extension);
+        std::filesystem::rename(dir.Native() / "INBOX.PMI",
+                                dir.Native() / ("INBOX" + std::string(extension)));
+        port = ScriptedPort();
+        state.settings.BackupFiles = 1;  // would delete an old backup without asking
+        port.Reply(Answer::Ok, "Backup File Error");
+        Run({given});
+        ASSERT_EQ(port.boxes.size(), 1u);
+        EXPECT_EQ(port.boxes[0].text, given + " is a backup file - skipping file.");
+        EXPECT_EQ(Bytes(given), old.pmi);
+        EXPECT_EQ(Bytes(MessageFileName(path)), old.pmm);
+        EXPECT_EQ(Summary(), "0 of 1 files processed.");
+    }
+}
+
 TEST_F(Rewrite, OldBackupThatCannotBeDeleted) {
     const std::string bki = dir / "INBOX.BKI";
     ASSERT_TRUE(WriteFileBytes(bki, std::string_view("old bki")));
