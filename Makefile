@@ -46,7 +46,7 @@ screenshots: build
 	scripts/screenshots.sh $(BUILD)
 
 format:
-	find core platform duplicates backup reports ui cli tests bench \
+	find core platform duplicates backup reports qt cli tests bench \
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:

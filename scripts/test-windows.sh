@@ -25,7 +25,7 @@ wineserver=$(find_wine_tool wineserver64 wineserver) || {
 }
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVE_UI=OFF -DKESTROVE_BENCH=OFF
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVE_QT=OFF -DKESTROVE_BENCH=OFF
 targets="kestrove_engine kestrove_tests"
 if [ -f cli/CMakeLists.txt ]; then
     targets="$targets kestrove-cli"

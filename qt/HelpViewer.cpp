@@ -1,4 +1,4 @@
-#include "ui/HelpViewer.h"
+#include "qt/HelpViewer.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

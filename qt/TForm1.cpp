@@ -1,4 +1,4 @@
-#include "ui/TForm1.h"
+#include "qt/TForm1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,17 +29,17 @@
 #include "core/Settings.h"
 #include "duplicates/Duplicates.h"
 #include "reports/Export.h"
-#include "ui/Dialogs.h"
-#include "ui/DirectoryTree.h"
-#include "ui/HelpViewer.h"
-#include "ui/MoveDlg.h"
-#include "ui/TAboutBox.h"
-#include "ui/TForm2.h"
-#include "ui/TForm3.h"
-#include "ui/TForm4.h"
-#include "ui/TForm5.h"
-#include "ui/TForm6.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/DirectoryTree.h"
+#include "qt/HelpViewer.h"
+#include "qt/MoveDlg.h"
+#include "qt/TAboutBox.h"
+#include "qt/TForm2.h"
+#include "qt/TForm3.h"
+#include "qt/TForm4.h"
+#include "qt/TForm5.h"
+#include "qt/TForm6.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

@@ -13,10 +13,10 @@
 
 #include "core/MessageFlag.h"
 #include "tests/ui/UiTestSupport.h"
-#include "ui/DirectoryTree.h"
-#include "ui/MoveDlg.h"
-#include "ui/TForm1.h"
-#include "ui/Widgets.h"
+#include "qt/DirectoryTree.h"
+#include "qt/MoveDlg.h"
+#include "qt/TForm1.h"
+#include "qt/Widgets.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

@@ -9,11 +9,11 @@
 #include <QPushButton>
 
 #include "tests/ui/UiTestSupport.h"
-#include "ui/DirectoryTree.h"
-#include "ui/TForm1.h"
-#include "ui/TForm3.h"
-#include "ui/TForm4.h"
-#include "ui/Widgets.h"
+#include "qt/DirectoryTree.h"
+#include "qt/TForm1.h"
+#include "qt/TForm3.h"
+#include "qt/TForm4.h"
+#include "qt/Widgets.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

@@ -1,7 +1,7 @@
-#include "ui/GridModel.h"
+#include "qt/GridModel.h"
 
-#include "ui/Dialogs.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

@@ -1,4 +1,4 @@
-#include "ui/TForm3.h"
+#include "qt/TForm3.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -8,10 +8,10 @@
 #include <QVBoxLayout>
 
 #include "core/Settings.h"
-#include "ui/Dialogs.h"
-#include "ui/DirectoryTree.h"
-#include "ui/TForm1.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/DirectoryTree.h"
+#include "qt/TForm1.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

@@ -1,18 +1,18 @@
-#include "ui/Program.h"
+#include "qt/Program.h"
 
 #include <QApplication>
 #include <exception>
 
 #include "core/Settings.h"
 #include "platform/File.h"
-#include "ui/Dialogs.h"
-#include "ui/TAboutBox.h"
-#include "ui/TForm1.h"
-#include "ui/TForm2.h"
-#include "ui/TForm3.h"
-#include "ui/TForm4.h"
-#include "ui/TForm5.h"
-#include "ui/TForm6.h"
+#include "qt/Dialogs.h"
+#include "qt/TAboutBox.h"
+#include "qt/TForm1.h"
+#include "qt/TForm2.h"
+#include "qt/TForm3.h"
+#include "qt/TForm4.h"
+#include "qt/TForm5.h"
+#include "qt/TForm6.h"
 
 namespace kestrove {
 

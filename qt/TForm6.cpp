@@ -1,4 +1,4 @@
-#include "ui/TForm6.h"
+#include "qt/TForm6.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -8,10 +8,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "ui/Dialogs.h"
-#include "ui/GridModel.h"
-#include "ui/TForm1.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/GridModel.h"
+#include "qt/TForm1.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

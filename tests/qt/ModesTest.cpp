@@ -8,8 +8,8 @@
 #include <QRadioButton>
 
 #include "tests/ui/UiTestSupport.h"
-#include "ui/TForm1.h"
-#include "ui/Widgets.h"
+#include "qt/TForm1.h"
+#include "qt/Widgets.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

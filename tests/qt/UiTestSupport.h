@@ -9,8 +9,8 @@
 
 #include "tests/support/FolderBuilder.h"
 #include "tests/support/TempDir.h"
-#include "ui/Dialogs.h"
-#include "ui/Program.h"
+#include "qt/Dialogs.h"
+#include "qt/Program.h"
 
 class QAbstractButton;
 class QListWidget;

@@ -1,4 +1,4 @@
-#include "ui/Program.h"
+#include "qt/Program.h"
 
 int main(int argc, char** argv) {
     return kestrove::RunProgram(argc, argv);

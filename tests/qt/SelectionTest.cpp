@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "tests/ui/UiTestSupport.h"
-#include "ui/DirectoryTree.h"
-#include "ui/TForm1.h"
-#include "ui/Widgets.h"
+#include "qt/DirectoryTree.h"
+#include "qt/TForm1.h"
+#include "qt/Widgets.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

@@ -1,10 +1,10 @@
-#include "ui/TAboutBox.h"
+#include "qt/TAboutBox.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/Widgets.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

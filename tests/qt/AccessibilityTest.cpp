@@ -14,17 +14,17 @@
 #include <QTableView>
 
 #include "tests/ui/UiTestSupport.h"
-#include "ui/DirectoryTree.h"
-#include "ui/HelpViewer.h"
-#include "ui/MoveDlg.h"
-#include "ui/TAboutBox.h"
-#include "ui/TForm1.h"
-#include "ui/TForm2.h"
-#include "ui/TForm3.h"
-#include "ui/TForm4.h"
-#include "ui/TForm5.h"
-#include "ui/TForm6.h"
-#include "ui/Widgets.h"
+#include "qt/DirectoryTree.h"
+#include "qt/HelpViewer.h"
+#include "qt/MoveDlg.h"
+#include "qt/TAboutBox.h"
+#include "qt/TForm1.h"
+#include "qt/TForm2.h"
+#include "qt/TForm3.h"
+#include "qt/TForm4.h"
+#include "qt/TForm5.h"
+#include "qt/TForm6.h"
+#include "qt/Widgets.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

@@ -10,12 +10,12 @@
 
 #include "core/MessageFlag.h"
 #include "tests/ui/UiTestSupport.h"
-#include "ui/GridModel.h"
-#include "ui/TForm1.h"
-#include "ui/TForm2.h"
-#include "ui/TForm5.h"
-#include "ui/TForm6.h"
-#include "ui/Widgets.h"
+#include "qt/GridModel.h"
+#include "qt/TForm1.h"
+#include "qt/TForm2.h"
+#include "qt/TForm5.h"
+#include "qt/TForm6.h"
+#include "qt/Widgets.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

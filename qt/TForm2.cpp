@@ -1,4 +1,4 @@
-#include "ui/TForm2.h"
+#include "qt/TForm2.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -9,9 +9,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "ui/Dialogs.h"
-#include "ui/TForm1.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/TForm1.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

@@ -1,4 +1,4 @@
-#include "ui/MoveDlg.h"
+#include "qt/MoveDlg.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 #include "platform/File.h"
-#include "ui/Dialogs.h"
-#include "ui/DirectoryTree.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/DirectoryTree.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

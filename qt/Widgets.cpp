@@ -1,4 +1,4 @@
-#include "ui/Widgets.h"
+#include "qt/Widgets.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -18,7 +18,7 @@
 #include <algorithm>
 
 #include "core/Settings.h"
-#include "ui/Dialogs.h"
+#include "qt/Dialogs.h"
 
 namespace kestrove {
 

@@ -1,4 +1,4 @@
-#include "ui/Dialogs.h"
+#include "qt/Dialogs.h"
 
 #include <QDialog>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "ui/DirectoryTree.h"
+#include "qt/DirectoryTree.h"
 
 #include <QHeaderView>
 #include <algorithm>
@@ -7,7 +7,7 @@
 
 #include "platform/File.h"
 #include "platform/Paths.h"
-#include "ui/Dialogs.h"
+#include "qt/Dialogs.h"
 
 namespace kestrove {
 

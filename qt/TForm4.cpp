@@ -1,4 +1,4 @@
-#include "ui/TForm4.h"
+#include "qt/TForm4.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "core/Settings.h"
-#include "ui/Dialogs.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 

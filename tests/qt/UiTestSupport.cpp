@@ -8,7 +8,7 @@
 
 #include "platform/Paths.h"
 #include "platform/Profile.h"
-#include "ui/TForm1.h"
+#include "qt/TForm1.h"
 
 namespace kestrove::testing {
 

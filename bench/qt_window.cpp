@@ -23,11 +23,11 @@
 #include "tests/support/FolderBuilder.h"
 #include "tests/support/NullPort.h"
 #include "tests/support/TempDir.h"
-#include "ui/Dialogs.h"
-#include "ui/Program.h"
-#include "ui/TForm1.h"
-#include "ui/TForm2.h"
-#include "ui/Widgets.h"
+#include "qt/Dialogs.h"
+#include "qt/Program.h"
+#include "qt/TForm1.h"
+#include "qt/TForm2.h"
+#include "qt/Widgets.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
