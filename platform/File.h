@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,6 +97,16 @@ bool CopyPermissions(const std::string& from, const std::string& to);
 // drive covers it: "Z:" and the native path with backslashes, the name Wine
 // gives it, so that messages naming the settings file still read sensibly.
 std::string ExecutablePath();
+// POSIX: the directory where the program `program` keeps the user's
+// settings, as a Windows path text: `program` in $XDG_CONFIG_HOME when that
+// is an absolute path, else in ~/.config. Through the drive that covers it
+// (FromNativeMappingRoot). Nothing is made on disk. Windows: empty; settings
+// live beside the executable there.
+std::optional<std::string> UserConfigDirectory(std::string_view program);
+// Makes `directory` and its missing parents; false when one could not be
+// made. On POSIX the new ones are private to the user (0700), as the
+// settings of a desktop program are.
+bool CreateDirectories(const std::string& directory);
 // The last failure of this layer, in words.
 std::string LastErrorText();
 
