@@ -4,9 +4,11 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
+PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan test-windows bench screenshots format clean
+.PHONY: all deps build run test test-asan test-windows bench screenshots format clean \
+	install uninstall package-deb test-package
 
 all: build
 
@@ -45,9 +47,32 @@ screenshots: build
 	@scripts/install-deps.sh screenshots
 	scripts/screenshots.sh $(BUILD)
 
+# Installs the programs, manual pages, help, desktop entry, metadata and
+# icons under $(PREFIX); DESTDIR=DIR stages them below DIR instead.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes what the last `make install` put in place.
+uninstall:
+	@if [ ! -f $(BUILD)/install_manifest.txt ]; then \
+	    echo "uninstall: nothing was installed from $(BUILD)"; exit 1; fi
+	tr '\n' '\0' < $(BUILD)/install_manifest.txt | xargs -0 -r rm -f --
+	sed -n 's|/share/doc/kestrove/copyright$$|/share/doc/kestrove|p' $(BUILD)/install_manifest.txt | \
+	    xargs -r rmdir --ignore-fail-on-non-empty --
+
+# dist/kestrove_<version>_amd64.deb
+package-deb: build
+	@scripts/install-deps.sh package
+	cd $(BUILD) && cpack -G DEB
+
+# The installed files and the package checked: validators, a start of the
+# installed programs under Xvfb, the package's contents, lintian.
+test-package: package-deb
+	scripts/test-package.sh $(BUILD)
+
 format:
 	find core platform duplicates backup reports qt cli tests bench \
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf build build-asan build-win build-bench
+	rm -rf build build-asan build-win build-bench dist
