@@ -1,6 +1,7 @@
 #include "qt/Program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <exception>
 
 #include "core/Settings.h"
@@ -37,6 +38,8 @@ int RunProgram(int argc, char** argv) {
         // own ("Kestrove.hlp") when it is built.
         QApplication::setApplicationName(QStringLiteral("Kestrove"));
         QApplication::setDesktopFileName(QStringLiteral("kestrove"));
+        // The installed icon, from the icon theme (none when run from the build).
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kestrove")));
         const std::string exe = platform::ExecutablePath();
         const std::string settingsFile = ProgramSettingsFile(exe);
         // Without its directory every settings write fails: say why at
