@@ -158,6 +158,8 @@ if [ -f "$started" ]; then
 else
     fail "kestrove did not stay up under Xvfb: $(cat "$started.log")"
 fi
+mode=$(stat -c %a "$home/.config/kestrove" 2>/dev/null || echo missing)
+[ "$mode" = 700 ] || fail "settings directory mode $mode, not 700"
 if [ -f "$settings" ] && grep -q '^\[Startup\]' "$settings" && grep -q '^Path=' "$settings"; then
     pass "settings written to $settings"
     sed 's/^/    /' "$settings"
