@@ -52,13 +52,13 @@ screenshots: build
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# Removes what the last `make install` put in place.
+# Removes what the last `make install` put in place (give the same DESTDIR).
 uninstall:
 	@if [ ! -f $(BUILD)/install_manifest.txt ]; then \
 	    echo "uninstall: nothing was installed from $(BUILD)"; exit 1; fi
-	tr '\n' '\0' < $(BUILD)/install_manifest.txt | xargs -0 -r rm -f --
-	sed -n 's|/share/doc/kestrove/copyright$$|/share/doc/kestrove|p' $(BUILD)/install_manifest.txt | \
-	    xargs -r rmdir --ignore-fail-on-non-empty --
+	while IFS= read -r f || [ -n "$$f" ]; do rm -f -- "$(DESTDIR)$$f"; done < $(BUILD)/install_manifest.txt
+	d=$$(sed -n 's|/share/doc/kestrove/copyright$$|/share/doc/kestrove|p' $(BUILD)/install_manifest.txt); \
+	if [ -n "$$d" ] && [ -d "$(DESTDIR)$$d" ]; then rmdir --ignore-fail-on-non-empty -- "$(DESTDIR)$$d"; fi
 
 # dist/kestrove_<version>_amd64.deb
 package-deb: build

@@ -6,7 +6,8 @@
 #     metadata;
 #  3. the installed kestrove-cli --version and the installed kestrove (under
 #     Xvfb, with a home of its own) keep their settings in
-#     ~/.config/kestrove/ and write nothing beside themselves;
+#     ~/.config/kestrove/ and write nothing beside themselves; make uninstall
+#     takes every file away again;
 #  4. the .deb holds every file, names its dependencies, and lintian finds
 #     no error in it.
 # Usage: scripts/test-package.sh [BUILD]
@@ -172,6 +173,11 @@ if cmp -s "$before" "$work/after.txt"; then
 else
     fail "written into the installation: $(diff "$before" "$work/after.txt" | grep '^>' || true)"
 fi
+
+# make uninstall takes away every installed file (the home stays).
+make -s uninstall DESTDIR="$stage" BUILD="$build" >/dev/null
+left=$(cd "$stage" && find . -type f)
+if [ -z "$left" ]; then pass "make uninstall removed every file"; else fail "left by make uninstall: $left"; fi
 
 # --- 4. the Debian package --------------------------------------------------------
 if [ ! -f "$deb" ]; then
