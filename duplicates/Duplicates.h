@@ -42,7 +42,8 @@ FolderOutcome RewriteFolder(AppState& state, WindowPort& port, const std::string
 CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port);
 // The Abort button.
 void Stop(AppState& state, WindowPort& port);
-// "Save Log File": asks for the file, then opens it as the run log.
+// "Save Log File": asks for the file, then opens it as the run log; nothing
+// while another command runs.
 void SaveLogFile1Click(AppState& state, WindowPort& port);
 // The same with the file already chosen.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
