@@ -102,8 +102,8 @@ TEST_F(IndexExport, OnlyWholeRecordsAreExported) {
     EXPECT_EQ(port.statusHistory[1].second, "Message 1");
 }
 
-// An index that cannot be opened ends the export and leaves its output
-// file behind, empty; the files before it are complete.
+// An index that cannot be opened ends the export before its output file is
+// created; the files before it are complete.
 TEST_F(IndexExport, FailuresEndTheExport) {
     ASSERT_TRUE(Corners().Write(P("A.PMI")));
     ASSERT_TRUE(Corners().Write(P("C.PMI")));
@@ -118,7 +118,7 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
     const std::string a = Get("A.CSV");
     EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 3);
-    EXPECT_EQ(Get("B.CSV"), "");
+    EXPECT_EQ(Get("B.CSV"), "-");
     EXPECT_EQ(Get("C.CSV"), "-");
     EXPECT_EQ(testing::CountOpenFiles(), openBefore);
 
