@@ -124,6 +124,17 @@ class CliWrongArguments : public ::testing::Test {
     Snapshot before;
 };
 
+TEST_F(CliWrongArguments, HelpHasTheTableOfWhatEachCommandTakes) {
+    CliResult help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    const std::size_t table = help.out.find("What each command takes");
+    ASSERT_NE(table, std::string::npos);
+    for (const char* row : {"\n  run, run --dry-run ", "\n  network-run ",
+                            "\n  restore, delete-backups, move-backups\n", "\n  view, stats ",
+                            "\n  export ", "\n  names DIR, --to DIR ", "\n  --log FILE "})
+        EXPECT_NE(help.out.find(row, table), std::string::npos) << row;
+}
+
 // restore, delete-backups and move-backups take backup index files only.
 TEST_F(CliWrongArguments, BackupCommandsSkipEverythingButABackupIndexFile) {
     struct Command {
