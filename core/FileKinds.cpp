@@ -2,41 +2,23 @@
 
 #include "core/Format.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 
 namespace kestrove {
-
-namespace {
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 FileKind KindOfName(std::string_view path) {
     const std::string_view name = platform::FileNamePart(path);
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos)
         return FileKind::Other;
-    const std::string_view extension = name.substr(dot);
-    if (SameNoCase(extension, ".PMI"))
+    const std::string extension = platform::ToLower1252(name.substr(dot));
+    if (extension == ".pmi")
         return FileKind::Index;
-    if (SameNoCase(extension, ".PMM"))
+    if (extension == ".pmm")
         return FileKind::Message;
-    if (SameNoCase(extension, ".BKI"))
+    if (extension == ".bki")
         return FileKind::BackupIndex;
-    if (SameNoCase(extension, ".BKM"))
+    if (extension == ".bkm")
         return FileKind::BackupMessage;
     return FileKind::Other;
 }
