@@ -28,6 +28,28 @@ std::vector<WriteRule>& WriteRules() {
     return rules;
 }
 
+std::vector<WriteRule>& SystemWriteRules() {
+    static std::vector<WriteRule> rules;
+    return rules;
+}
+
+std::vector<WriteRule>& ReadRules() {
+    static std::vector<WriteRule> rules;
+    return rules;
+}
+
+struct Counted {
+    Op op;
+    std::string path;
+};
+
+bool counting = false;
+
+std::vector<Counted>& CountedCalls() {
+    static std::vector<Counted> calls;
+    return calls;
+}
+
 char Fold(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -63,12 +85,37 @@ void FailWriteAt(std::string pathPart, std::int64_t offset) {
     WriteRules().push_back({std::move(pathPart), offset});
 }
 
+void FailSystemWriteAt(std::string pathPart, std::int64_t offset) {
+    SystemWriteRules().push_back({std::move(pathPart), offset});
+}
+
+void FailReadAt(std::string pathPart, std::int64_t offset) {
+    ReadRules().push_back({std::move(pathPart), offset});
+}
+
+void StartCounting() {
+    counting = true;
+    CountedCalls().clear();
+}
+
+int Calls(Op op, std::string_view pathPart) {
+    return static_cast<int>(
+        std::count_if(CountedCalls().begin(), CountedCalls().end(),
+                      [&](const Counted& c) { return c.op == op && Contains(c.path, pathPart); }));
+}
+
 void Reset() {
     Rules().clear();
     WriteRules().clear();
+    SystemWriteRules().clear();
+    ReadRules().clear();
+    CountedCalls().clear();
+    counting = false;
 }
 
 bool Hit(Op op, std::string_view path, std::string_view otherPath) {
+    if (counting)
+        CountedCalls().push_back({op, std::string(path)});
     auto& rules = Rules();
     if (rules.empty())
         return false;
@@ -94,8 +141,10 @@ bool Hit(Op op, std::string_view path, std::string_view otherPath) {
     return hit;
 }
 
-std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
-    auto& rules = WriteRules();
+namespace {
+
+std::size_t Before(std::vector<WriteRule>& rules, std::string_view path, std::int64_t offset,
+                   std::size_t n) {
     if (rules.empty() || n == 0)
         return n;
     std::size_t allowed = n;
@@ -114,6 +163,30 @@ std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size
     if (first != rules.end())
         rules.erase(first);
     return allowed;
+}
+
+}  // namespace
+
+std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
+    return Before(WriteRules(), path, offset, n);
+}
+
+std::size_t SystemWritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
+    return Before(SystemWriteRules(), path, offset, n);
+}
+
+std::int64_t ReadableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
+    auto& rules = ReadRules();
+    auto all = static_cast<std::int64_t>(n);
+    for (auto it = rules.begin(); it != rules.end(); ++it) {
+        if (!Contains(path, it->pathPart) || it->offset < offset || it->offset >= offset + all)
+            continue;
+        if (it->offset > offset)
+            return it->offset - offset;  // a short read first, as the system gives
+        rules.erase(it);
+        return -1;
+    }
+    return all;
 }
 
 }  // namespace kestrove::platform::faults

@@ -425,7 +425,7 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          false,
          false},
         {"new message file not closed",
-         [] { faults::FailNth(Op::Sync, 2, ".KXM"); },
+         [] { faults::FailNth(Op::Close, 1, ".KXM"); },
          "File Error 7",
          "Cannot write to file " + pmm + skip,
          Buttons::OkCancel,
