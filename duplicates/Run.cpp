@@ -55,7 +55,7 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
         Highlight(state, port, ListId::ListBox1, k);
         const std::string path = state.ListBox1[k];
 
-        RecoverInterruptedRewrite(path);
+        RecoverInterruptedRewrite(path, state.runLog);
         if (!LoadIndex(state, port, path, k))
             return result;
         FindDuplicates(state);
