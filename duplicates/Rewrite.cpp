@@ -276,12 +276,12 @@ class Rewrite {
         // deleted count and space.
         header = ReadHeader(*oldMessage_);
         if (oldMessage_->ReadFailed())
-            return Abandon(Unfinished(CannotRead(oldMessage_->Tell())));
+            return Unfinished(CannotRead(oldMessage_->Tell()));
         header.set_deleted(0);
         header.set_delsize(0);
         // The header has no question of its own: the folder is left as it was.
         if (!newMessage_->Write(header.bytes.data(), header.bytes.size()))
-            return Abandon(Unfinished(CannotWrite(messagePath_)));
+            return Unfinished(CannotWrite(messagePath_));
         outPosition_ = static_cast<std::int64_t>(kHeaderSize);
         oldLength_ = oldMessage_->Length();
 
@@ -365,12 +365,14 @@ class Rewrite {
     }
 
     // A failure that cannot be pinned to one record or byte: the new pair
-    // cannot be completed, and the caller puts the old pair back. OK goes on
-    // with the next folder.
+    // cannot be completed. The old pair is put back before the box says so;
+    // OK goes on with the next folder.
     FolderOutcome Unfinished(const std::string& what) {
-        if (Ask(Format("%s\nThe folder %s is left as it was.\nOK to skip\nCancel to abort run",
-                       what.c_str(), indexPath_.c_str()),
-                "File Error"))
+        const std::string where =
+            PutBack()
+                ? Format("The folder %s is left as it was.", indexPath_.c_str())
+                : Format("The backup files of %s hold the folder as it was.", indexPath_.c_str());
+        if (Ask(what + "\n" + where + "\nOK to skip\nCancel to abort run", "File Error"))
             return FolderOutcome::Skipped;
         return FolderOutcome::RunEnds;
     }
@@ -482,15 +484,15 @@ class Rewrite {
     FolderOutcome PutInPlace() {
         oldMessage_.reset();
         if (!newIndex_->Sync() || !newIndex_->Close())
-            return Abandon(Unfinished(CannotWrite(indexPath_)));
+            return Unfinished(CannotWrite(indexPath_));
         newIndex_.reset();
         if (!newMessage_->Sync() || !newMessage_->Close())
-            return Abandon(Unfinished(CannotWrite(messagePath_)));
+            return Unfinished(CannotWrite(messagePath_));
         newMessage_.reset();
         if (!platform::CopyPermissions(backupIndexPath_, tempIndexPath_))
-            return Abandon(Unfinished(CannotSetPermissions(indexPath_)));
+            return Unfinished(CannotSetPermissions(indexPath_));
         if (!platform::CopyPermissions(backupMessagePath_, tempMessagePath_))
-            return Abandon(Unfinished(CannotSetPermissions(messagePath_)));
+            return Unfinished(CannotSetPermissions(messagePath_));
 
         // The message file first: a folder with its new message file and no
         // index is one the mail client can index again.
@@ -509,29 +511,47 @@ class Rewrite {
     // Puts the old pair back under the folder's own names and removes what
     // there is of the new one.
     FolderOutcome Abandon(FolderOutcome outcome) {
+        PutBack();
+        return outcome;
+    }
+
+    // Puts the old pair back under the folder's own names and removes what
+    // there is of the new one; once. False when the old pair stays under
+    // its backup names.
+    bool PutBack() {
         oldMessage_.reset();
         newIndex_.reset();
         newMessage_.reset();
         if (tempIndexMade_)
-            platform::RemoveFile(tempIndexPath_);
+            Remove(tempIndexPath_);
         if (tempMessageMade_)
-            platform::RemoveFile(tempMessagePath_);
+            Remove(tempMessagePath_);
         if (newMessageInPlace_)
-            platform::RemoveFile(messagePath_);
+            Remove(messagePath_);
+        bool back = true;
         if (messageRenamed_)
-            RenameBack(backupMessagePath_, messagePath_);
+            back = RenameBack(backupMessagePath_, messagePath_);
         if (indexRenamed_)
-            RenameBack(backupIndexPath_, indexPath_);
-        return outcome;
+            back = RenameBack(backupIndexPath_, indexPath_) && back;
+        tempIndexMade_ = tempMessageMade_ = newMessageInPlace_ = false;
+        messageRenamed_ = indexRenamed_ = false;
+        return back;
     }
 
-    void RenameBack(const std::string& from, const std::string& to) {
+    // A file of the new pair; one left behind is cleared by the next run.
+    void Remove(const std::string& path) {
+        if (!platform::RemoveFile(path))
+            log_.Write(Format("Can't delete unfinished file %s.\n", path.c_str()));
+    }
+
+    bool RenameBack(const std::string& from, const std::string& to) {
         if (platform::RenameNoReplace(from, to))
-            return;
+            return true;
         // The backup pair still holds the old folder; Restore can put it back.
         std::string text = Format("Can't rename %s to %s.", from.c_str(), to.c_str());
         log_.Write(text + "\n");
         port_.MessageDialog(text, "Backup File Error", Icon::Stop, Buttons::Ok);
+        return false;
     }
 
     AppState& state_;

@@ -346,6 +346,28 @@ TEST_F(RewriteFailure, OtherFailuresLeaveTheFolderAsItWas) {
     }
 }
 
+// When the old pair cannot be put back, the box says where it is.
+TEST_F(RewriteFailure, ALeftFolderThatCannotBePutBack) {
+    const FolderBuilder folder = Small();
+    const FolderBytes old = folder.Build();
+    Fresh(folder, path);
+    faults::FailNth(Op::Flush, 1, ".KXM");
+    faults::FailNth(Op::Rename, 3);  // the message file back to its own name
+    port.Reply(Answer::Ok, "Backup File Error");
+    port.Reply(Answer::Ok, "File Error");
+    Run({path});
+    ASSERT_EQ(port.boxes.size(), 2u);
+    EXPECT_EQ(port.boxes[0].text, "Can't rename " + dir / "INBOX.BKM" + " to " + pmm + ".");
+    EXPECT_EQ(port.boxes[1].text, "Cannot write to file " + pmm + injected +
+                                      "\nThe backup files of " + path +
+                                      " hold the folder as it was." + kSkip);
+    const FolderFiles now = ReadFolder(path);
+    EXPECT_EQ(now.pmi, old.pmi);
+    EXPECT_FALSE(now.hasPmm);
+    EXPECT_EQ(now.bkm, old.pmm);
+    EXPECT_FALSE(Exists(NewIndexTempName(path)) || Exists(NewMessageTempName(path)));
+}
+
 // A failure in the second folder leaves the first one's finished result,
 // whatever the answer.
 TEST_F(RewriteFailure, ASecondFolderFailureLeavesTheFirstDone) {
