@@ -1,6 +1,7 @@
 #include "platform/Faults.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace kestrove::platform::faults {
@@ -13,7 +14,7 @@ struct Rule {
     int remaining;  // calls to let pass before the failing one; -1: fail always
 };
 
-struct WriteRule {
+struct OffsetRule {
     std::string pathPart;
     std::int64_t offset;
 };
@@ -23,19 +24,13 @@ std::vector<Rule>& Rules() {
     return rules;
 }
 
-std::vector<WriteRule>& WriteRules() {
-    static std::vector<WriteRule> rules;
-    return rules;
-}
+// The rules that fail at a byte offset: of a call of Write, of a write to
+// the system, of a read from the system.
+enum class At { Write, SystemWrite, Read };
 
-std::vector<WriteRule>& SystemWriteRules() {
-    static std::vector<WriteRule> rules;
-    return rules;
-}
-
-std::vector<WriteRule>& ReadRules() {
-    static std::vector<WriteRule> rules;
-    return rules;
+std::vector<OffsetRule>& OffsetRules(At at) {
+    static std::array<std::vector<OffsetRule>, 3> rules;
+    return rules[static_cast<std::size_t>(at)];
 }
 
 struct Counted {
@@ -82,15 +77,15 @@ void FailAlways(Op op, std::string pathPart) {
 }
 
 void FailWriteAt(std::string pathPart, std::int64_t offset) {
-    WriteRules().push_back({std::move(pathPart), offset});
+    OffsetRules(At::Write).push_back({std::move(pathPart), offset});
 }
 
 void FailSystemWriteAt(std::string pathPart, std::int64_t offset) {
-    SystemWriteRules().push_back({std::move(pathPart), offset});
+    OffsetRules(At::SystemWrite).push_back({std::move(pathPart), offset});
 }
 
 void FailReadAt(std::string pathPart, std::int64_t offset) {
-    ReadRules().push_back({std::move(pathPart), offset});
+    OffsetRules(At::Read).push_back({std::move(pathPart), offset});
 }
 
 void StartCounting() {
@@ -106,9 +101,8 @@ int Calls(Op op, std::string_view pathPart) {
 
 void Reset() {
     Rules().clear();
-    WriteRules().clear();
-    SystemWriteRules().clear();
-    ReadRules().clear();
+    for (At at : {At::Write, At::SystemWrite, At::Read})
+        OffsetRules(at).clear();
     CountedCalls().clear();
     counting = false;
 }
@@ -143,7 +137,7 @@ bool Hit(Op op, std::string_view path, std::string_view otherPath) {
 
 namespace {
 
-std::size_t Before(std::vector<WriteRule>& rules, std::string_view path, std::int64_t offset,
+std::size_t Before(std::vector<OffsetRule>& rules, std::string_view path, std::int64_t offset,
                    std::size_t n) {
     if (rules.empty() || n == 0)
         return n;
@@ -168,15 +162,15 @@ std::size_t Before(std::vector<WriteRule>& rules, std::string_view path, std::in
 }  // namespace
 
 std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
-    return Before(WriteRules(), path, offset, n);
+    return Before(OffsetRules(At::Write), path, offset, n);
 }
 
 std::size_t SystemWritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
-    return Before(SystemWriteRules(), path, offset, n);
+    return Before(OffsetRules(At::SystemWrite), path, offset, n);
 }
 
 std::int64_t ReadableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
-    auto& rules = ReadRules();
+    auto& rules = OffsetRules(At::Read);
     auto all = static_cast<std::int64_t>(n);
     for (auto it = rules.begin(); it != rules.end(); ++it) {
         if (!Contains(path, it->pathPart) || it->offset < offset || it->offset >= offset + all)

@@ -918,12 +918,8 @@ void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
         return;
     }
     // The clock is read for every eighth redraw only: they come per record.
-    if (!redraw || (++redraws_ & 7) != 0)
+    if (!redraw || (++redraws_ & 7) != 0 || !RepaintDue())
         return;
-    const std::int64_t now = Now();
-    if (now - lastRepaint_ < kRepaintIntervalMs)
-        return;
-    lastRepaint_ = now;
     FlushDisplay();
     // At once, without handling other events.
     const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
@@ -945,11 +941,8 @@ void TForm1::SetMeter(kestrove::Meter meter, int percent) {
     // Nothing pumps while one long text is copied, and its Characters meter
     // moves about 100 times: it is shown from here, within the throttle. (A
     // meter repaints itself at once when its value shows a change.)
-    const std::int64_t now = Now();
-    if (now - lastRepaint_ < kRepaintIntervalMs)
-        return;
-    lastRepaint_ = now;
-    FlushDisplay();
+    if (RepaintDue())
+        FlushDisplay();
 }
 
 void TForm1::ShowMeter(kestrove::Meter meter, bool visible) {
@@ -1018,6 +1011,14 @@ void TForm1::RestoreSelectedLists() {
 
 std::int64_t TForm1::Now() const {
     return clock_ ? clock_() : NowMs();
+}
+
+bool TForm1::RepaintDue() {
+    const std::int64_t now = Now();
+    if (now - lastRepaint_ < kRepaintIntervalMs)
+        return false;
+    lastRepaint_ = now;
+    return true;
 }
 
 void TForm1::ProcessEvents() {

@@ -242,6 +242,9 @@ class TForm1 : public QMainWindow, public WindowPort {
     std::function<void(int)> pumpHook_;
     std::function<std::int64_t()> clock_;
     std::int64_t Now() const;
+    // True when the repaint interval has passed since the last repaint,
+    // which then counts from now.
+    bool RepaintDue();
     std::map<QObject*, bool> enabledBeforeCommand_;  // what a command disabled
     bool closePending_ = false;
     bool fillingLists_ = false;
