@@ -17,8 +17,9 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
     export TMPDIR
 fi
 
-seeds="$build/seeds"
-rm -rf "$seeds"
+# Seeds afresh for this run only, so that two runs may go side by side.
+seeds=$(mktemp -d)
+trap 'rm -rf "$seeds"' EXIT
 "$build/bin/fuzz_seeds" "$seeds"
 mkdir -p "$build/crashes"
 for target in $targets; do
