@@ -73,12 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(seen.insert(row.fileName).second, "a file listed twice");
         const std::size_t i = static_cast<std::size_t>(std::stoi(row.fileName.substr(1)));
         const Bytes& m = messages[i];
-        std::string name;
-        if (m.size() >= kHeaderSize) {
-            MessageFileHeader header;
-            std::copy(m.begin(), m.begin() + kHeaderSize, header.bytes.begin());
-            name = std::string(header.name());
-        }
+        // A short file reads as a header padded with zeros.
+        MessageFileHeader header;
+        std::copy_n(m.begin(), std::min(m.size(), kHeaderSize), header.bytes.begin());
+        const std::string name(header.name());
         Check(row.folderName == name, "a folder name is not the header's");
         Check(row.marked == ((selected >> i) & 1), "a row's mark disagrees with ListBox1");
         if (r > 0) {
