@@ -7,7 +7,9 @@ BUILD ?= build
 PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan test-windows bench screenshots format clean \
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test test-asan test-windows bench fuzz fuzz-ci screenshots format clean \
 	install uninstall package-deb test-package
 
 all: build
@@ -43,6 +45,19 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	@if [ -x bench/run.sh ]; then bench/run.sh build-bench; else echo "no benchmarks yet"; fi
 
+# The fuzz targets (clang libFuzzer with ASan and UBSan), each run for
+# FUZZ_SECONDS seconds on a corpus kept in build-fuzz/corpus.
+fuzz:
+	@scripts/install-deps.sh build fuzz
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DKESTROVE_FUZZ=ON -DKESTROVE_QT=OFF -DKESTROVE_CLI=OFF -DKESTROVE_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh build-fuzz
+
+# What CI runs: every target for 20 seconds.
+fuzz-ci:
+	$(MAKE) fuzz FUZZ_SECONDS=20
+
 screenshots: build
 	@scripts/install-deps.sh screenshots
 	scripts/screenshots.sh $(BUILD)
@@ -71,8 +86,8 @@ test-package: package-deb
 	scripts/test-package.sh $(BUILD)
 
 format:
-	find core platform duplicates backup reports qt cli tests bench \
+	find core platform duplicates backup reports qt cli tests bench fuzz \
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf build build-asan build-win build-bench dist
+	rm -rf build build-asan build-win build-bench build-fuzz dist

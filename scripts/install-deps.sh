@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian packages a target needs, skipping those already present.
-# Usage: scripts/install-deps.sh [build|windows|screenshots|package]...
+# Usage: scripts/install-deps.sh [build|windows|fuzz|screenshots|package]...
 set -eu
 
 packages=""
@@ -11,6 +11,10 @@ for group in "${@:-build}"; do
         ;;
     windows)
         packages="$packages cmake make g++-mingw-w64-x86-64-posix wine64 googletest"
+        ;;
+    fuzz)
+        # clang with libFuzzer and the sanitizers' runtimes
+        packages="$packages clang-14 libclang-rt-14-dev"
         ;;
     screenshots)
         packages="$packages xvfb xauth imagemagick xdotool fonts-dejavu-core"
