@@ -46,7 +46,8 @@ bool RunTakesEntry(AppState& state, WindowPort& port, const std::string& path);
 CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port);
 // The Abort button.
 void Stop(AppState& state, WindowPort& port);
-// "Save Log File": asks for the file, then opens it as the run log.
+// "Save Log File": asks for the file, then opens it as the run log; nothing
+// while another command runs.
 void SaveLogFile1Click(AppState& state, WindowPort& port);
 // The same with the file already chosen. A file of a mail folder, by its
 // name or as one of the selected folders' files, is refused with a box.

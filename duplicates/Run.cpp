@@ -102,6 +102,8 @@ void Stop(AppState& state, WindowPort& port) {
 }
 
 void SaveLogFile1Click(AppState& state, WindowPort& port) {
+    if (state.busy)  // a log opened now would miss the start of the command
+        return;
     auto chosen = port.ChooseSaveFile("Log Files|*.log|All Files|*.*");
     if (!chosen)
         return;

@@ -8,6 +8,7 @@
 #include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/ModeControls.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -148,12 +149,13 @@ void SortOFFExecute(AppState& state) {
 }
 
 OptionsMenuMarks OptionsMenuState(const AppState& state) {
+    const ModeControls controls = ModeControlsFor(state);
     OptionsMenuMarks marks;
-    marks.sortOnMarker = state.sortOn;
-    marks.sortOffMarker = !state.sortOn;
-    marks.csvMarker = state.exportCsv;
-    marks.tabMarker = !state.exportCsv;
-    marks.csvChecked = state.exportCsv;
+    marks.sortOnMarker = controls.Sort1.marker;
+    marks.sortOffMarker = controls.SortOFF1.marker;
+    marks.csvMarker = controls.SaveIndexasCSV.marker;
+    marks.tabMarker = controls.SaveIndexasTAB.marker;
+    marks.csvChecked = controls.SaveIndexasCSVChecked;
     return marks;
 }
 

@@ -66,6 +66,8 @@ Rgb FolderListModel::CellBackground(int row, int column) const {
 }
 
 bool FileNamesClick(AppState& state, WindowPort& port, FolderListModel& model) {
+    if (state.busy)  // never inside another command
+        return false;
     std::string_view extension;
     if (state.mode == kNormalMode)
         extension = ".PMM";
