@@ -1,6 +1,7 @@
 #include "reports/Export.h"
 
 #include <memory>
+#include <vector>
 
 #include "core/BusyScope.h"
 #include "core/CommandChecks.h"
@@ -53,6 +54,7 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
     if (!HaveSelection(state, port))
         return result;
     BusyScope busy(state);
+    std::vector<std::string> exported;  // the export files made so far
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         state.currentIndexFile = state.ListBox1[k];
         const std::string indexPath = state.currentIndexFile;
@@ -84,6 +86,16 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
             FileError(port, Format("Output file %s is the index file itself.", outputPath.c_str()));
             return result;
         }
+        // NAME.PMI and NAME.BKI have the same export file: the second would
+        // replace the first's without a word.
+        for (const std::string& earlier : exported) {
+            if (platform::IsSameFile(earlier, outputPath)) {
+                input->Close();
+                FileError(port, Format("Output file %s was written by this export already.",
+                                       outputPath.c_str()));
+                return result;
+            }
+        }
         std::unique_ptr<platform::File> output =
             platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
         if (!output) {
@@ -112,6 +124,7 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
             return result;
         }
         port.SetStatus(StatusLine::LabelInfoMsg2, "");
+        exported.push_back(outputPath);
         ++result.done;
     }
     result.completed = true;

@@ -170,6 +170,23 @@ TEST_F(IndexExport, WrongInputsAreRefusedBeforeAnyFileIsWritten) {
         EXPECT_EQ(Get("A.PMM"), text);
         EXPECT_EQ(Get("A.TXT"), index);
     }
+    // A.PMI and its backup A.BKI have one export file: the second export
+    // would replace the first's.
+    ASSERT_TRUE(Corners().Write(P("B.PMI")));
+    ASSERT_TRUE(testing::WriteFileBytes(P("B.BKI"), "short"));
+    ScriptedPort both;
+    state.ListBox1.Clear();
+    Select("B.PMI");
+    Select("b.bki");
+    state.exportCsv = true;
+    both.Reply(Answer::Ok, "File Error");
+    const CommandResult result = SaveIndexFile1Click(state, both);
+    EXPECT_EQ(result.done, 1);
+    ASSERT_EQ(both.boxes.size(), 1u);
+    EXPECT_EQ(both.boxes[0].text,
+              "Output file " + P("B.CSV") + " was written by this export already.");
+    EXPECT_EQ(Get("B.CSV"), ExportTitleLine(true));  // b.bki's, which sorts first
+
     std::error_code failed;
     std::filesystem::create_hard_link(dir.Native("A.PMI"), dir.Native("A.CSV"), failed);
     if (failed)
