@@ -2,6 +2,7 @@
 // The settings file, the five integer settings and the rule that fills the
 // drive list.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -91,6 +92,15 @@ std::optional<SettingsWriteError> WriteSettings(const IniFile& ini, const Settin
 
 // [Startup] Path, default "c:\".
 std::string ReadStartPath(const IniFile& ini);
+
+// The Set Drives window's 26 boxes, A to Z: checked exactly when DriveX
+// reads 1 (default -1).
+using DriveChoices = std::array<bool, 26>;
+DriveChoices ReadDriveChoices(const IniFile& ini);
+// Its OK: DriveA to DriveZ in order, "1" or "0"; stops at the first refused
+// write.
+std::optional<SettingsWriteError> WriteDriveChoices(const IniFile& ini,
+                                                    const DriveChoices& offered);
 
 // The drive list: "X:" for each letter whose key DriveX reads 1 or negative
 // (default -1) and whose root "X:\" exists, sorted; the single entry

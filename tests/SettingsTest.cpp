@@ -129,6 +129,38 @@ TEST_F(SettingsTest, ARefusedWriteThroughTheFaultHook) {
     EXPECT_EQ(back.GetStats, 0);
 }
 
+// The Set Drives boxes: only a key holding 1 checks its box; the OK writes
+// all 26 keys in order and stops at the first refused one.
+TEST_F(SettingsTest, DriveChoices) {
+    Put("[Startup]\r\nDriveA=1\r\nDriveB=2\r\nDriveC=-1\r\nDriveD=0x1\r\n");
+    DriveChoices offered = ReadDriveChoices(ini);
+    EXPECT_TRUE(offered[0]);
+    EXPECT_FALSE(offered[1] || offered[2] || offered[25]);
+    EXPECT_TRUE(offered[3]);
+
+    offered = {};
+    offered[2] = offered[25] = true;
+    EXPECT_FALSE(WriteDriveChoices(ini, offered));
+    EXPECT_EQ(ini.ReadString("Startup", "DriveA", "-"), "0");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveC", "-"), "1");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveZ", "-"), "1");
+    EXPECT_EQ(ReadDriveChoices(ini), offered);
+
+    platform::faults::FailNth(platform::faults::Op::Write, 4, "kestrove.ini");
+    const DriveChoices all = [] {
+        DriveChoices a{};
+        a.fill(true);
+        return a;
+    }();
+    auto error = WriteDriveChoices(ini, all);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "Unable to write to " + ini.path());
+    EXPECT_EQ(ini.ReadString("Startup", "DriveA", "-"), "1");  // written before
+    EXPECT_EQ(ini.ReadString("Startup", "DriveB", "-"), "1");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveD", "-"), "0");  // refused: as it was
+    EXPECT_EQ(ini.ReadString("Startup", "DriveE", "-"), "0");  // not reached
+}
+
 TEST(RadioGroups, ClampLikeTheOptionsWindow) {
     EXPECT_EQ(ClampRadioIndex(0, 3), 0);
     EXPECT_EQ(ClampRadioIndex(2, 3), 2);
