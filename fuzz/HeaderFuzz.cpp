@@ -8,6 +8,7 @@
 #include "core/MessageFile.h"
 #include "fuzz/FuzzSupport.h"
 #include "platform/File.h"
+#include "platform/Text.h"
 
 using namespace kestrove;
 using namespace kestrove::fuzz;
@@ -44,6 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string line = Format(" PMM: Unread:%d deleted:%d delsize:%ld\n", header.unread(),
                                     header.deleted(), static_cast<long>(header.delsize()));
     Check(!line.empty() && line.back() == '\n', "the log line is cut");
+
+    // The windows show the 8-bit name decoded; the decoding always gives
+    // UTF-8, and the check of arbitrary bytes never reads past them.
+    const std::string shown = platform::Cp1252ToUtf8(header.name());
+    Check(platform::IsValidUtf8(shown) && shown.size() >= header.name().size() &&
+              shown.size() <= 3 * header.name().size(),
+          "a decoded name is not UTF-8");
+    (void)platform::IsValidUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
 
     // The header a rewrite writes: the old bytes but the deleted count and space.
     MessageFileHeader written = header;
