@@ -7,6 +7,7 @@
 #include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/NameClash.h"
 #include "core/Selection.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -133,6 +134,9 @@ CommandResult RestoreButtonClick(AppState& state, WindowPort& port) {
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
         const std::string indexFile = ReplaceExtension(backupIndex, ".PMI");
         const std::string messageFile = ReplaceExtension(backupIndex, ".PMM");
+        if (!NamesClear(state, port, backupIndex,
+                        {backupIndex, backupMessage, indexFile, messageFile}))
+            continue;
 
         // Both halves of the backup must be there before the folder's own
         // files are given up; otherwise the folder would be left without
@@ -176,6 +180,8 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
             return EndedEarly(state, folders);
         const std::string backupIndex = HighlightEntry(state, port, k);
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
+        if (!NamesClear(state, port, backupIndex, {backupIndex, backupMessage}))
+            continue;
 
         if (!platform::RemoveFile(backupIndex)) {
             ReportStop(port, Format("Can't delete file %s - skipping file.", backupIndex.c_str()),
@@ -249,6 +255,10 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
                 continue;
             return EndedEarly(state, folders);
         }
+
+        if (!NamesClear(state, port, backupIndex,
+                        {backupIndex, backupMessage, indexTarget, messageTarget}))
+            continue;
 
         state.runLog.Write(
             Format("Try to copy File %s to %s\n", backupIndex.c_str(), indexTarget.c_str()));

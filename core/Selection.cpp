@@ -56,7 +56,7 @@ void ShowFileCount(AppState& state, WindowPort& port) {
 void ListUserDirectories(AppState& state) {
     SortedList sorted;
     for (const auto& e : platform::FindFiles(platform::JoinPath(state.currentDirectory, "*.*")))
-        if (e.isDirectory && e.name != "." && e.name != "..")
+        if (e.isDirectory && e.name != "." && e.name != ".." && platform::IsPlainName(e.name))
             sorted.Add(e.name);
     for (const auto& name : sorted.entries())
         state.ListBox2.push_back(name);

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/AppState.h"
 #include "core/CommandResult.h"
@@ -46,6 +47,15 @@ void Stop(AppState& state, WindowPort& port);
 void SaveLogFile1Click(AppState& state, WindowPort& port);
 // The same with the file already chosen.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
+// The folders of one user directory as the network run lists them: the
+// entries "*.pmi" that are regular files under plain names, as paths. Every
+// other entry (a directory, pipe, link loop, a name holding a separator) is
+// left out, with the text that says so in `skipped`.
+struct UserFolders {
+    std::vector<std::string> paths;
+    std::vector<std::string> skipped;
+};
+UserFolders ListUserFolders(const std::string& directory);
 // The network run over the user directories in ListBox3.
 NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port);
 

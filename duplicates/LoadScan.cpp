@@ -22,7 +22,8 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
 
     MessageTable& table = state.table;
     table.count = 0;
-    for (;;) {
+    const std::int64_t limit = RecordLimit(*file);
+    for (std::int64_t n = 0; n < limit; ++n) {
         IndexRecord record;
         if (!record.ReadFrom(*file))
             break;

@@ -26,6 +26,8 @@ class NativeFile;  // the operating system's handle, per platform
 // the logical position. The destructor closes the file (without reporting).
 class File {
   public:
+    // Regular files only: a pipe, a device or a directory is refused (it
+    // could block or never end) and LastErrorText() says so.
     static std::unique_ptr<File> Open(const std::string& path, OpenMode mode);
     ~File();
     File(const File&) = delete;
@@ -74,6 +76,8 @@ struct DirEntry {
 
 bool FileExists(const std::string& path);       // a file, not a directory
 bool DirectoryExists(const std::string& path);  // "C:\" included
+// A regular file (links followed): not a directory, pipe, device or socket.
+bool IsRegularFile(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Renames a file; never replaces an existing file, also not one that exists
 // under another letter case (on POSIX also when it is the file itself under
@@ -88,6 +92,13 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 // dot; the entries come "." and ".." first, then by name without regard to
 // case.
 std::vector<DirEntry> FindFiles(const std::string& pattern);
+// The names on disk, in the directory of `path`, that answer to its file
+// name without regard to letter case (on POSIX there can be several, e.g.
+// INBOX.PMM and inbox.pmm); sorted. Empty when there is none.
+std::vector<std::string> NamesAnswering(const std::string& path);
+// True where two names that differ only in letter case are two files
+// (POSIX); false where they name one (Windows).
+bool CaseSensitiveNames();
 bool SyncDirectory(const std::string& directory);
 // Gives `to` the permission bits of `from`, and its owner and group where
 // the process may do so. False only when the permissions could not be set.

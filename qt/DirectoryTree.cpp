@@ -58,8 +58,8 @@ bool SameName(std::string_view a, std::string_view b) {
 std::vector<std::string> Subdirectories(const std::string& directory) {
     std::vector<std::string> names;
     for (const auto& e : platform::FindFiles(Child(directory, "*.*")))
-        if (e.isDirectory && e.name != "." && e.name != "..")
-            names.push_back(e.name);
+        if (e.isDirectory && e.name != "." && e.name != ".." && platform::IsPlainName(e.name))
+            names.push_back(e.name);  // a name with a separator would lead elsewhere
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return ToQt(a).compare(ToQt(b), Qt::CaseInsensitive) < 0;
     });

@@ -82,7 +82,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         bool written = output->Write(title.data(), title.size());
         int counted = 0;
         IndexRecord record;
-        while (written && record.ReadFrom(*input)) {
+        const std::int64_t limit = RecordLimit(*input);
+        for (std::int64_t n = 0; written && n < limit && record.ReadFrom(*input); ++n) {
             const std::string line = ExportRecordLine(record, csv);
             written = output->Write(line.data(), line.size());
             ++counted;

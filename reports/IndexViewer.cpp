@@ -253,7 +253,10 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
     MessageTable& table = state.table;
     table.count = 0;
     int loaded = 0;
+    const std::int64_t limit = RecordLimit(*index);
     for (;;) {
+        if (loaded >= limit)
+            break;
         if (loaded == MAXMSG) {
             IndexRecord extra;
             if (extra.ReadFrom(*index)) {

@@ -291,14 +291,12 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
                                Icon::Stop, Buttons::Ok);
             return false;
         }
-        const std::int64_t length = file->Length();
-        const std::int64_t records =
-            length > 0 ? length / static_cast<std::int64_t>(kRecordSize) : 0;
+        const std::int64_t records = RecordLimit(*file);
 
         port.SetStatus(StatusLine::LabelInfoMsg1, Format("File:%3d %s", n, path.c_str()));
         int counted = 0;
         IndexRecord record;
-        while (record.ReadFrom(*file)) {
+        for (std::int64_t n = 0; n < records && record.ReadFrom(*file); ++n) {
             MessageStatus(status, counted);
             port.SetStatus(StatusLine::LabelInfoMsg2, status, true);
             if (!SenderText(record, state.settings.GetStats, sender))

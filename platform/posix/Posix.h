@@ -13,6 +13,9 @@ bool SameNameNoCase(std::string_view a, std::string_view b);
 
 // Sets LastErrorText() from errno; returns false for convenience.
 bool FailWithErrno(int error);
+// Sets LastErrorText() for a file that is not a regular one (a directory,
+// pipe, device or socket), from its st_mode; returns false.
+bool FailNotRegular(unsigned mode);
 // Sets LastErrorText() for a path without a mapped drive; returns false.
 bool FailNoDrive();
 
