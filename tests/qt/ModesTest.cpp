@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "tests/ui/UiTestSupport.h"
+#include "tests/qt/UiTestSupport.h"
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
 

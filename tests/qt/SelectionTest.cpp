@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "tests/ui/UiTestSupport.h"
+#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"

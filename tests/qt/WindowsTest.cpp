@@ -9,7 +9,7 @@
 #include <QTableView>
 
 #include "core/MessageFlag.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/qt/UiTestSupport.h"
 #include "qt/GridModel.h"
 #include "qt/TForm1.h"
 #include "qt/TForm2.h"
