@@ -1,0 +1,233 @@
+// Mail directories as real servers accumulate them: names that differ only
+// in letter case, names holding separators, pipes, devices and other entries
+// that look like folders. Nothing may be lost, nothing outside the folder in
+// hand reached, and nothing may hang.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <map>
+#include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "backup/Backup.h"
+#include "core/MessageFile.h"
+#include "duplicates/Duplicates.h"
+#include "reports/Export.h"
+#include "reports/IndexViewer.h"
+#include "reports/Stats.h"
+#include "tests/support/CliRunner.h"
+#include "tests/support/EngineFixture.h"
+
+namespace kestrove::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Three messages, one a repeat: a run rewrites it.
+FolderBuilder Repeated(std::string name = "Box") {
+    FolderBuilder f;
+    f.header().name = std::move(name);
+    f.Add(Msg("alice", "hello", "1 Jan 20", 100, "first"));
+    f.Add(Msg("alice", "hello", "1 Jan 20", 100, "first"));
+    f.Add(Msg("bob", "news", "2 Jan 20", 200, "second"));
+    return f;
+}
+
+// Every entry below `root`: a regular file's bytes, or what else it is.
+// Pipes are never opened.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string name = fs::relative(entry.path(), root).generic_string();
+        const fs::file_status status = entry.symlink_status();
+        if (fs::is_symlink(status)) {
+            entries[name] = "link to " + fs::read_symlink(entry.path()).string();
+        } else if (fs::is_regular_file(status)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            entries[name] = std::string(std::istreambuf_iterator<char>(in), {});
+        } else if (fs::is_directory(status)) {
+            entries[name] = "directory";
+        } else {
+            entries[name] = "special";
+        }
+    }
+    return entries;
+}
+
+// Runs `action`; a command that has not returned after 10 s has hung, and
+// nothing can get it back: the test binary ends there, failing.
+template <class Action>
+void WithinTenSeconds(Action action) {
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread worker([&] {
+        action();
+        done.set_value();
+    });
+    if (finished.wait_for(10s) != std::future_status::ready) {
+        std::fprintf(stderr, "FAILED: the command did not return within 10 s (hung)\n");
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    worker.join();
+}
+
+class UnsafeEntries : public EngineTest {
+  protected:
+    std::string P(std::string_view name) const { return dir / name; }
+    fs::path N(std::string_view name) const { return dir.Native(name); }
+    void Select(std::initializer_list<std::string> paths) {
+        state.ListBox1.Clear();
+        for (const std::string& p : paths)
+            state.ListBox1.Add(p);
+    }
+    // Copies a file behind the platform layer's back, under any name.
+    void CopyAs(std::string_view from, const fs::path& to) {
+        fs::copy_file(N(from), to, fs::copy_options::overwrite_existing);
+    }
+};
+
+// kestrove-cli over the test directory, with its own home (C: = home, Z: = /).
+class UnsafeEntriesCli : public UnsafeEntries {
+  protected:
+    void SetUp() override {
+        UnsafeEntries::SetUp();
+        if (CliPath().empty())
+            GTEST_SKIP() << "this build has no kestrove-cli";
+        fs::create_directories(home.Native("home"));
+    }
+    CliResult Cli(const std::vector<std::string>& args) {
+        CliOptions options;
+        options.env["HOME"] = home.Native("home").string();
+        options.timeout = 10s;
+        CliResult result = RunCli(args, options);
+        EXPECT_FALSE(result.timedOut) << "kestrove-cli did not end within 10 s";
+        return result;
+    }
+    std::string Arg(std::string_view name) const { return N(name).string(); }
+
+    TempDir home{'H'};
+};
+
+// 1. Names that differ only in letter case ---------------------------------
+
+#ifndef _WIN32
+
+TEST_F(UnsafeEntries, LetterCaseClashSkipsTheFolderAndTouchesNothing) {
+    // A stray message file beside the folder's own: the rewrite would find
+    // its own name taken when it puts the new file (or the old one) back.
+    ASSERT_TRUE(Repeated().Write(P("INBOX.PMI")));
+    CopyAs("INBOX.PMM", N("inbox.pmm"));
+    // An old backup in two spellings: which one is "the" backup?
+    ASSERT_TRUE(Repeated("Two").Write(P("TWO.PMI")));
+    CopyAs("TWO.PMI", N("TWO.BKI"));
+    CopyAs("TWO.PMI", N("two.bki"));
+    // A folder with lower-case extensions is no clash: it is rewritten.
+    ASSERT_TRUE(Repeated("Main").Write(P("main.pmi")));
+    fs::rename(N("main.PMM"), N("main.pmm"));
+    const FolderBytes main = Repeated("Main").Build();
+    auto before = Snapshot(dir.Native());
+
+    const std::string log = OpenLog();
+    before.erase("run.log");
+    port.Reply(Answer::Ok, "File Name Error");
+    port.Reply(Answer::Ok, "File Name Error");
+    Select({P("INBOX.PMI"), P("TWO.PMI"), P("main.pmi")});
+    CommandResult result = RunDeleteDupes1Click(state, port);
+
+    EXPECT_EQ(port.boxes.at(0).text, "Name clash: " + P("INBOX.PMM") + " and " + P("inbox.pmm") +
+                                         " differ only in letter case - skipping file.");
+    EXPECT_EQ(port.boxes.at(0).icon, Icon::Stop);
+    EXPECT_EQ(port.boxes.at(1).text, "Name clash: " + P("TWO.BKI") + " and " + P("two.bki") +
+                                         " differ only in letter case - skipping file.");
+    EXPECT_EQ(port.status[StatusLine::LabelInfoMsg1], "1 of 3 files processed.");
+    EXPECT_FALSE(result.AllDone());
+    EXPECT_NE(Text(log).find(port.boxes.at(0).text + "\n"), std::string::npos);
+
+    auto after = Snapshot(dir.Native());
+    after.erase("run.log");
+    // The lower-case folder now has its new pair and its backup pair.
+    EXPECT_EQ(after.at("main.BKI"), std::string(main.pmi.begin(), main.pmi.end()));
+    EXPECT_EQ(after.at("main.BKM"), std::string(main.pmm.begin(), main.pmm.end()));
+    const FolderBytes rewritten = Repeated("Main").Rewritten({0, 2});
+    EXPECT_EQ(after.at("main.pmi"), std::string(rewritten.pmi.begin(), rewritten.pmi.end()));
+    // (The new message file gets its name as the run forms it.)
+    EXPECT_EQ(after.at("main.PMM"), std::string(rewritten.pmm.begin(), rewritten.pmm.end()));
+    for (const char* name : {"main.pmi", "main.pmm", "main.PMM", "main.BKI", "main.BKM"}) {
+        before.erase(name);
+        after.erase(name);
+    }
+    EXPECT_EQ(after, before);  // the clashing folders are byte for byte as they were
+}
+
+TEST_F(UnsafeEntries, LetterCaseClashStopsBackupCommandsBeforeTheyDeleteAnything) {
+    // INBOX's backup pair beside another folder, inbox: restoring must not
+    // delete it in place of INBOX's files.
+    ASSERT_TRUE(Repeated("Other").Write(P("inbox.pmi")));
+    ASSERT_TRUE(Repeated("Mine").Write(P("MINE.PMI")));
+    fs::rename(N("MINE.PMI"), N("INBOX.BKI"));
+    fs::rename(N("MINE.PMM"), N("INBOX.BKM"));
+    // A pair whose backup message file has a twin in another case.
+    ASSERT_TRUE(Repeated().Write(P("OLD.PMI")));
+    fs::rename(N("OLD.PMI"), N("OLD.BKI"));
+    CopyAs("OLD.PMM", N("OLD.BKM"));
+    fs::rename(N("OLD.PMM"), N("old.bkm"));
+    const auto before = Snapshot(dir.Native());
+
+    state.mode = kBackupMode;
+    port.Reply(Answer::Ok, "File Name Error");
+    port.Reply(Answer::Ok, "File Name Error");
+    Select({P("INBOX.BKI"), P("OLD.BKI")});
+    EXPECT_EQ(RestoreButtonClick(state, port).done, 0);
+    EXPECT_EQ(port.boxes.at(0).text, "Name clash: " + P("INBOX.PMI") + " and " + P("inbox.pmi") +
+                                         " differ only in letter case - skipping file.");
+    EXPECT_EQ(port.boxes.at(1).text, "Name clash: " + P("OLD.BKM") + " and " + P("old.bkm") +
+                                         " differ only in letter case - skipping file.");
+    EXPECT_EQ(Snapshot(dir.Native()), before);
+
+    port.Reply(Answer::Ok, "File Name Error");
+    Select({P("OLD.BKI")});
+    EXPECT_EQ(DeleteButtonClick(state, port).done, 0);
+    EXPECT_EQ(port.boxes.at(2).title, "File Name Error");
+    EXPECT_EQ(Snapshot(dir.Native()), before);
+
+    fs::create_directory(N("DEST"));
+    fs::copy_file(N("OLD.BKI"), N("DEST/old.bki"));
+    const auto withDestination = Snapshot(dir.Native());
+    port.directoryAnswer = P("DEST");
+    port.Reply(Answer::Ok, "File Name Error");
+    Select({P("OLD.BKI")});
+    EXPECT_EQ(MoveButtonClick(state, port).done, 0);
+    EXPECT_EQ(port.boxes.size(), 4u);
+    EXPECT_EQ(Snapshot(dir.Native()), withDestination);
+}
+
+TEST_F(UnsafeEntriesCli, LetterCaseClashIsSkippedByTheCommandLineToo) {
+    ASSERT_TRUE(Repeated().Write(P("INBOX.PMI")));
+    CopyAs("INBOX.PMM", N("inbox.pmm"));
+    const auto before = Snapshot(dir.Native());
+    // Twice: the first run must leave nothing that a second one would
+    // clear as an old backup.
+    for (int i = 0; i < 2; ++i) {
+        CliResult r = Cli({"run", "--yes", Arg("INBOX.PMI")});
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("File Name Error: Name clash:"), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("0 of 1 files processed."), std::string::npos) << r.out;
+        EXPECT_EQ(Snapshot(dir.Native()), before);
+    }
+}
+
+#endif  // !_WIN32
+
+}  // namespace
+}  // namespace kestrove::testing
