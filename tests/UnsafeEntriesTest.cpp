@@ -20,6 +20,7 @@
 
 #include "backup/Backup.h"
 #include "core/MessageFile.h"
+#include "core/Selection.h"
 #include "duplicates/Duplicates.h"
 #include "reports/Export.h"
 #include "reports/IndexViewer.h"
@@ -225,6 +226,101 @@ TEST_F(UnsafeEntriesCli, LetterCaseClashIsSkippedByTheCommandLineToo) {
         EXPECT_NE(r.out.find("0 of 1 files processed."), std::string::npos) << r.out;
         EXPECT_EQ(Snapshot(dir.Native()), before);
     }
+}
+
+// 2. Separators inside names: two users' directories side by side --------
+
+// users\alice and users\bob, each with a folder to rewrite and a backup
+// pair; alice also holds files whose names lead into bob's directory.
+// A name in alice's directory that, taken for a path, is bob's backup.
+constexpr const char* kEscape = "x\\..\\..\\bob\\INBOX.BKI";
+
+class TwoUsers : public UnsafeEntriesCli {
+  protected:
+    void SetUp() override {
+        UnsafeEntriesCli::SetUp();
+        if (IsSkipped())
+            return;
+        for (const char* user : {"alice", "bob"}) {
+            fs::create_directories(N(std::string("users/") + user));
+            const std::string folder = P(std::string("users\\") + user + "\\INBOX.PMI");
+            ASSERT_TRUE(Repeated(user).Write(folder));
+            CopyAs(std::string("users/") + user + "/INBOX.PMI",
+                   N(std::string("users/") + user + "/INBOX.BKI"));
+            CopyAs(std::string("users/") + user + "/INBOX.PMM",
+                   N(std::string("users/") + user + "/INBOX.BKM"));
+        }
+        // Wholly ordinary files as far as the file system is concerned.
+        CopyAs("users/alice/INBOX.PMI", N("users/alice") / kEscape);
+        CopyAs("users/alice/INBOX.PMI", N("users/alice") / "x\\..\\..\\bob\\INBOX.pmi");
+        fs::create_directory(N("users") / "y\\..\\bob");
+        bob = Snapshot(N("users/bob"));
+    }
+    void ExpectBobUntouched() { EXPECT_EQ(Snapshot(N("users/bob")), bob); }
+
+    std::map<std::string, std::string> bob;
+};
+
+TEST_F(TwoUsers, NamesFoundBySearchNeverLeaveTheirDirectory) {
+    // The lists offer no such name.
+    state.mode = kBackupMode;
+    state.fileListDirectory = P("users\\alice");
+    state.fileListMask = "*.bki";
+    state.RereadFileList();
+    EXPECT_EQ(state.FileListBox1, std::vector<std::string>{"INBOX.BKI"});
+    state.currentDirectory = P("users");
+    state.ListBox2.clear();
+    ListUserDirectories(state);
+    EXPECT_EQ(state.ListBox2, (std::vector<std::string>{"alice", "bob"}));
+
+    // Delete Backups over alice's list.
+    BtnMoveAllFilesClick(state, port);
+    ASSERT_EQ(state.ListBox1.entries(), std::vector<std::string>{P("users\\alice\\INBOX.BKI")});
+    EXPECT_EQ(DeleteButtonClick(state, port).done, 1);
+    EXPECT_FALSE(Exists(P("users\\alice\\INBOX.BKI")));
+    ExpectBobUntouched();
+
+    // The network run over alice alone.
+    state.mode = kNetworkMode;
+    state.ListBox3.Clear();
+    state.ListBox3.Add(P("users\\alice"));
+    port.Reply(Answer::Ok, "Network Mode");
+    NetworkRunResult result = RunNetButtonClick(state, port);
+    EXPECT_EQ(port.boxes.at(0).text, "The name x\\..\\..\\bob\\INBOX.pmi in " + P("users\\alice") +
+                                         " holds a path separator - skipping file.");
+    EXPECT_EQ(result.entriesSkipped, 1);
+    ASSERT_EQ(result.directories.size(), 1u);
+    EXPECT_EQ(result.directories[0].second.done, 1);
+    ExpectRewritten(P("users\\alice\\INBOX.PMI"), Repeated("alice").Rewritten({0, 2}),
+                    Repeated("alice").Build());
+    ExpectBobUntouched();
+}
+
+TEST_F(TwoUsers, NativeNamesOnTheCommandLineNeverLeaveTheirDirectory) {
+    // As the shell expands users/alice/*.BKI.
+    CliResult deleted = Cli({"delete-backups", "--yes", Arg("users/alice/INBOX.BKI"),
+                             (N("users/alice") / kEscape).string()});
+    EXPECT_EQ(deleted.status, 1) << deleted.err;
+    EXPECT_NE(deleted.err.find("bob\\INBOX.BKI: a name holding a backslash - skipping file."),
+              std::string::npos)
+        << deleted.err;
+    EXPECT_NE(deleted.out.find("1 of 1 files processed (2 deleted)."), std::string::npos)
+        << deleted.out;
+    EXPECT_FALSE(fs::exists(N("users/alice/INBOX.BKI")));
+    ExpectBobUntouched();
+
+    // Only such names: nothing to do, and not a success.
+    CliResult none = Cli({"restore", (N("users/alice") / kEscape).string()});
+    EXPECT_EQ(none.status, 1) << none.err;
+    ExpectBobUntouched();
+
+    CliResult network = Cli({"network-run", "--yes", Arg("users/alice")});
+    EXPECT_EQ(network.status, 1) << network.err;
+    EXPECT_NE(network.err.find("holds a path separator - skipping file."), std::string::npos)
+        << network.err;
+    ExpectRewritten(P("users\\alice\\INBOX.PMI"), Repeated("alice").Rewritten({0, 2}),
+                    Repeated("alice").Build());
+    ExpectBobUntouched();
 }
 
 #endif  // !_WIN32
