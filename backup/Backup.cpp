@@ -8,6 +8,7 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/NameClash.h"
+#include "core/Reason.h"
 #include "core/Selection.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -91,12 +92,16 @@ bool DeleteForRestore(AppState& state, WindowPort& port, const std::string& path
     if (platform::FileExists(path)) {
         state.runLog.Write(Format("Restore File %s exists.\n", path.c_str()));
         if (!platform::RemoveFile(path)) {
-            std::string text = Format("Can't delete file %s - skipping file.", path.c_str());
+            const std::string reason = platform::LastErrorText();
+            std::string text =
+                WithReason(Format("Can't delete file %s - skipping file.", path.c_str()), reason);
             ReportStop(port, text, kBackupFileError);
             if (logBoxText)
                 state.runLog.Write(text + "\n");
             else
-                state.runLog.Write(Format("Restore File %s can't be deleted.\n", path.c_str()));
+                state.runLog.Write(
+                    WithReason(Format("Restore File %s can't be deleted.", path.c_str()), reason) +
+                    "\n");
             return false;
         }
     }
@@ -107,10 +112,10 @@ bool DeleteForRestore(AppState& state, WindowPort& port, const std::string& path
 bool RenameForRestore(AppState& state, WindowPort& port, const std::string& from,
                       const std::string& to) {
     if (!platform::RenameNoReplace(from, to)) {
-        ReportAndLog(
-            state, port,
-            Format("Can't rename file %s  to %s- skipping file.", from.c_str(), to.c_str()),
-            kBackupFileError);
+        ReportAndLog(state, port,
+                     WithSystemReason(Format("Can't rename file %s  to %s- skipping file.",
+                                             from.c_str(), to.c_str())),
+                     kBackupFileError);
         return false;
     }
     state.runLog.Write(Format("File %s as been renamed to %s.\n", from.c_str(), to.c_str()));
@@ -184,9 +189,16 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
             continue;
 
         if (!platform::RemoveFile(backupIndex)) {
-            ReportStop(port, Format("Can't delete file %s - skipping file.", backupIndex.c_str()),
-                       kBackupFileError);
-            state.runLog.Write(Format("Backup File %s can't be deleted.\n", backupIndex.c_str()));
+            const std::string reason = platform::LastErrorText();
+            ReportStop(
+                port,
+                WithReason(Format("Can't delete file %s - skipping file.", backupIndex.c_str()),
+                           reason),
+                kBackupFileError);
+            state.runLog.Write(
+                WithReason(Format("Backup File %s can't be deleted.", backupIndex.c_str()),
+                           reason) +
+                "\n");
             continue;
         }
         state.runLog.Write(Format("File %s as been deleted.\n", backupIndex.c_str()));
@@ -194,7 +206,8 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
 
         if (!platform::RemoveFile(backupMessage)) {
             ReportAndLog(state, port,
-                         Format("Can't delete file %s - skipping file.", backupMessage.c_str()),
+                         WithSystemReason(Format("Can't delete file %s - skipping file.",
+                                                 backupMessage.c_str())),
                          kBackupFileError);
             continue;
         }
@@ -264,8 +277,8 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
             Format("Try to copy File %s to %s\n", backupIndex.c_str(), indexTarget.c_str()));
         if (!platform::RenameNoReplace(backupIndex, indexTarget)) {
             ReportAndLog(state, port,
-                         Format("Cant rename file %s to %s - skipping file.", backupIndex.c_str(),
-                                indexTarget.c_str()),
+                         WithSystemReason(Format("Cant rename file %s to %s - skipping file.",
+                                                 backupIndex.c_str(), indexTarget.c_str())),
                          kRenameFileError);
             continue;
         }
@@ -275,8 +288,8 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
 
         if (!platform::RenameNoReplace(backupMessage, messageTarget)) {
             ReportAndLog(state, port,
-                         Format("Can't rename file %s to %s - skipping file.",
-                                backupMessage.c_str(), messageTarget.c_str()),
+                         WithSystemReason(Format("Can't rename file %s to %s - skipping file.",
+                                                 backupMessage.c_str(), messageTarget.c_str())),
                          kRenameFileError);
             continue;
         }

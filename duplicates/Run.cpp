@@ -7,6 +7,7 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/NameClash.h"
+#include "core/Reason.h"
 #include "duplicates/Duplicates.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -116,8 +117,8 @@ void SaveLogFile1Click(AppState& state, WindowPort& port) {
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName) {
     if (state.runLog.Open(fileName))
         return;
-    port.MessageDialog(Format("Cannot Open File: %s", fileName.c_str()), "File Error", Icon::Stop,
-                       Buttons::Ok);
+    port.MessageDialog(WithSystemReason(Format("Cannot Open File: %s", fileName.c_str())),
+                       "File Error", Icon::Stop, Buttons::Ok);
 }
 
 UserFolders ListUserFolders(const std::string& directory) {

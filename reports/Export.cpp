@@ -6,6 +6,7 @@
 #include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -64,7 +65,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         std::unique_ptr<platform::File> output =
             platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
         if (!output) {
-            FileError(port, Format("Cannot Open Output Index File: %s", outputPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Open Output Index File: %s", outputPath.c_str())));
             return result;
         }
         std::unique_ptr<platform::File> input =
@@ -72,7 +74,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         if (!input) {
             // The output file stays behind, empty.
             output->Close();
-            FileError(port, Format("Cannot Open Input Index File: %s", indexPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Open Input Index File: %s", indexPath.c_str())));
             return result;
         }
 
@@ -93,7 +96,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         if (!output->Close())
             written = false;
         if (!written) {
-            FileError(port, Format("Cannot Write Output Index File: %s", outputPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Write Output Index File: %s", outputPath.c_str())));
             return result;
         }
         port.SetStatus(StatusLine::LabelInfoMsg2, "");

@@ -12,6 +12,7 @@
 #include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFlag.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 
@@ -287,8 +288,8 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
             platform::File::Open(path, platform::OpenMode::ReadBinary);
         if (!file) {
             table.count = 0;
-            port.MessageDialog(Format("Cannot Open File: %s", path.c_str()), "File Error 1",
-                               Icon::Stop, Buttons::Ok);
+            port.MessageDialog(WithSystemReason(Format("Cannot Open File: %s", path.c_str())),
+                               "File Error 1", Icon::Stop, Buttons::Ok);
             return false;
         }
         const std::int64_t records = RecordLimit(*file);

@@ -187,7 +187,7 @@ TEST_F(RunTest, SaveLogFile) {
     port.saveFileAnswer = dir / "sub";
     port.Reply(Answer::Ok, "File Error");
     SaveLogFile1Click(state, port);
-    EXPECT_EQ(port.boxes.at(0).text, "Cannot Open File: " + dir / "sub");
+    EXPECT_TRUE(FixedTextThenReason(port.boxes.at(0).text, "Cannot Open File: " + dir / "sub"));
     EXPECT_EQ(port.boxes.at(0).icon, Icon::Stop);
     EXPECT_FALSE(state.runLog.IsOpen());
     port.saveFileAnswer.reset();  // cancelled: nothing

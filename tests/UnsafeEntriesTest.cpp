@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "core/MessageFile.h"
 #include "core/Selection.h"
 #include "duplicates/Duplicates.h"
+#include "platform/Faults.h"
 #include "reports/Export.h"
 #include "reports/IndexViewer.h"
 #include "reports/Stats.h"
@@ -321,6 +323,87 @@ TEST_F(TwoUsers, NativeNamesOnTheCommandLineNeverLeaveTheirDirectory) {
     ExpectRewritten(P("users\\alice\\INBOX.PMI"), Repeated("alice").Rewritten({0, 2}),
                     Repeated("alice").Build());
     ExpectBobUntouched();
+}
+
+// 4. A folder whose own files are gone but whose backup pair is whole ---------
+
+TEST_F(UnsafeEntries, MissingFolderWithACompleteBackupPairPointsToRestore) {
+    // As a run killed after both renames leaves it.
+    ASSERT_TRUE(Repeated().Write(P("INBOX.PMI")));
+    fs::rename(N("INBOX.PMI"), N("INBOX.BKI"));
+    fs::rename(N("INBOX.PMM"), N("INBOX.BKM"));
+    // Only half a backup: nothing to point to.
+    ASSERT_TRUE(Repeated().Write(P("HALF.PMI")));
+    fs::rename(N("HALF.PMI"), N("HALF.BKI"));
+    fs::remove(N("HALF.PMM"));
+    const auto before = Snapshot(dir.Native());
+
+    port.Reply(Answer::Ok, "File Error 1");
+    port.Reply(Answer::Ok, "File Error 1");
+    Select({P("INBOX.PMI")});
+    RunDeleteDupes1Click(state, port);
+    Select({P("HALF.PMI")});
+    RunDeleteDupes1Click(state, port);
+    const std::string& text = port.boxes.at(0).text;
+    const std::size_t lineEnd = text.find('\n');
+    ASSERT_NE(lineEnd, std::string::npos) << text;
+    EXPECT_TRUE(
+        FixedTextThenReason(text.substr(0, lineEnd), "Cannot Open File: " + P("INBOX.PMI")));
+    EXPECT_EQ(text.substr(lineEnd), "\nThe folder's backup pair " + P("INBOX.BKI") + " and " +
+                                        P("INBOX.BKM") + " is complete: Restore puts it back.");
+    EXPECT_TRUE(FixedTextThenReason(port.boxes.at(1).text, "Cannot Open File: " + P("HALF.PMI")));
+    EXPECT_EQ(Snapshot(dir.Native()), before);
+
+    // And Restore does.
+    state.mode = kBackupMode;
+    Select({P("INBOX.BKI")});
+    EXPECT_EQ(RestoreButtonClick(state, port).done, 1);
+    const FolderBytes old = Repeated().Build();
+    EXPECT_EQ(Bytes(P("INBOX.PMI")), old.pmi);
+    EXPECT_EQ(Bytes(P("INBOX.PMM")), old.pmm);
+}
+
+TEST_F(UnsafeEntriesCli, MissingFolderWithACompleteBackupPairOnTheCommandLine) {
+    ASSERT_TRUE(Repeated().Write(P("INBOX.PMI")));
+    fs::rename(N("INBOX.PMI"), N("INBOX.BKI"));
+    fs::rename(N("INBOX.PMM"), N("INBOX.BKM"));
+    const auto before = Snapshot(dir.Native());
+    CliResult r = Cli({"run", "--yes", Arg("INBOX.PMI")});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.err.find("is complete: Restore puts it back."), std::string::npos) << r.err;
+    EXPECT_EQ(Snapshot(dir.Native()), before);
+}
+
+// 7. A failed system call's box and log line end with the system's reason ----
+
+TEST_F(UnsafeEntries, FailedCallsEndWithTheSystemsReason) {
+    // A real refusal: a directory holds the backup index file's name.
+    ASSERT_TRUE(Repeated().Write(P("INBOX.PMI")));
+    fs::create_directory(N("INBOX.BKI"));
+    const std::string log = OpenLog();
+    port.Reply(Answer::Ok, "Backup File Exists");
+    Select({P("INBOX.PMI")});
+    RunDeleteDupes1Click(state, port);
+    // A question keeps its answers together; the reason follows on a line
+    // of its own. The log line has it after its one line.
+    const std::string fixed = "Can't rename " + P("INBOX.PMI") + " to " + P("INBOX.BKI") + ".";
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_TRUE(FixedTextThenReason(port.boxes[0].text, fixed + "\nOK to skip\nCancel to abort"));
+    const std::string reason =
+        port.boxes[0].text.substr(port.boxes[0].text.rfind('\n') + 1);  // "(...)"
+    const auto lines = Lines(log);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), fixed + " " + reason), lines.end());
+    EXPECT_EQ(Bytes(P("INBOX.PMI")), Repeated().Build().pmi);
+
+    // A one-line box: the reason after a blank.
+    fs::remove(N("INBOX.BKI"));
+    ASSERT_TRUE(WriteFileBytes(P("INBOX.BKI"), std::string_view("old")));
+    state.settings.BackupFiles = 1;  // an old backup is deleted without a question
+    platform::faults::FailNth(platform::faults::Op::Delete, 1, "INBOX.BKI");
+    port.Reply(Answer::Ok, "Backup File Error");
+    RunDeleteDupes1Click(state, port);
+    EXPECT_EQ(port.boxes.at(1).text,
+              Injected("Can't delete old backup file " + P("INBOX.BKI") + " - skipping file."));
 }
 
 // 5. Pipes and devices: refused at once, never read -------------------------

@@ -6,10 +6,10 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
@@ -164,7 +164,8 @@ void SelectionTest::headerSummaryOfMissingFile() {
     const QString before = f.LabelInfoMsg1->text();
     Dialogs::SetNextAnswer(Answer::Ok, QStringLiteral("File Error"));
     ClickItem(f.FileListBox1, 1);
-    QCOMPARE(Dialogs::Boxes().back().text, QStringLiteral("Cannot Open File: C:\\\\B.PMM"));
+    QCOMPARE(Dialogs::Boxes().back().text,
+             QStringLiteral("Cannot Open File: C:\\\\B.PMM (No such file or directory)"));
     QCOMPARE(Dialogs::Boxes().back().icon, Icon::Stop);
     QCOMPARE(f.LabelInfoMsg1->text(), before);
     KESTROVE_VERIFY_DIALOGS();

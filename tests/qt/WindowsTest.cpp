@@ -9,13 +9,13 @@
 #include <QTableView>
 
 #include "core/MessageFlag.h"
-#include "tests/qt/UiTestSupport.h"
 #include "qt/GridModel.h"
 #include "qt/TForm1.h"
 #include "qt/TForm2.h"
 #include "qt/TForm5.h"
 #include "qt/TForm6.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
@@ -112,7 +112,8 @@ void WindowsTest::viewerReportsMissingMessageFile() {
     QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
     Dialogs::SetNextAnswer(Answer::Ok, QStringLiteral("File Error"));
     DoubleClickItem(f.ListBox1, 0);
-    QCOMPARE(Dialogs::Boxes().back().text, QStringLiteral("Cannot Open File: C:\\\\X.pmm"));
+    QCOMPARE(Dialogs::Boxes().back().text,
+             QStringLiteral("Cannot Open File: C:\\\\X.pmm (No such file or directory)"));
     KESTROVE_VERIFY_DIALOGS();  // and no window
 }
 
