@@ -129,6 +129,7 @@ CommandResult RestoreButtonClick(AppState& state, WindowPort& port) {
     if (!HaveSelection(state, port))
         return EndedEarly(state, 0);
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     port.ShowAbort(true);
     int restored = 0;
@@ -176,6 +177,7 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
     if (!HaveSelection(state, port) || !MailboxCheckPassed(state, port))
         return EndedEarly(state, 0);
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     port.ShowAbort(true);
     int folders = 0;
@@ -242,6 +244,7 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
         return EndedEarly(state, 0);
     }
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     port.SetStatus(StatusLine::LabelInfoMsg1,
                    Format("Move files from %s to %s.", source.c_str(), destination.c_str()));

@@ -637,7 +637,10 @@ int RunCommand(const Options& options) {
         if (operands.empty())  // every one skipped
             return kExitSomeNotDone;
         const int status = command.run(options, session, operands);
-        return status == kExitAllDone && session.SkippedSome() ? kExitSomeNotDone : status;
+        // A file skipped, or a log asked for and not written whole, is not
+        // "every entry done".
+        const bool lessThanAll = session.SkippedSome() || session.state().runLog.Failed();
+        return status == kExitAllDone && lessThanAll ? kExitSomeNotDone : status;
     }
     return kExitUsage;
 }

@@ -32,6 +32,7 @@ constexpr Meter kMeters[] = {Meter::ProgressBarF, Meter::ProgressBarM, Meter::Pr
 
 CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
     CommandResult result;
     result.entries = state.ListBox1.Count();
     state.AbortRequested = false;
@@ -143,6 +144,7 @@ UserFolders ListUserFolders(const std::string& directory) {
 
 NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port) {
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
     NetworkRunResult result;
     state.AbortRequested = false;
     if (state.ListBox3.Empty()) {

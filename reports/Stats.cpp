@@ -258,6 +258,7 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
     if (!HaveSelection(state, port))
         return false;
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     MessageTable& table = state.table;
     table.count = 0;  // AddressCount

@@ -406,6 +406,57 @@ TEST_F(UnsafeEntries, FailedCallsEndWithTheSystemsReason) {
               Injected("Can't delete old backup file " + P("INBOX.BKI") + " - skipping file."));
 }
 
+// 8. A log that cannot be written is reported once, and the work goes on ----
+
+TEST_F(UnsafeEntries, AFailedLogWriteIsReportedOnceAndTheRunGoesOn) {
+    for (const char* name : {"A.PMI", "B.PMI", "C.PMI"})
+        ASSERT_TRUE(Repeated().Write(P(name)));
+    const std::string log = OpenLog();
+    // The device fills up after 40 bytes: the line written then fails when
+    // the buffer reaches the system.
+    platform::faults::FailWriteAt("run.log", 40);
+    port.Reply(Answer::Ok, "File Error");
+    Select({P("A.PMI"), P("B.PMI"), P("C.PMI")});
+    EXPECT_TRUE(RunDeleteDupes1Click(state, port).AllDone());
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_EQ(port.boxes[0].text,
+              Injected("Cannot write to file " + log + " - the log is closed."));
+    EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
+    EXPECT_FALSE(state.runLog.IsOpen());
+    EXPECT_EQ(Bytes(log).size(), 40u);
+    EXPECT_EQ(port.status[StatusLine::LabelInfoMsg1], "3 of 3 files processed.");
+    for (const char* name : {"A.PMI", "B.PMI", "C.PMI"})
+        ExpectRewritten(P(name), Repeated().Rewritten({0, 2}), Repeated().Build());
+}
+
+TEST_F(UnsafeEntries, ALogThatFailsAtItsCloseIsReported) {
+    ASSERT_TRUE(Repeated().Write(P("A.PMI")));
+    const std::string log = OpenLog();
+    platform::faults::FailNth(platform::faults::Op::Sync, 1, "run.log");
+    port.Reply(Answer::Ok, "File Error");
+    Select({P("A.PMI")});
+    RunDeleteDupes1Click(state, port);
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_EQ(port.boxes[0].text,
+              Injected("Cannot write to file " + log + " - the log is closed."));
+    EXPECT_TRUE(state.runLog.Failed());
+}
+
+TEST_F(UnsafeEntries, AStatisticsLogThatCannotBeWrittenIsReportedOnce) {
+    for (const char* name : {"A.PMI", "B.PMI"})
+        ASSERT_TRUE(Repeated().Write(P(name)));
+    const std::string log = OpenLog();
+    platform::faults::FailAlways(platform::faults::Op::Write, "run.log");
+    port.Reply(Answer::Ok, "File Error");
+    Select({P("A.PMI"), P("B.PMI")});
+    StatsView view;
+    EXPECT_TRUE(BtnGetStatsClick(state, port, view, nullptr));
+    ASSERT_EQ(port.boxes.size(), 1u);
+    EXPECT_EQ(port.boxes[0].text,
+              Injected("Cannot write to file " + log + " - the log is closed."));
+    EXPECT_EQ(view.RowCount(), 3);  // the title row and two senders
+}
+
 // 5. Pipes and devices: refused at once, never read -------------------------
 
 // The texts up to the system's reason.
