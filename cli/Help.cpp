@@ -64,7 +64,36 @@ Commands:
   names [--backup] DIR              the folders of DIR by display name
 
   kestrove-cli COMMAND --help (or kestrove-cli help COMMAND) tells more.
-  kestrove-cli --version prints the version.
+  kestrove-cli --version prints the version and where kestrove keeps its
+  settings.
+
+)";
+
+// What each command takes; the man page has the same table.
+constexpr std::string_view kTakes = R"(What each command takes (extensions in any letter case):
+  run, run --dry-run    index files NAME.PMI. Any other entry is skipped:
+                        "X is not an index file (.PMI) - skipping file.",
+                        for NAME.BKI and NAME.BKM "X is a backup file -
+                        skipping file."
+  network-run           user mail directories; anything else: usage error
+  restore, delete-backups, move-backups
+                        backup index files NAME.BKI. Any other entry (a
+                        directory too) is skipped, nothing of it touched:
+                        "X is not a backup index file (.BKI) - skipping
+                        file."
+  view, stats           index files NAME.PMI or backup index files NAME.BKI;
+                        anything else: usage error
+  export                the same; anything else ends the export before its
+                        output file is made. The input is checked first: an
+                        export file that is the index itself (through a
+                        link), or that this export wrote already (NAME.PMI
+                        and NAME.BKI share NAME.CSV), ends it untouched
+  names DIR, --to DIR   a directory; anything else: usage error
+  --log FILE            any file but a folder's (.PMI, .PMM, .BKI, .BKM) or
+                        one that is a given folder's file under another
+                        name; such a log ends the command before it starts
+  A file named twice (through another spelling, letter case or link) is
+  taken once, with a note on standard error.
 
 )";
 
@@ -112,7 +141,7 @@ std::string Join(std::initializer_list<std::string_view> parts) {
 }  // namespace
 
 std::string ProgramHelp() {
-    return Join({kProgram, kCommon});
+    return Join({kProgram, kTakes, kCommon});
 }
 
 std::string CommandHelp(std::string_view command) {

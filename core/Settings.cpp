@@ -6,12 +6,31 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "platform/File.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 
 namespace kestrove {
 
 std::string SettingsFileName(std::string_view executablePath) {
     return ReplaceExtension(executablePath, ".INI");
+}
+
+std::string ProgramSettingsFile(std::string_view executablePath) {
+    if (auto directory = platform::UserConfigDirectory("kestrove"))
+        return platform::JoinPath(*directory, kSettingsFileName);
+    return SettingsFileName(executablePath);
+}
+
+std::optional<SettingsWriteError> PrepareSettingsDirectory(const std::string& settingsFile) {
+    const std::string directory(platform::DirectoryPart(settingsFile));
+    if (directory.empty() || platform::DirectoryExists(directory) ||
+        platform::CreateDirectories(directory))
+        return std::nullopt;
+    return SettingsWriteError{Format("Unable to write to %s", settingsFile.c_str())};
+}
+
+std::string SettingsFileShownName(const std::string& settingsFile) {
+    return platform::ToNative(settingsFile).value_or(settingsFile);
 }
 
 std::optional<std::int32_t> ParseIniInteger(std::string_view text) {

@@ -38,14 +38,20 @@ void FindDuplicates(AppState& state);
 FolderOutcome RewriteFolder(AppState& state, WindowPort& port, const std::string& indexPath,
                             int position);
 
+// The run takes index files (NAME.PMI) only: true, or false after the box
+// and the log line that skip the entry.
+bool RunTakesEntry(AppState& state, WindowPort& port, const std::string& path);
+
 // The run over ListBox1 (the Run button). Done are the folders rewritten
 // and those with nothing to drop.
 CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port);
 // The Abort button.
 void Stop(AppState& state, WindowPort& port);
-// "Save Log File": asks for the file, then opens it as the run log.
+// "Save Log File": asks for the file, then opens it as the run log; nothing
+// while another command runs.
 void SaveLogFile1Click(AppState& state, WindowPort& port);
-// The same with the file already chosen.
+// The same with the file already chosen. A file of a mail folder, by its
+// name or as one of the selected folders' files, is refused with a box.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
 // The folders of one user directory as the network run lists them: the
 // entries "*.pmi" that are regular files under plain names, as paths. Every
@@ -65,8 +71,10 @@ std::string NewIndexTempName(std::string_view indexPath);
 std::string NewMessageTempName(std::string_view indexPath);
 
 // Clears up after a rewrite that was killed: a new pair that was complete and
-// half renamed into place is finished; other temporaries are removed. Called
-// by the run before it loads a folder.
-void RecoverInterruptedRewrite(const std::string& indexPath);
+// half renamed into place is finished; other temporaries are removed when
+// they are recognisably the rewrite's own, else left (the rewrite then skips
+// the folder rather than empty them). What it does goes to `log`. Called by
+// the run before it loads a folder.
+void RecoverInterruptedRewrite(const std::string& indexPath, RunLog& log);
 
 }  // namespace kestrove

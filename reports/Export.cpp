@@ -1,11 +1,14 @@
 #include "reports/Export.h"
 
 #include <memory>
+#include <vector>
 
 #include "core/BusyScope.h"
 #include "core/CommandChecks.h"
+#include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/ModeControls.h"
 #include "core/Reason.h"
 #include "platform/File.h"
 
@@ -52,6 +55,7 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
     if (!HaveSelection(state, port))
         return result;
     BusyScope busy(state);
+    std::vector<std::string> exported;  // the export files made so far
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         state.currentIndexFile = state.ListBox1[k];
         const std::string indexPath = state.currentIndexFile;
@@ -59,23 +63,47 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         // counts from the next file on.
         const bool csv = state.exportCsv;
         const std::string outputPath = ReplaceExtension(indexPath, csv ? ".CSV" : ".TXT");
+        // Another kind of file would be exported as records it does not hold,
+        // over the export of its folder's index.
+        if (!ReportTakes(indexPath)) {
+            FileError(port, NotAnyIndexText(indexPath));
+            return result;
+        }
         port.SetStatus(StatusLine::LabelInfoMsg1, Format("File %s", outputPath.c_str()));
         port.ProcessEvents();
 
-        std::unique_ptr<platform::File> output =
-            platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
-        if (!output) {
-            FileError(port, WithSystemReason(
-                                Format("Cannot Open Output Index File: %s", outputPath.c_str())));
-            return result;
-        }
+        // The input is opened and checked before the output is created, so
+        // that no file is emptied for an export that cannot be made, and the
+        // index is never emptied as its own export (NAME.TXT in TAB format,
+        // or an export file that is a link to the index).
         std::unique_ptr<platform::File> input =
             platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
         if (!input) {
-            // The output file stays behind, empty.
-            output->Close();
             FileError(port, WithSystemReason(
                                 Format("Cannot Open Input Index File: %s", indexPath.c_str())));
+            return result;
+        }
+        if (platform::IsSameFile(indexPath, outputPath)) {
+            input->Close();
+            FileError(port, Format("Output file %s is the index file itself.", outputPath.c_str()));
+            return result;
+        }
+        // NAME.PMI and NAME.BKI have the same export file: the second would
+        // replace the first's without a word.
+        for (const std::string& earlier : exported) {
+            if (platform::IsSameFile(earlier, outputPath)) {
+                input->Close();
+                FileError(port, Format("Output file %s was written by this export already.",
+                                       outputPath.c_str()));
+                return result;
+            }
+        }
+        std::unique_ptr<platform::File> output =
+            platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
+        if (!output) {
+            input->Close();
+            FileError(port, WithSystemReason(
+                                Format("Cannot Open Output Index File: %s", outputPath.c_str())));
             return result;
         }
 
@@ -101,6 +129,7 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
             return result;
         }
         port.SetStatus(StatusLine::LabelInfoMsg2, "");
+        exported.push_back(outputPath);
         ++result.done;
     }
     result.completed = true;
@@ -125,12 +154,13 @@ void SortOFFExecute(AppState& state) {
 }
 
 OptionsMenuMarks OptionsMenuState(const AppState& state) {
+    const ModeControls controls = ModeControlsFor(state);
     OptionsMenuMarks marks;
-    marks.sortOnMarker = state.sortOn;
-    marks.sortOffMarker = !state.sortOn;
-    marks.csvMarker = state.exportCsv;
-    marks.tabMarker = !state.exportCsv;
-    marks.csvChecked = state.exportCsv;
+    marks.sortOnMarker = controls.Sort1.marker;
+    marks.sortOffMarker = controls.SortOFF1.marker;
+    marks.csvMarker = controls.SaveIndexasCSV.marker;
+    marks.tabMarker = controls.SaveIndexasTAB.marker;
+    marks.csvChecked = controls.SaveIndexasCSVChecked;
     return marks;
 }
 

@@ -52,19 +52,6 @@ HeaderSpec Named(std::string name) {
     return header;
 }
 
-// How the program names a native path: on POSIX through its default drive
-// map, where Z: is "/".
-std::string TextOf(const fs::path& native) {
-#ifdef _WIN32
-    return native.string();
-#else
-    std::string text = native.string();
-    for (char& c : text)
-        c = c == '/' ? '\\' : c;
-    return "Z:" + text;
-#endif
-}
-
 int Count(const std::string& text, const std::string& what) {
     int n = 0;
     for (std::size_t at = text.find(what); at != std::string::npos;
@@ -121,7 +108,7 @@ class CliTest : public ::testing::Test {
     // A file of the test directory: its native path (for the program's
     // arguments), its text as the program names it, its text here.
     std::string N(std::string_view name) const { return dir.Native(name).string(); }
-    std::string T(std::string_view name) const { return TextOf(dir.Native(name)); }
+    std::string T(std::string_view name) const { return ProgramText(dir.Native(name)); }
     std::string P(std::string_view name) const { return dir / name; }
 
     void MakeDirectory(std::string_view name) { fs::create_directories(dir.Native(name)); }
@@ -197,6 +184,32 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndUsageErrorsExitTwo) {
         EXPECT_EQ(r.err.rfind("kestrove-cli: ", 0), 0u) << shown << r.err;
         EXPECT_EQ(r.out, "") << shown;
     }
+}
+
+TEST_F(CliTest, VersionNamesTheWindowProgramsSettingsFileAndMakesNothing) {
+    const std::string itself =
+        "kestrove-cli itself reads no settings file; each setting comes from its option.\n";
+    CliOptions options = Options();
+#ifndef _WIN32
+    options.env["XDG_CONFIG_HOME"] = "";
+    CliResult plain = RunCli({"--version"}, options);
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out, "kestrove-cli 2.30\nSettings file of kestrove: " +
+                             (home.Native("home") / ".config/kestrove/Kestrove.INI").string() +
+                             "\n" + itself);
+    options.env["XDG_CONFIG_HOME"] = home.Native("conf").string();
+    CliResult xdg = RunCli({"--version"}, options);
+    EXPECT_EQ(xdg.out, "kestrove-cli 2.30\nSettings file of kestrove: " +
+                           home.Native("conf/kestrove/Kestrove.INI").string() + "\n" + itself);
+    EXPECT_FALSE(fs::exists(home.Native("home/.config")));
+    EXPECT_FALSE(fs::exists(home.Native("conf")));
+#else
+    // Beside the window program, which lies beside this one.
+    CliResult beside = RunCli({"--version"}, options);
+    EXPECT_EQ(beside.status, 0);
+    EXPECT_EQ(beside.out.rfind("kestrove-cli 2.30\nSettings file of kestrove: ", 0), 0u);
+    EXPECT_NE(beside.out.find("\\kestrove.INI\n" + itself), std::string::npos) << beside.out;
+#endif
 }
 
 TEST_F(CliTest, RunRewritesFoldersWithDuplicatesAndLeavesCleanOnesAlone) {

@@ -93,6 +93,19 @@ TEST_F(FolderNameList, AClickAddsOrRemovesTheFile) {
     EXPECT_EQ(model.CellText(1, 3), "");
 }
 
+// Cells outside the grid read no row: the marker column of a row above the
+// first was read before the rows.
+TEST_F(FolderNameList, CellsOutsideTheGridAreBlank) {
+    Folder("A.PMI", "Inbox");
+    state.ListBox1.Add(dir / "A.PMI");
+    ASSERT_TRUE(FileNamesClick(state, port, model));
+    for (int row : {-1, -2, model.RowCount()}) {
+        EXPECT_EQ(model.CellBackground(row, 3), kCream) << row;
+        EXPECT_EQ(model.CellText(row, 3), "") << row;
+    }
+    EXPECT_EQ(model.CellText(1, FolderListModel::kColumns), "");
+}
+
 TEST_F(FolderNameList, BackupModeNamesComeFromTheBackupMessageFiles) {
     FolderBuilder folder;
     folder.header().name = "Old mail";
@@ -120,12 +133,13 @@ TEST_F(FolderNameList, NothingToListOrAFileThatCannotBeRead) {
     EXPECT_FALSE(FileNamesClick(state, port, model));
     EXPECT_TRUE(port.boxes.empty());
 
-    // A message file too short for a header gives an empty name.
+    // A message file too short for a header reads as one padded with zeros:
+    // the name is what the file holds, as the viewer shows it.
     state.FileListBox1 = files;
     ASSERT_TRUE(testing::WriteFileBytes(dir / "SHORT.PMM", std::string_view("Short name")));
     state.FileListBox1.push_back("SHORT.PMI");
     ASSERT_TRUE(FileNamesClick(state, port, model));
-    EXPECT_EQ(Rows(), "/SHORT.PMI/ Inbox/A.PMI/");
+    EXPECT_EQ(Rows(), "Inbox/A.PMI/ Short name/SHORT.PMI/");
 
     state.FileListBox1.push_back("GONE.PMI");
     port.Reply(Answer::Ok, "File Error");

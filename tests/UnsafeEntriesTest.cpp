@@ -432,7 +432,7 @@ TEST_F(UnsafeEntries, AFailedLogWriteIsReportedOnceAndTheRunGoesOn) {
 TEST_F(UnsafeEntries, ALogThatFailsAtItsCloseIsReported) {
     ASSERT_TRUE(Repeated().Write(P("A.PMI")));
     const std::string log = OpenLog();
-    platform::faults::FailNth(platform::faults::Op::Sync, 1, "run.log");
+    platform::faults::FailNth(platform::faults::Op::Close, 1, "run.log");
     port.Reply(Answer::Ok, "File Error");
     Select({P("A.PMI")});
     RunDeleteDupes1Click(state, port);
@@ -507,10 +507,7 @@ TEST_F(UnsafeEntries, PipesAndDevicesGetCannotOpenFileAndNeverHang) {
     EXPECT_TRUE(
         StartsWith(port.boxes.at(5).text, "Cannot Open Input Index File: " + P("ZERO.PMI")));
 
-    auto after = Snapshot(dir.Native());
-    EXPECT_EQ(after["ZERO.CSV"], "");  // the export's output, left empty
-    after.erase("ZERO.CSV");
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(Snapshot(dir.Native()), before);  // the export made no output either
 }
 
 TEST_F(UnsafeEntriesCli, PipesAndDevicesNeverHangTheCommandLine) {
@@ -527,7 +524,6 @@ TEST_F(UnsafeEntriesCli, PipesAndDevicesNeverHangTheCommandLine) {
     EXPECT_EQ(stats.status, 3) << stats.err;
     CliResult exported = Cli({"export", Arg("ZERO.PMI")});
     EXPECT_EQ(exported.status, 3) << exported.err;
-    fs::remove(N("ZERO.CSV"));
     EXPECT_EQ(Snapshot(dir.Native()), before);
 }
 

@@ -29,7 +29,28 @@ bool Injected(faults::Op op, std::string_view path, std::string_view other = {})
     return true;
 }
 
+// The volume and index that name a file, whatever path reached it.
+bool IdentityOf(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return known;
+}
+
 }  // namespace
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION first{}, second{};
+    return IdentityOf(a, first) && IdentityOf(b, second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh &&
+           first.nFileIndexLow == second.nFileIndexLow;
+}
 
 bool FileExists(const std::string& path) {
     DWORD attributes = AttributesOf(path);
@@ -196,6 +217,40 @@ std::string ExecutablePath() {
         }
         buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
     }
+}
+
+std::optional<std::string> UserConfigDirectory(std::string_view) {
+    return std::nullopt;
+}
+
+bool CreateDirectories(const std::string& directory) {
+    if (Injected(faults::Op::Create, directory)) {
+        return false;
+    }
+    // Each component after the root in turn ("C:\" or "\\server\share\").
+    std::size_t start = directory.size() >= 3 && directory[1] == ':' ? 3 : 0;
+    if (directory.rfind("\\\\", 0) == 0) {
+        std::size_t share = directory.find_first_of("\\/", 2);
+        start = share == std::string::npos ? directory.size()
+                                           : directory.find_first_of("\\/", share + 1);
+    }
+    for (std::size_t cut = directory.find_first_of("\\/", start);;
+         cut = directory.find_first_of("\\/", cut + 1)) {
+        std::string part = directory.substr(0, cut);
+        if (!part.empty() && !DirectoryExists(part) && !CreateDirectoryA(part.c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            win32::RecordLastError();
+            return false;
+        }
+        if (cut == std::string::npos) {
+            break;
+        }
+    }
+    if (!DirectoryExists(directory)) {
+        SetLastErrorText(win32::SystemErrorText(ERROR_DIRECTORY));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kestrove::platform
