@@ -152,7 +152,8 @@ void RecoverInterruptedRewrite(const std::string& indexPath, RunLog& log) {
         else if (platform::RemoveFile(*path))
             log.Write(Format("Removed unfinished file %s\n", path->c_str()));
         else
-            log.Write(Format("Can't delete unfinished file %s.\n", path->c_str()));
+            log.Write(WithSystemReason(Format("Can't delete unfinished file %s.", path->c_str())) +
+                      "\n");
     }
 }
 
@@ -555,7 +556,8 @@ class Rewrite {
     // A file of the new pair; one left behind is cleared by the next run.
     void Remove(const std::string& path) {
         if (!platform::RemoveFile(path))
-            log_.Write(Format("Can't delete unfinished file %s.\n", path.c_str()));
+            log_.Write(WithSystemReason(Format("Can't delete unfinished file %s.", path.c_str())) +
+                       "\n");
     }
 
     bool RenameBack(const std::string& from, const std::string& to) {
