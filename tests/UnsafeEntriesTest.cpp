@@ -325,6 +325,135 @@ TEST_F(TwoUsers, NativeNamesOnTheCommandLineNeverLeaveTheirDirectory) {
     ExpectBobUntouched();
 }
 
+// 5. Pipes and devices: refused at once, never read -------------------------
+
+TEST_F(UnsafeEntries, PipesAndDevicesGetCannotOpenFileAndNeverHang) {
+    ASSERT_EQ(mkfifo(N("PIPE.PMI").c_str(), 0600), 0);
+    ASSERT_TRUE(Repeated().Write(P("TEXT.PMI")));
+    fs::remove(N("TEXT.PMM"));
+    ASSERT_EQ(mkfifo(N("TEXT.PMM").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", N("ZERO.PMI"));
+    const auto before = Snapshot(dir.Native());
+
+    // The run: each is a file it cannot open, which ends the run.
+    port.Reply(Answer::Ok, "File Error 1");
+    port.Reply(Answer::Ok, "File Error 2");
+    port.Reply(Answer::Ok, "File Error 1");
+    WithinTenSeconds([&] {
+        Select({P("PIPE.PMI")});
+        RunDeleteDupes1Click(state, port);
+        Select({P("TEXT.PMI")});
+        RunDeleteDupes1Click(state, port);
+        Select({P("ZERO.PMI")});
+        RunDeleteDupes1Click(state, port);
+    });
+    EXPECT_EQ(port.boxes.at(0).text,
+              "Cannot Open File: " + P("PIPE.PMI") + " (Not a regular file)");
+    EXPECT_TRUE(
+        FixedTextThenReason(port.boxes.at(1).text, "Cannot Open File 13: " + P("TEXT.PMM")));
+    EXPECT_TRUE(FixedTextThenReason(port.boxes.at(2).text, "Cannot Open File: " + P("ZERO.PMI")));
+
+    // The viewer, the statistics and the export.
+    port.Reply(Answer::Ok, "File Error");
+    port.Reply(Answer::Ok, "File Error 1");
+    port.Reply(Answer::Ok, "File Error");
+    WithinTenSeconds([&] {
+        Select({P("TEXT.PMI")});
+        state.ListBox1.highlighted = 0;
+        IndexViewModel model;
+        EXPECT_FALSE(ListBox1DblClick(state, port, model).show);
+        Select({P("ZERO.PMI")});
+        StatsView view;
+        EXPECT_FALSE(BtnGetStatsClick(state, port, view, nullptr));
+        EXPECT_FALSE(SaveIndexFile1Click(state, port).completed);
+    });
+    EXPECT_TRUE(FixedTextThenReason(port.boxes.at(3).text, "Cannot Open File: " + P("TEXT.pmm")));
+    EXPECT_TRUE(FixedTextThenReason(port.boxes.at(4).text, "Cannot Open File: " + P("ZERO.PMI")));
+    EXPECT_TRUE(FixedTextThenReason(port.boxes.at(5).text,
+                                    "Cannot Open Input Index File: " + P("ZERO.PMI")));
+
+    EXPECT_EQ(Snapshot(dir.Native()), before);  // the export made no output either
+}
+
+TEST_F(UnsafeEntriesCli, PipesAndDevicesNeverHangTheCommandLine) {
+    ASSERT_EQ(mkfifo(N("PIPE.PMI").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", N("ZERO.PMI"));
+    const auto before = Snapshot(dir.Native());
+
+    CliResult run = Cli({"run", "--yes", Arg("PIPE.PMI")});
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.err.find("File Error 1: Cannot Open File: "), std::string::npos) << run.err;
+    CliResult view = Cli({"view", Arg("PIPE.PMI")});
+    EXPECT_EQ(view.status, 3) << view.err;
+    CliResult stats = Cli({"stats", Arg("ZERO.PMI")});
+    EXPECT_EQ(stats.status, 3) << stats.err;
+    CliResult exported = Cli({"export", Arg("ZERO.PMI")});
+    EXPECT_EQ(exported.status, 3) << exported.err;
+    EXPECT_EQ(Snapshot(dir.Native()), before);
+}
+
+// 6. A network run skips what only looks like a folder ------------------------
+
+TEST_F(UnsafeEntries, NetworkRunSkipsEntriesThatAreNoFolderAndGoesOn) {
+    fs::create_directories(N("users/carol"));
+    fs::create_directories(N("users/dave"));
+    for (const char* name : {"users\\carol\\A.PMI", "users\\carol\\Z.PMI", "users\\dave\\B.PMI"})
+        ASSERT_TRUE(Repeated().Write(P(name)));
+    fs::create_directory(N("users/carol/DIR.pmi"));
+    ASSERT_EQ(mkfifo(N("users/carol/PIPE.pmi").c_str(), 0600), 0);
+    fs::create_symlink("LOOP.pmi", N("users/carol/LOOP.pmi"));
+    fs::create_symlink("/dev/zero", N("users/carol/ZERO.pmi"));
+
+    const std::string log = OpenLog();
+    state.mode = kNetworkMode;
+    state.ListBox3.Add(P("users\\carol"));
+    state.ListBox3.Add(P("users\\dave"));
+    for (int i = 0; i < 4; ++i)
+        port.Reply(Answer::Ok, "Network Mode");
+    NetworkRunResult result;
+    WithinTenSeconds([&] { result = RunNetButtonClick(state, port); });
+
+    const std::string carol = P("users\\carol");
+    const std::vector<std::string> skipped{
+        carol + "\\DIR.pmi is not a regular file - skipping file.",
+        carol + "\\LOOP.pmi is not a regular file - skipping file.",
+        carol + "\\PIPE.pmi is not a regular file - skipping file.",
+        carol + "\\ZERO.pmi is not a regular file - skipping file."};
+    ASSERT_EQ(port.boxes.size(), 4u);
+    for (std::size_t i = 0; i < skipped.size(); ++i) {
+        EXPECT_EQ(port.boxes[i].text, skipped[i]);
+        EXPECT_NE(Text(log).find(skipped[i] + "\n"), std::string::npos) << skipped[i];
+    }
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.entriesSkipped, 4);
+    for (const char* name : {"users\\carol\\A.PMI", "users\\carol\\Z.PMI", "users\\dave\\B.PMI"})
+        ExpectRewritten(P(name), Repeated().Rewritten({0, 2}), Repeated().Build());
+    EXPECT_TRUE(fs::is_fifo(N("users/carol/PIPE.pmi")));
+}
+
+TEST_F(UnsafeEntriesCli, NetworkRunOnTheCommandLineSkipsAPipeAndGoesOn) {
+    fs::create_directories(N("users/erin"));
+    ASSERT_TRUE(Repeated().Write(P("users\\erin\\A.PMI")));
+    ASSERT_EQ(mkfifo(N("users/erin/B.pmi").c_str(), 0600), 0);
+    ASSERT_TRUE(Repeated().Write(P("users\\erin\\C.PMI")));
+    CliResult r = Cli({"network-run", "--yes", Arg("users/erin")});
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("B.pmi is not a regular file - skipping file."), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("2 of 2 files processed."), std::string::npos) << r.out;
+    for (const char* name : {"users\\erin\\A.PMI", "users\\erin\\C.PMI"})
+        ExpectRewritten(P(name), Repeated().Rewritten({0, 2}), Repeated().Build());
+}
+
+#else
+
+TEST_F(UnsafeEntries, PosixOnlyCases) {
+    GTEST_SKIP() << "Windows has no pipes or devices among files, no two names that differ only "
+                    "in letter case, and no backslash inside a name";
+}
+
+#endif  // !_WIN32
+
 // 4. A folder whose own files are gone but whose backup pair is whole ---------
 
 TEST_F(UnsafeEntries, MissingFolderWithACompleteBackupPairPointsToRestore) {
@@ -456,138 +585,6 @@ TEST_F(UnsafeEntries, AStatisticsLogThatCannotBeWrittenIsReportedOnce) {
               Injected("Cannot write to file " + log + " - the log is closed."));
     EXPECT_EQ(view.RowCount(), 3);  // the title row and two senders
 }
-
-// 5. Pipes and devices: refused at once, never read -------------------------
-
-// The texts up to the system's reason.
-bool StartsWith(const std::string& text, const std::string& start) {
-    return text.rfind(start, 0) == 0;
-}
-
-TEST_F(UnsafeEntries, PipesAndDevicesGetCannotOpenFileAndNeverHang) {
-    ASSERT_EQ(mkfifo(N("PIPE.PMI").c_str(), 0600), 0);
-    ASSERT_TRUE(Repeated().Write(P("TEXT.PMI")));
-    fs::remove(N("TEXT.PMM"));
-    ASSERT_EQ(mkfifo(N("TEXT.PMM").c_str(), 0600), 0);
-    fs::create_symlink("/dev/zero", N("ZERO.PMI"));
-    const auto before = Snapshot(dir.Native());
-
-    // The run: each is a file it cannot open, which ends the run.
-    port.Reply(Answer::Ok, "File Error 1");
-    port.Reply(Answer::Ok, "File Error 2");
-    port.Reply(Answer::Ok, "File Error 1");
-    WithinTenSeconds([&] {
-        Select({P("PIPE.PMI")});
-        RunDeleteDupes1Click(state, port);
-        Select({P("TEXT.PMI")});
-        RunDeleteDupes1Click(state, port);
-        Select({P("ZERO.PMI")});
-        RunDeleteDupes1Click(state, port);
-    });
-    EXPECT_TRUE(StartsWith(port.boxes.at(0).text, "Cannot Open File: " + P("PIPE.PMI")));
-    EXPECT_TRUE(StartsWith(port.boxes.at(1).text, "Cannot Open File 13: " + P("TEXT.PMM")));
-    EXPECT_TRUE(StartsWith(port.boxes.at(2).text, "Cannot Open File: " + P("ZERO.PMI")));
-
-    // The viewer, the statistics and the export.
-    port.Reply(Answer::Ok, "File Error");
-    port.Reply(Answer::Ok, "File Error 1");
-    port.Reply(Answer::Ok, "File Error");
-    WithinTenSeconds([&] {
-        Select({P("TEXT.PMI")});
-        state.ListBox1.highlighted = 0;
-        IndexViewModel model;
-        EXPECT_FALSE(ListBox1DblClick(state, port, model).show);
-        Select({P("ZERO.PMI")});
-        StatsView view;
-        EXPECT_FALSE(BtnGetStatsClick(state, port, view, nullptr));
-        EXPECT_FALSE(SaveIndexFile1Click(state, port).completed);
-    });
-    EXPECT_TRUE(StartsWith(port.boxes.at(3).text, "Cannot Open File: " + P("TEXT.pmm")));
-    EXPECT_TRUE(StartsWith(port.boxes.at(4).text, "Cannot Open File: " + P("ZERO.PMI")));
-    EXPECT_TRUE(
-        StartsWith(port.boxes.at(5).text, "Cannot Open Input Index File: " + P("ZERO.PMI")));
-
-    EXPECT_EQ(Snapshot(dir.Native()), before);  // the export made no output either
-}
-
-TEST_F(UnsafeEntriesCli, PipesAndDevicesNeverHangTheCommandLine) {
-    ASSERT_EQ(mkfifo(N("PIPE.PMI").c_str(), 0600), 0);
-    fs::create_symlink("/dev/zero", N("ZERO.PMI"));
-    const auto before = Snapshot(dir.Native());
-
-    CliResult run = Cli({"run", "--yes", Arg("PIPE.PMI")});
-    EXPECT_EQ(run.status, 3) << run.err;
-    EXPECT_NE(run.err.find("File Error 1: Cannot Open File: "), std::string::npos) << run.err;
-    CliResult view = Cli({"view", Arg("PIPE.PMI")});
-    EXPECT_EQ(view.status, 3) << view.err;
-    CliResult stats = Cli({"stats", Arg("ZERO.PMI")});
-    EXPECT_EQ(stats.status, 3) << stats.err;
-    CliResult exported = Cli({"export", Arg("ZERO.PMI")});
-    EXPECT_EQ(exported.status, 3) << exported.err;
-    EXPECT_EQ(Snapshot(dir.Native()), before);
-}
-
-// 6. A network run skips what only looks like a folder ------------------------
-
-TEST_F(UnsafeEntries, NetworkRunSkipsEntriesThatAreNoFolderAndGoesOn) {
-    fs::create_directories(N("users/carol"));
-    fs::create_directories(N("users/dave"));
-    for (const char* name : {"users\\carol\\A.PMI", "users\\carol\\Z.PMI", "users\\dave\\B.PMI"})
-        ASSERT_TRUE(Repeated().Write(P(name)));
-    fs::create_directory(N("users/carol/DIR.pmi"));
-    ASSERT_EQ(mkfifo(N("users/carol/PIPE.pmi").c_str(), 0600), 0);
-    fs::create_symlink("LOOP.pmi", N("users/carol/LOOP.pmi"));
-    fs::create_symlink("/dev/zero", N("users/carol/ZERO.pmi"));
-
-    const std::string log = OpenLog();
-    state.mode = kNetworkMode;
-    state.ListBox3.Add(P("users\\carol"));
-    state.ListBox3.Add(P("users\\dave"));
-    for (int i = 0; i < 4; ++i)
-        port.Reply(Answer::Ok, "Network Mode");
-    NetworkRunResult result;
-    WithinTenSeconds([&] { result = RunNetButtonClick(state, port); });
-
-    const std::string carol = P("users\\carol");
-    const std::vector<std::string> skipped{
-        carol + "\\DIR.pmi is not a regular file - skipping file.",
-        carol + "\\LOOP.pmi is not a regular file - skipping file.",
-        carol + "\\PIPE.pmi is not a regular file - skipping file.",
-        carol + "\\ZERO.pmi is not a regular file - skipping file."};
-    ASSERT_EQ(port.boxes.size(), 4u);
-    for (std::size_t i = 0; i < skipped.size(); ++i) {
-        EXPECT_EQ(port.boxes[i].text, skipped[i]);
-        EXPECT_NE(Text(log).find(skipped[i] + "\n"), std::string::npos) << skipped[i];
-    }
-    EXPECT_TRUE(result.completed);
-    EXPECT_EQ(result.entriesSkipped, 4);
-    for (const char* name : {"users\\carol\\A.PMI", "users\\carol\\Z.PMI", "users\\dave\\B.PMI"})
-        ExpectRewritten(P(name), Repeated().Rewritten({0, 2}), Repeated().Build());
-    EXPECT_TRUE(fs::is_fifo(N("users/carol/PIPE.pmi")));
-}
-
-TEST_F(UnsafeEntriesCli, NetworkRunOnTheCommandLineSkipsAPipeAndGoesOn) {
-    fs::create_directories(N("users/erin"));
-    ASSERT_TRUE(Repeated().Write(P("users\\erin\\A.PMI")));
-    ASSERT_EQ(mkfifo(N("users/erin/B.pmi").c_str(), 0600), 0);
-    ASSERT_TRUE(Repeated().Write(P("users\\erin\\C.PMI")));
-    CliResult r = Cli({"network-run", "--yes", Arg("users/erin")});
-    EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_NE(r.err.find("B.pmi is not a regular file - skipping file."), std::string::npos)
-        << r.err;
-    EXPECT_NE(r.out.find("2 of 2 files processed."), std::string::npos) << r.out;
-    for (const char* name : {"users\\erin\\A.PMI", "users\\erin\\C.PMI"})
-        ExpectRewritten(P(name), Repeated().Rewritten({0, 2}), Repeated().Build());
-}
-
-#else
-
-TEST_F(UnsafeEntries, PosixOnlyCases) {
-    GTEST_SKIP() << "Windows has no pipes or devices among files, no two names that differ only "
-                    "in letter case, and no backslash inside a name";
-}
-
-#endif  // !_WIN32
 
 // A directory named like a folder exists on every system.
 TEST_F(UnsafeEntries, NetworkRunSkipsADirectoryNamedLikeAFolder) {
