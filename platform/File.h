@@ -5,9 +5,11 @@
 // values (false, -1, nullptr); LastErrorText() says why in the operating
 // system's words.
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,8 +77,16 @@ struct DirEntry {
 bool FileExists(const std::string& path);       // a file, not a directory
 bool DirectoryExists(const std::string& path);  // "C:\" included
 bool RemoveFile(const std::string& path);
-// True when both paths name one existing file or directory: the same file
-// reached through another spelling, letter case, link or mount.
+// What tells one existing file or directory from every other, whatever path
+// reaches it (another spelling, letter case, link or mount): the device and
+// inode, or the volume and file index. Empty when the path names nothing.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+// True when both paths name one existing file or directory.
 bool IsSameFile(const std::string& a, const std::string& b);
 // Renames a file; never replaces an existing file, also not one that exists
 // under another letter case (on POSIX also when it is the file itself under
