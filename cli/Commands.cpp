@@ -625,16 +625,8 @@ std::optional<std::string> PathText(const std::string& argument, std::string& er
         error = argument + ": " + failed.message();
         return std::nullopt;
     }
-    if (std::optional<std::string> text = platform::FromNative(absolute.string()))
-        return text;
     // No drive covers the path: a free letter stands for the root, Z: first.
-    for (char letter = 'Z'; letter >= 'D'; --letter) {
-        if (!platform::DriveRoot(letter)) {
-            platform::SetDriveRoot(letter, "/");
-            break;
-        }
-    }
-    if (std::optional<std::string> text = platform::FromNative(absolute.string()))
+    if (std::optional<std::string> text = platform::FromNativeMappingRoot(absolute.string()))
         return text;
     error = argument + ": no drive letter is free to stand for it";
     return std::nullopt;

@@ -64,7 +64,8 @@ Commands:
   names [--backup] DIR              the folders of DIR by display name
 
   kestrove-cli COMMAND --help (or kestrove-cli help COMMAND) tells more.
-  kestrove-cli --version prints the version.
+  kestrove-cli --version prints the version and where kestrove keeps its
+  settings.
 
 )";
 

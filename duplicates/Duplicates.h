@@ -61,8 +61,10 @@ std::string NewIndexTempName(std::string_view indexPath);
 std::string NewMessageTempName(std::string_view indexPath);
 
 // Clears up after a rewrite that was killed: a new pair that was complete and
-// half renamed into place is finished; other temporaries are removed. Called
-// by the run before it loads a folder.
-void RecoverInterruptedRewrite(const std::string& indexPath);
+// half renamed into place is finished; other temporaries are removed when
+// they are recognisably the rewrite's own, else left (the rewrite then skips
+// the folder rather than empty them). What it does goes to `log`. Called by
+// the run before it loads a folder.
+void RecoverInterruptedRewrite(const std::string& indexPath, RunLog& log);
 
 }  // namespace kestrove

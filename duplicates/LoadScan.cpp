@@ -36,6 +36,17 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
             return false;
         }
     }
+    // A read error is not the end of the index: the records after it would
+    // be lost from the rewritten folder.
+    if (file->ReadFailed()) {
+        const std::string text =
+            Format("Cannot read file %s at %lld (%s).", indexPath.c_str(),
+                   static_cast<long long>(file->Tell()), platform::LastErrorText().c_str());
+        file.reset();
+        port.MessageDialog(text, "File Error 1", Icon::Stop, Buttons::Ok);
+        state.runLog.Write(text + "\n");
+        return false;
+    }
     file.reset();
     if (state.runLog.IsOpen())
         state.runLog.Write(

@@ -4,11 +4,18 @@
 // before that puts the old pair back under its own names.
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
+#include "core/Bytes.h"
 #include "core/Format.h"
+#include "core/IndexRecord.h"
 #include "core/MessageFile.h"
 #include "duplicates/Duplicates.h"
 #include "duplicates/TextCopy.h"
@@ -29,25 +36,123 @@ std::string NewMessageTempName(std::string_view indexPath) {
     return ReplaceExtension(indexPath, ".KXM");
 }
 
-void RecoverInterruptedRewrite(const std::string& indexPath) {
+namespace {
+
+// A whole file of at most `limit` bytes; nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string& path, std::int64_t limit) {
+    auto file = File::Open(path, OpenMode::ReadBinary);
+    if (!file)
+        return std::nullopt;
+    const std::int64_t length = file->Length();
+    if (length < 0 || length > limit)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+    if (file->Read(bytes.data(), bytes.size()) != bytes.size())
+        return std::nullopt;
+    return bytes;
+}
+
+// A record, or its first n bytes, without the fields the rewrite changes.
+using Masked = std::array<std::uint8_t, kRecordSize>;
+Masked Mask(const std::uint8_t* record, std::size_t n) {
+    Masked m{};
+    std::copy_n(record, n, m.begin());
+    std::fill(m.begin() + rec::kFpos, m.begin() + rec::kMsgNumber + 2, 0);
+    return m;
+}
+
+// What the rewrite writes as the new index from `old`: record k is an old
+// record numbered k, with a new fpos; the last may be cut short by a kill.
+bool IsOwnNewIndex(const std::vector<std::uint8_t>& index, const std::vector<std::uint8_t>& old) {
+    std::set<Masked> records;
+    for (std::size_t at = 0; at + kRecordSize <= old.size(); at += kRecordSize)
+        records.insert(Mask(&old[at], kRecordSize));
+    std::size_t at = 0;
+    std::uint16_t k = 0;
+    for (; at + kRecordSize <= index.size(); at += kRecordSize, ++k)
+        if (GetU16(&index[at + rec::kMsgNumber]) != k ||
+            !records.contains(Mask(&index[at], kRecordSize)))
+            return false;
+    const std::size_t cut = index.size() - at;
+    if (cut == 0)
+        return true;
+    if (cut >= rec::kMsgNumber + 2 && GetU16(&index[at + rec::kMsgNumber]) != k)
+        return false;
+    const Masked part = Mask(&index[at], cut);
+    for (std::size_t o = 0; o + kRecordSize <= old.size(); o += kRecordSize)
+        if (Mask(&old[o], cut) == part)
+            return true;
+    return false;
+}
+
+// The new message file starts with the old header, its deleted count and
+// space cleared (as far as it got).
+bool IsOwnNewMessageFile(const std::string& path, const std::string& oldPath) {
+    auto file = File::Open(path, OpenMode::ReadBinary);
+    auto old = File::Open(oldPath, OpenMode::ReadBinary);
+    if (!file || !old)
+        return false;
+    MessageFileHeader header = ReadHeader(*old);
+    if (old->ReadFailed())
+        return false;
+    header.set_deleted(0);
+    header.set_delsize(0);
+    std::size_t got = 0;
+    MessageFileHeader start = ReadHeader(*file, &got);
+    return !file->ReadFailed() &&
+           std::equal(start.bytes.begin(), start.bytes.begin() + got, header.bytes.begin());
+}
+
+// The old file the rewrite copies from: the backup when there is one.
+std::string OldFile(const std::string& own, const std::string& backup) {
+    return platform::FileExists(backup) ? backup : own;
+}
+
+}  // namespace
+
+void RecoverInterruptedRewrite(const std::string& indexPath, RunLog& log) {
     const std::string tempIndex = NewIndexTempName(indexPath);
     const std::string tempMessage = NewMessageTempName(indexPath);
     const bool hasTempIndex = platform::FileExists(tempIndex);
     const bool hasTempMessage = platform::FileExists(tempMessage);
     if (!hasTempIndex && !hasTempMessage)
         return;
+    // Only files that are recognisably this program's unfinished pair go.
+    bool ownIndex = false;
+    if (hasTempIndex) {
+        const std::string oldPath = OldFile(indexPath, BackupIndexFileName(indexPath));
+        const std::int64_t limit = std::int64_t{MAXMSG + 1} * std::int64_t{kRecordSize};
+        auto index = ReadWhole(tempIndex, limit);
+        auto old = ReadWhole(oldPath, limit);
+        ownIndex = index && old && IsOwnNewIndex(*index, *old);
+    }
+    const bool ownMessage =
+        hasTempMessage &&
+        IsOwnNewMessageFile(tempMessage,
+                            OldFile(MessageFileName(indexPath), BackupMessageFileName(indexPath)));
+
     // The new message file is in place and the index, complete and synced,
     // still under its temporary name: the kill came between the two renames.
-    if (hasTempIndex && !hasTempMessage && !platform::FileExists(indexPath) &&
+    if (ownIndex && !hasTempMessage && !platform::FileExists(indexPath) &&
         platform::FileExists(MessageFileName(indexPath)) &&
         platform::FileExists(BackupIndexFileName(indexPath)) &&
         platform::FileExists(BackupMessageFileName(indexPath)) &&
-        platform::RenameNoReplace(tempIndex, indexPath))
+        platform::RenameNoReplace(tempIndex, indexPath)) {
+        log.Write(Format("Renamed %s to %s\n", tempIndex.c_str(), indexPath.c_str()));
         return;
-    if (hasTempIndex)
-        platform::RemoveFile(tempIndex);
-    if (hasTempMessage)
-        platform::RemoveFile(tempMessage);
+    }
+    for (const auto& [path, present, own] :
+         {std::tuple{&tempIndex, hasTempIndex, ownIndex},
+          std::tuple{&tempMessage, hasTempMessage, ownMessage}}) {
+        if (!present)
+            continue;
+        if (!own)
+            log.Write(Format("Left %s: not an unfinished file of this program.\n", path->c_str()));
+        else if (platform::RemoveFile(*path))
+            log.Write(Format("Removed unfinished file %s\n", path->c_str()));
+        else
+            log.Write(Format("Can't delete unfinished file %s.\n", path->c_str()));
+    }
 }
 
 namespace {
@@ -82,6 +187,8 @@ class Rewrite {
                 return FolderOutcome::RunEnds;
             }
             header = ReadHeader(*file);
+            if (file->ReadFailed())
+                return Unfinished(CannotRead(file->Tell()));
         }
         state_.currentMessageFile = messagePath_;
         port_.SetStatus(StatusLine::LabelInfoMsg1,
@@ -110,6 +217,18 @@ class Rewrite {
         if (SameFile(indexPath_, backupIndexPath_) || SameFile(indexPath_, backupMessagePath_)) {
             std::string text = Format("%s is a backup file - skipping file.", indexPath_.c_str());
             port_.MessageDialog(text, "Backup File Error", Icon::Stop, Buttons::Ok);
+            log_.Write(text + "\n");
+            return FolderOutcome::Skipped;
+        }
+        // A file under a temporary name that the recovery left is not ours
+        // to empty.
+        for (const std::string* temp : {&tempIndexPath_, &tempMessagePath_}) {
+            if (!platform::FileExists(*temp))
+                continue;
+            std::string text =
+                Format("%s exists and is not an unfinished file of this program - skipping file.",
+                       temp->c_str());
+            port_.MessageDialog(text, "File Error", Icon::Stop, Buttons::Ok);
             log_.Write(text + "\n");
             return FolderOutcome::Skipped;
         }
@@ -156,10 +275,13 @@ class Rewrite {
         // The old header, a short file's padded with zeros, without the
         // deleted count and space.
         header = ReadHeader(*oldMessage_);
+        if (oldMessage_->ReadFailed())
+            return Unfinished(CannotRead(oldMessage_->Tell()));
         header.set_deleted(0);
         header.set_delsize(0);
+        // The header has no question of its own: the folder is left as it was.
         if (!newMessage_->Write(header.bytes.data(), header.bytes.size()))
-            return Abandon(NewPairFailed(messagePath_));
+            return Unfinished(CannotWrite(messagePath_));
         outPosition_ = static_cast<std::int64_t>(kHeaderSize);
         oldLength_ = oldMessage_->Length();
 
@@ -227,9 +349,9 @@ class Rewrite {
 
     FolderOutcome CannotRename(const std::string& from, const std::string& to) {
         log_.Write(Format("Can't rename %s to %s.\n", from.c_str(), to.c_str()));
-        if (port_.MessageDialog(Format("Can't rename %s to %s.\nOK to skip\nCancel to abort",
-                                       from.c_str(), to.c_str()),
-                                "Backup File Exists", Icon::Stop, Buttons::OkCancel) == Answer::Ok)
+        if (Ask(Format("Can't rename %s to %s.\nOK to skip\nCancel to abort", from.c_str(),
+                       to.c_str()),
+                "Backup File Exists"))
             return FolderOutcome::Skipped;
         return FolderOutcome::RunEnds;
     }
@@ -242,12 +364,33 @@ class Rewrite {
         return false;
     }
 
-    // The new pair could not be completed: the folder keeps its old pair.
-    FolderOutcome NewPairFailed(const std::string& path) {
-        if (Ask(Format("Cannot write to file %s\nOK to skip\nCancel to abort run", path.c_str()),
-                "File Error 7"))
+    // A failure that cannot be pinned to one record or byte: the new pair
+    // cannot be completed. The old pair is put back before the box says so;
+    // OK goes on with the next folder.
+    FolderOutcome Unfinished(const std::string& what) {
+        const std::string where =
+            PutBack()
+                ? Format("The folder %s is left as it was.", indexPath_.c_str())
+                : Format("The backup files of %s hold the folder as it was.", indexPath_.c_str());
+        if (Ask(what + "\n" + where + "\nOK to skip\nCancel to abort run", "File Error"))
             return FolderOutcome::Skipped;
         return FolderOutcome::RunEnds;
+    }
+
+    // Formatted at once, while the system's reason is the last one.
+    static std::string CannotWrite(const std::string& path) {
+        return Format("Cannot write to file %s (%s).", path.c_str(),
+                      platform::LastErrorText().c_str());
+    }
+
+    static std::string CannotSetPermissions(const std::string& path) {
+        return Format("Cannot set the permissions of file %s (%s).", path.c_str(),
+                      platform::LastErrorText().c_str());
+    }
+
+    std::string CannotRead(std::int64_t offset) const {
+        return Format("Cannot read file %s at %lld (%s).", messagePath_.c_str(),
+                      static_cast<long long>(offset), platform::LastErrorText().c_str());
     }
 
     std::optional<FolderOutcome> CopyMessages() {
@@ -303,18 +446,31 @@ class Rewrite {
 
             record.set_msg_number(next);
             record.set_fpos(static_cast<std::uint32_t>(position));
-            if (!WriteRecord(record)) {
+            if (!record.WriteTo(*newIndex_)) {
+                // Bytes refused at a flush are earlier records' too. Else
+                // the failure is this record's: what it left goes.
+                if (newIndex_->HasRefusedBytes() || !newIndex_->Truncate(indexPosition_))
+                    return Unfinished(CannotWrite(indexPath_));
                 if (!Ask(Format("Cannot write to file %s\nOK to skip\nCancel to abort run",
                                 indexPath_.c_str()),
                          "File Error 7"))
                     return FolderOutcome::RunEnds;
                 continue;
             }
+            indexPosition_ += static_cast<std::int64_t>(kRecordSize);
 
             TextCopy copy{*oldMessage_, *newMessage_, port_,          log_, buffer,
                           messagePath_, fpos,         record.fsize(), next, &outPosition_};
-            if (CopyText(copy) == CopyResult::RunEnds)
-                return FolderOutcome::RunEnds;
+            switch (CopyText(copy)) {
+                case CopyResult::Finished:
+                    break;
+                case CopyResult::RunEnds:
+                    return FolderOutcome::RunEnds;
+                case CopyResult::WriteFailed:
+                    return Unfinished(CannotWrite(messagePath_));
+                case CopyResult::ReadFailed:
+                    return Unfinished(CannotRead(copy.readErrorAt));
+            }
 
             port_.SetStatus(StatusLine::LabelInfoMsg3, "");
             port_.SetMeter(Meter::ProgressBar1, 0);
@@ -323,31 +479,20 @@ class Rewrite {
         return std::nullopt;
     }
 
-    // Writes one record of the new index. A failed write leaves the position
-    // where the record began, so that no part of it stays between records.
-    bool WriteRecord(const IndexRecord& record) {
-        if (record.WriteTo(*newIndex_)) {
-            indexPosition_ += static_cast<std::int64_t>(kRecordSize);
-            return true;
-        }
-        newIndex_->Seek(indexPosition_);
-        return false;
-    }
-
     // The new pair is complete: to the disk, the old files' permissions, then
     // under the folder's own names.
     FolderOutcome PutInPlace() {
         oldMessage_.reset();
         if (!newIndex_->Sync() || !newIndex_->Close())
-            return Abandon(NewPairFailed(indexPath_));
+            return Unfinished(CannotWrite(indexPath_));
         newIndex_.reset();
         if (!newMessage_->Sync() || !newMessage_->Close())
-            return Abandon(NewPairFailed(messagePath_));
+            return Unfinished(CannotWrite(messagePath_));
         newMessage_.reset();
         if (!platform::CopyPermissions(backupIndexPath_, tempIndexPath_))
-            return Abandon(NewPairFailed(indexPath_));
+            return Unfinished(CannotSetPermissions(indexPath_));
         if (!platform::CopyPermissions(backupMessagePath_, tempMessagePath_))
-            return Abandon(NewPairFailed(messagePath_));
+            return Unfinished(CannotSetPermissions(messagePath_));
 
         // The message file first: a folder with its new message file and no
         // index is one the mail client can index again.
@@ -366,29 +511,47 @@ class Rewrite {
     // Puts the old pair back under the folder's own names and removes what
     // there is of the new one.
     FolderOutcome Abandon(FolderOutcome outcome) {
+        PutBack();
+        return outcome;
+    }
+
+    // Puts the old pair back under the folder's own names and removes what
+    // there is of the new one; once. False when the old pair stays under
+    // its backup names.
+    bool PutBack() {
         oldMessage_.reset();
         newIndex_.reset();
         newMessage_.reset();
         if (tempIndexMade_)
-            platform::RemoveFile(tempIndexPath_);
+            Remove(tempIndexPath_);
         if (tempMessageMade_)
-            platform::RemoveFile(tempMessagePath_);
+            Remove(tempMessagePath_);
         if (newMessageInPlace_)
-            platform::RemoveFile(messagePath_);
+            Remove(messagePath_);
+        bool back = true;
         if (messageRenamed_)
-            RenameBack(backupMessagePath_, messagePath_);
+            back = RenameBack(backupMessagePath_, messagePath_);
         if (indexRenamed_)
-            RenameBack(backupIndexPath_, indexPath_);
-        return outcome;
+            back = RenameBack(backupIndexPath_, indexPath_) && back;
+        tempIndexMade_ = tempMessageMade_ = newMessageInPlace_ = false;
+        messageRenamed_ = indexRenamed_ = false;
+        return back;
     }
 
-    void RenameBack(const std::string& from, const std::string& to) {
+    // A file of the new pair; one left behind is cleared by the next run.
+    void Remove(const std::string& path) {
+        if (!platform::RemoveFile(path))
+            log_.Write(Format("Can't delete unfinished file %s.\n", path.c_str()));
+    }
+
+    bool RenameBack(const std::string& from, const std::string& to) {
         if (platform::RenameNoReplace(from, to))
-            return;
+            return true;
         // The backup pair still holds the old folder; Restore can put it back.
         std::string text = Format("Can't rename %s to %s.", from.c_str(), to.c_str());
         log_.Write(text + "\n");
         port_.MessageDialog(text, "Backup File Error", Icon::Stop, Buttons::Ok);
+        return false;
     }
 
     AppState& state_;

@@ -58,7 +58,7 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
         if (!RunTakesEntry(state, port, path))
             continue;
 
-        RecoverInterruptedRewrite(path);
+        RecoverInterruptedRewrite(path, state.runLog);
         if (!LoadIndex(state, port, path, k))
             return result;
         FindDuplicates(state);

@@ -26,6 +26,12 @@ class NativeFile;  // the operating system's handle, per platform
 
 // A buffered file. Reads and writes go through one buffer; Seek and Tell see
 // the logical position. The destructor closes the file (without reporting).
+//
+// A failed write either fails at the call, with the bytes before the failing
+// one taken and Tell() right after them, or fails because the system refused
+// bytes taken earlier: those stay in the buffer (HasRefusedBytes), are tried
+// again at the next flush, and the file holds exactly the bytes the system
+// accepted; never a gap, never bytes dropped.
 class File {
   public:
     static std::unique_ptr<File> Open(const std::string& path, OpenMode mode);
@@ -34,9 +40,11 @@ class File {
     File& operator=(const File&) = delete;
 
     // Reads up to n bytes; returns how many were read (less at the end or on
-    // an error).
+    // an error; ReadFailed tells which).
     std::size_t Read(void* buffer, std::size_t n);
     int ReadByte();  // 0..255, or -1 at the end or on an error
+    // The last Read or ReadByte stopped at an error, not at the end.
+    bool ReadFailed() const { return readFailed_; }
 
     bool Write(const void* data, std::size_t n);
     bool WriteByte(std::uint8_t byte);
@@ -49,6 +57,12 @@ class File {
     bool Flush();  // buffer to the operating system
     bool Sync();   // Flush, then to the disk
     bool Close();  // Flush and close; false when either failed
+    // Cuts a file open for writing to `length` bytes and puts the position
+    // there.
+    bool Truncate(std::int64_t length);
+    // Bytes taken by Write that the system refused at a flush; they cannot
+    // be pinned to the call that gave them.
+    bool HasRefusedBytes() const { return refused_ && bufferPos_ > 0; }
 
     const std::string& path() const { return path_; }
     bool isOpen() const;
@@ -57,6 +71,9 @@ class File {
     File(std::string path, OpenMode mode, std::unique_ptr<NativeFile> native);
     bool FillReadBuffer();
     bool FlushWriteBuffer();
+    // The system calls with the test faults of their level applied.
+    std::int64_t SystemRead(void* buffer, std::size_t n);
+    bool SystemWrite(const std::uint8_t* data, std::size_t n, std::size_t& accepted);
 
     std::string path_;
     OpenMode mode_;
@@ -66,6 +83,8 @@ class File {
     std::size_t bufferFill_ = 0;    // valid bytes in buffer_ (read side)
     bool writing_ = false;          // buffer_ holds unwritten bytes
     std::int64_t bufferStart_ = 0;  // file position of buffer_[0]
+    bool refused_ = false;          // the last flush left bytes in buffer_
+    bool readFailed_ = false;
 };
 
 struct DirEntry {
@@ -109,6 +128,16 @@ bool CopyPermissions(const std::string& from, const std::string& to);
 // drive covers it: "Z:" and the native path with backslashes, the name Wine
 // gives it, so that messages naming the settings file still read sensibly.
 std::string ExecutablePath();
+// POSIX: the directory where the program `program` keeps the user's
+// settings, as a Windows path text: `program` in $XDG_CONFIG_HOME when that
+// is an absolute path, else in ~/.config. Through the drive that covers it
+// (FromNativeMappingRoot). Nothing is made on disk. Windows: empty; settings
+// live beside the executable there.
+std::optional<std::string> UserConfigDirectory(std::string_view program);
+// Makes `directory` and its missing parents; false when one could not be
+// made. On POSIX the new ones are private to the user (0700), as the
+// settings of a desktop program are.
+bool CreateDirectories(const std::string& directory);
 // The last failure of this layer, in words.
 std::string LastErrorText();
 

@@ -21,9 +21,12 @@ class NativeFile {
 
     // Returns bytes read (0 at the end), or -1 on an error.
     std::int64_t Read(void* buffer, std::size_t n);
-    // Writes all n bytes or fails.
-    bool Write(const void* data, std::size_t n);
+    // Writes all n bytes or fails; `accepted` tells how many the system took
+    // before it failed (all n on success).
+    bool Write(const void* data, std::size_t n, std::size_t& accepted);
     bool Seek(std::int64_t position);
+    // Cuts the file to `length` bytes (the position is not moved).
+    bool Truncate(std::int64_t length);
     std::int64_t Length();
     bool Sync();
     bool Close();

@@ -172,6 +172,9 @@ class TForm1 : public QMainWindow, public WindowPort {
     // Tests: called at every pump of a command, with the pump's number
     // (from 1 for each command).
     void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
+    // Tests: the clock (milliseconds) the repaint throttle reads; empty for
+    // the real one.
+    void SetClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
     // Shows every pending status text and meter value now.
     void FlushDisplay();
 
@@ -244,6 +247,11 @@ class TForm1 : public QMainWindow, public WindowPort {
     int pumps_ = 0;
     unsigned redraws_ = 0;
     std::function<void(int)> pumpHook_;
+    std::function<std::int64_t()> clock_;
+    std::int64_t Now() const;
+    // True when the repaint interval has passed since the last repaint,
+    // which then counts from now.
+    bool RepaintDue();
     bool closePending_ = false;
     bool fillingLists_ = false;
 };

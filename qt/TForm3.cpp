@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/DirectoryNavigation.h"
 #include "core/Settings.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
@@ -46,37 +47,28 @@ TForm3::TForm3(TForm1& main, QWidget* parent) : QDialog(parent), main_(main) {
     SetDriveOK = AddOkButton(this, layout, QStringLiteral("SetDriveOK"));
     connect(SetDriveOK, &QPushButton::clicked, this, [this] { SetDriveOKxClick(); });
 
-    // Only a key holding 1 checks its box.
-    const IniFile ini(main_.state().settingsFile);
-    for (int i = 0; i < 26; ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        ChkDrive[static_cast<std::size_t>(i)]->setChecked(
-            ini.ReadInteger(kStartupSection, key, -1) == 1);
-    }
+    const DriveChoices offered = ReadDriveChoices(IniFile(main_.state().settingsFile));
+    for (std::size_t i = 0; i < offered.size(); ++i)
+        ChkDrive[i]->setChecked(offered[i]);
 }
 
 void TForm3::SetDriveOKxClick() {
     AppState& state = main_.state();
     const IniFile ini(state.settingsFile);
-    for (int i = 0; i < 26; ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        if (auto error = ini.WriteBool(kStartupSection, key,
-                                       ChkDrive[static_cast<std::size_t>(i)]->isChecked())) {
-            Dialogs::Error(this, error->message);
-            return;
-        }
+    DriveChoices offered{};
+    for (std::size_t i = 0; i < offered.size(); ++i)
+        offered[i] = ChkDrive[i]->isChecked();
+    if (auto error = WriteDriveChoices(ini, offered)) {
+        Dialogs::Error(this, error->message);
+        return;
     }
-    const std::string path = ReadStartPath(ini);
     // A drive chosen in the drive list would pull the tree back to itself
     // when the directory changes; the list is built anew below anyway.
     main_.DriveListBox->clearSelection();
-    // The stored directory, or drive C and "C:\" as at start-up when it
-    // cannot be entered.
-    const char letter = path.empty() ? 'C' : path[0];
-    if (!main_.SetDrive(letter) || !main_.SetDirectory(path)) {
-        main_.SetDrive('C');
-        main_.SetDirectory("C:\\");
-    }
+    // The stored directory, or drive C and "C:\" as at start-up.
+    const StartDirectory start = ChooseStartDirectory(ini);
+    main_.SetDrive(start.drive);
+    main_.SetDirectory(start.directory);
     main_.FillDriveList({});
     const std::string current = main_.DirectoryListBox1->directory().empty()
                                     ? state.currentDirectory

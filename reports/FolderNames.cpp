@@ -60,7 +60,8 @@ std::string FolderListModel::CellText(int row, int column) const {
 Rgb FolderListModel::CellBackground(int row, int column) const {
     if (row == 0 || column == 0)
         return kSkyBlue;
-    if (column == 3 && row < RowCount() && rows_[static_cast<std::size_t>(row - 1)].marked)
+    if (column == 3 && row > 0 && row < RowCount() &&
+        rows_[static_cast<std::size_t>(row - 1)].marked)
         return kRed;
     return kCream;
 }

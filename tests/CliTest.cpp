@@ -185,6 +185,32 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndUsageErrorsExitTwo) {
     }
 }
 
+TEST_F(CliTest, VersionNamesTheWindowProgramsSettingsFileAndMakesNothing) {
+    const std::string itself =
+        "kestrove-cli itself reads no settings file; each setting comes from its option.\n";
+    CliOptions options = Options();
+#ifndef _WIN32
+    options.env["XDG_CONFIG_HOME"] = "";
+    CliResult plain = RunCli({"--version"}, options);
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(plain.out, "kestrove-cli 2.30\nSettings file of kestrove: " +
+                             (home.Native("home") / ".config/kestrove/Kestrove.INI").string() +
+                             "\n" + itself);
+    options.env["XDG_CONFIG_HOME"] = home.Native("conf").string();
+    CliResult xdg = RunCli({"--version"}, options);
+    EXPECT_EQ(xdg.out, "kestrove-cli 2.30\nSettings file of kestrove: " +
+                           home.Native("conf/kestrove/Kestrove.INI").string() + "\n" + itself);
+    EXPECT_FALSE(fs::exists(home.Native("home/.config")));
+    EXPECT_FALSE(fs::exists(home.Native("conf")));
+#else
+    // Beside the window program, which lies beside this one.
+    CliResult beside = RunCli({"--version"}, options);
+    EXPECT_EQ(beside.status, 0);
+    EXPECT_EQ(beside.out.rfind("kestrove-cli 2.30\nSettings file of kestrove: ", 0), 0u);
+    EXPECT_NE(beside.out.find("\\kestrove.INI\n" + itself), std::string::npos) << beside.out;
+#endif
+}
+
 TEST_F(CliTest, RunRewritesFoldersWithDuplicatesAndLeavesCleanOnesAlone) {
     const FolderBuilder dup = Duplicated(), clean = Clean();
     Write(dup, "INBOX.PMI");

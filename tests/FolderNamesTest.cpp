@@ -92,6 +92,19 @@ TEST_F(FolderNameList, AClickAddsOrRemovesTheFile) {
     EXPECT_EQ(model.CellText(1, 3), "");
 }
 
+// Cells outside the grid read no row: the marker column of a row above the
+// first was read before the rows.
+TEST_F(FolderNameList, CellsOutsideTheGridAreBlank) {
+    Folder("A.PMI", "Inbox");
+    state.ListBox1.Add(dir / "A.PMI");
+    ASSERT_TRUE(FileNamesClick(state, port, model));
+    for (int row : {-1, -2, model.RowCount()}) {
+        EXPECT_EQ(model.CellBackground(row, 3), kCream) << row;
+        EXPECT_EQ(model.CellText(row, 3), "") << row;
+    }
+    EXPECT_EQ(model.CellText(1, FolderListModel::kColumns), "");
+}
+
 TEST_F(FolderNameList, BackupModeNamesComeFromTheBackupMessageFiles) {
     FolderBuilder folder;
     folder.header().name = "Old mail";

@@ -284,6 +284,8 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
     const std::string pmm = dir / "INBOX.PMM", bki = dir / "INBOX.BKI", bkm = dir / "INBOX.BKM";
     const std::string kxi = NewIndexTempName(path), kxm = NewMessageTempName(path);
     const std::string skip = "\nOK to skip\nCancel to abort run";
+    const std::string injected = " (" + std::string(faults::kInjectedFaultText) + ").";
+    const std::string leftAsItWas = "\nThe folder " + path + " is left as it was." + skip;
     const FolderBytes all = Standard().Rewritten({0, 2, 4, 5});
     const FolderBytes without2 = Standard().Rewritten({0, 4, 5});
     const std::uint32_t fpos2 = Standard().Record(2).fpos();
@@ -325,7 +327,7 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          Answer::Cancel,
          {},
          true,
-         false},
+         true},
         {"message rename",
          [] { faults::FailNth(Op::Rename, 2); },
          "Backup File Exists",
@@ -335,6 +337,15 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          {},
          false,
          false},
+        {"message rename, Cancel",
+         [] { faults::FailNth(Op::Rename, 2); },
+         "Backup File Exists",
+         "Can't rename " + pmm + " to " + bkm + ".\nOK to skip\nCancel to abort",
+         Buttons::OkCancel,
+         Answer::Cancel,
+         {},
+         true,
+         true},
         {"new index not created",
          [] { faults::FailNth(Op::Create, 1, ".KXI"); },
          "File Error 3",
@@ -417,17 +428,17 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
         // The new pair cannot be made complete on the disk.
         {"new index not synced",
          [] { faults::FailNth(Op::Sync, 1, ".KXI"); },
-         "File Error 7",
-         "Cannot write to file " + path + skip,
+         "File Error",
+         "Cannot write to file " + path + injected + leftAsItWas,
          Buttons::OkCancel,
          Answer::Ok,
          {},
          false,
          false},
         {"new message file not closed",
-         [] { faults::FailNth(Op::Sync, 2, ".KXM"); },
-         "File Error 7",
-         "Cannot write to file " + pmm + skip,
+         [] { faults::FailNth(Op::Close, 1, ".KXM"); },
+         "File Error",
+         "Cannot write to file " + pmm + injected + leftAsItWas,
          Buttons::OkCancel,
          Answer::Cancel,
          {},
@@ -450,7 +461,7 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          Answer::Cancel,
          {},
          true,
-         false},
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -649,15 +660,77 @@ TEST_F(Rewrite, NewFilesKeepPermissionsAndOwner) {
 // What a killed run left behind is cleared by the next run over the folder.
 TEST_F(Rewrite, LeftoversOfAKilledRun) {
     const std::string kxi = NewIndexTempName(path), kxm = NewMessageTempName(path);
-    // Killed while the new pair was written: the temporaries go.
-    ASSERT_TRUE(WriteFileBytes(kxi, std::string_view("half")));
-    ASSERT_TRUE(WriteFileBytes(kxm, std::string_view("half")));
+    // Killed while the new pair was written: the temporaries, recognisably
+    // the beginnings of the new pair, go.
+    const FolderBytes want = folder.Rewritten({0, 2, 4, 5});
+    auto prefix = [](const std::vector<std::uint8_t>& bytes, std::size_t n) {
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(n));
+    };
+    for (auto [indexBytes, messageBytes] : {std::pair<std::size_t, std::size_t>{0, 0},
+                                            {kRecordSize + 50, 140},
+                                            {2 * kRecordSize, 100}}) {
+        SCOPED_TRACE(indexBytes);
+        Fresh();
+        port = ScriptedPort();
+        const std::string log = OpenLog();
+        ASSERT_TRUE(WriteFileBytes(kxi, prefix(want.pmi, indexBytes)));
+        ASSERT_TRUE(WriteFileBytes(kxm, prefix(want.pmm, messageBytes)));
+        Run({path});
+        ExpectRewritten(path, want, old);
+        const auto lines = Lines(log);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Removed unfinished file " + kxi),
+                  lines.end());
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "Removed unfinished file " + kxm),
+                  lines.end());
+    }
+
+    // Files under those names that the rewrite did not write stay, and so
+    // does the folder: a record out of order, another header, other bytes.
+    struct Foreign {
+        const char* what;
+        std::vector<std::uint8_t> index, message;
+    };
+    std::vector<std::uint8_t> renumbered = prefix(want.pmi, 2 * kRecordSize);
+    renumbered[kRecordSize + rec::kMsgNumber] = 5;
+    std::vector<std::uint8_t> otherHeader = prefix(want.pmm, 128);
+    otherHeader[3] ^= 1;
+    std::vector<std::uint8_t> otherRecord = prefix(want.pmi, kRecordSize + 60);
+    otherRecord[kRecordSize + rec::kFrom] ^= 1;
+    const Foreign foreign[] = {
+        {"text", {'h', 'a', 'l', 'f'}, {}},
+        {"renumbered", renumbered, {}},
+        {"other record", otherRecord, {}},
+        {"other header", {}, otherHeader},
+    };
+    for (const Foreign& f : foreign) {
+        SCOPED_TRACE(f.what);
+        Fresh();
+        port = ScriptedPort();
+        const std::string log = OpenLog();
+        const std::string& name = f.index.empty() ? kxm : kxi;
+        const std::vector<std::uint8_t>& bytes = f.index.empty() ? f.message : f.index;
+        ASSERT_TRUE(WriteFileBytes(name, bytes));
+        port.Reply(Answer::Ok, "File Error");
+        Run({path});
+        EXPECT_EQ(port.boxes.at(0).text,
+                  name + " exists and is not an unfinished file of this program - skipping file.");
+        EXPECT_EQ(Summary(), "0 of 1 files processed.");
+        EXPECT_EQ(Bytes(name), bytes);
+        EXPECT_EQ(Bytes(path), old.pmi);
+        EXPECT_EQ(Bytes(MessageFileName(path)), old.pmm);
+        const auto lines = Lines(log);
+        EXPECT_NE(std::find(lines.begin(), lines.end(),
+                            "Left " + name + ": not an unfinished file of this program."),
+                  lines.end());
+    }
+    Fresh();
+    port = ScriptedPort();
     Run({path});
-    ExpectRewritten(path, folder.Rewritten({0, 2, 4, 5}), old);
+    ExpectRewritten(path, want, old);
 
     // Killed between the two renames into place: the complete new index is
     // put in place too.
-    const FolderBytes now = folder.Rewritten({0, 2, 4, 5});
+    const FolderBytes& now = want;
     std::filesystem::rename(dir.Native("INBOX.PMI"), dir.Native("INBOX.KXI"));
     port = ScriptedPort();
     // A dropped duplicate was unread, and the header's count stays.

@@ -67,19 +67,21 @@ std::int64_t NativeFile::Read(void* buffer, std::size_t n) {
     }
 }
 
-bool NativeFile::Write(const void* data, std::size_t n) {
+bool NativeFile::Write(const void* data, std::size_t n, std::size_t& accepted) {
+    accepted = 0;
     if (!handle_ || handle_->fd < 0)
-        return false;
+        return posix::FailWithErrno(EBADF);
     const auto* p = static_cast<const char*>(data);
-    while (n > 0) {
-        ssize_t put = ::write(handle_->fd, p, n);
+    while (accepted < n) {
+        ssize_t put = ::write(handle_->fd, p + accepted, n - accepted);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
             return posix::FailWithErrno(errno);
         }
-        p += put;
-        n -= static_cast<std::size_t>(put);
+        if (put == 0)
+            return posix::FailWithErrno(ENOSPC);
+        accepted += static_cast<std::size_t>(put);
     }
     return true;
 }
@@ -90,6 +92,17 @@ bool NativeFile::Seek(std::int64_t position) {
     if (::lseek(handle_->fd, static_cast<off_t>(position), SEEK_SET) < 0)
         return posix::FailWithErrno(errno);
     return true;
+}
+
+bool NativeFile::Truncate(std::int64_t length) {
+    if (!handle_ || handle_->fd < 0 || length < 0)
+        return posix::FailWithErrno(EINVAL);
+    for (;;) {
+        if (::ftruncate(handle_->fd, static_cast<off_t>(length)) == 0)
+            return true;
+        if (errno != EINTR)
+            return posix::FailWithErrno(errno);
+    }
 }
 
 std::int64_t NativeFile::Length() {

@@ -198,4 +198,38 @@ std::string ExecutablePath() {
     }
 }
 
+std::optional<std::string> UserConfigDirectory(std::string_view) {
+    return std::nullopt;
+}
+
+bool CreateDirectories(const std::string& directory) {
+    if (Injected(faults::Op::Create, directory)) {
+        return false;
+    }
+    // Each component after the root in turn ("C:\" or "\\server\share\").
+    std::size_t start = directory.size() >= 3 && directory[1] == ':' ? 3 : 0;
+    if (directory.rfind("\\\\", 0) == 0) {
+        std::size_t share = directory.find_first_of("\\/", 2);
+        start = share == std::string::npos ? directory.size()
+                                           : directory.find_first_of("\\/", share + 1);
+    }
+    for (std::size_t cut = directory.find_first_of("\\/", start);;
+         cut = directory.find_first_of("\\/", cut + 1)) {
+        std::string part = directory.substr(0, cut);
+        if (!part.empty() && !DirectoryExists(part) && !CreateDirectoryA(part.c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            win32::RecordLastError();
+            return false;
+        }
+        if (cut == std::string::npos) {
+            break;
+        }
+    }
+    if (!DirectoryExists(directory)) {
+        SetLastErrorText(win32::SystemErrorText(ERROR_DIRECTORY));
+        return false;
+    }
+    return true;
+}
+
 }  // namespace kestrove::platform
