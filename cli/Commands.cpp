@@ -1,6 +1,5 @@
 #include "cli/Commands.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -86,6 +85,8 @@ class Session {
     // file whose name holds a backslash is skipped with a message
     // (SkippedSome).
     bool Operands(std::vector<std::string>& texts) {
+        std::set<std::string> seen;
+        std::map<platform::FileIdentity, std::string> files;
         for (const std::string& operand : options_.operands) {
             if (HoldsBackslashName(operand)) {
                 WriteErr("kestrove-cli: " + ForConsole(operand) +
@@ -99,13 +100,16 @@ class Session {
                 Usage(error);
                 return false;
             }
-            auto same = std::find_if(texts.begin(), texts.end(), [&](const std::string& earlier) {
-                return earlier == *text || platform::IsSameFile(earlier, *text);
-            });
-            if (same == texts.end())
-                texts.push_back(*text);
-            else if (*same != *text)
-                Usage(*text + " is the same file as " + *same + " - taken once.");
+            if (!seen.insert(*text).second)
+                continue;
+            if (std::optional<platform::FileIdentity> file = platform::IdentityOf(*text)) {
+                auto [at, added] = files.emplace(*file, *text);
+                if (!added) {
+                    Usage(*text + " is the same file as " + at->second + " - taken once.");
+                    continue;
+                }
+            }
+            texts.push_back(*text);
         }
         return true;
     }

@@ -5,6 +5,7 @@
 // values (false, -1, nullptr); LastErrorText() says why in the operating
 // system's words.
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -99,8 +100,16 @@ bool DirectoryExists(const std::string& path);  // "C:\" included
 // A regular file (links followed): not a directory, pipe, device or socket.
 bool IsRegularFile(const std::string& path);
 bool RemoveFile(const std::string& path);
-// True when both paths name one existing file or directory: the same file
-// reached through another spelling, letter case, link or mount.
+// What tells one existing file or directory from every other, whatever path
+// reaches it (another spelling, letter case, link or mount): the device and
+// inode, or the volume and file index. Empty when the path names nothing.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> IdentityOf(const std::string& path);
+// True when both paths name one existing file or directory.
 bool IsSameFile(const std::string& a, const std::string& b);
 // Renames a file; never replaces an existing file, also not one that exists
 // under another letter case (on POSIX also when it is the file itself under

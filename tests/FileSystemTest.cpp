@@ -100,6 +100,9 @@ TEST_F(FileSystemTest, IsSameFileComparesIdentityNotNames) {
     EXPECT_FALSE(IsSameFile(dir / "INBOX.PMI", dir / "COPY.PMI"));
     EXPECT_FALSE(IsSameFile(dir / "INBOX.PMI", dir / "INBOX.CSV"));
     EXPECT_FALSE(IsSameFile(dir / "NONE.PMI", dir / "NONE.PMI"));
+    EXPECT_FALSE(IdentityOf(dir / "NONE.PMI"));
+    EXPECT_EQ(IdentityOf(dir / "INBOX.PMI"), IdentityOf(dir / "Inbox.Pmi"));
+    EXPECT_NE(IdentityOf(dir / "INBOX.PMI"), IdentityOf(dir / "COPY.PMI"));
     std::error_code failed;
     std::filesystem::create_hard_link(dir.Native("INBOX.PMI"), dir.Native("INBOX.TXT"), failed);
     if (!failed) {

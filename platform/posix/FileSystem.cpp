@@ -147,11 +147,17 @@ bool IsRegularFile(const std::string& path) {
     return StatOf(path, st) && S_ISREG(st.st_mode);
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat st {};
+    if (!StatOf(path, st))
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
-    struct stat first {
-    }, second{};
-    return StatOf(a, first) && StatOf(b, second) && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
+    const std::optional<FileIdentity> first = IdentityOf(a);
+    return first && first == IdentityOf(b);
 }
 
 bool RemoveFile(const std::string& path) {
