@@ -15,21 +15,38 @@ using namespace kestrove::fuzz;
 
 namespace {
 
+// A row as the window shows it: the sender in an entry's slot, and the two
+// counters read back from their cells.
+struct Row {
+    IndexRecord slot;
+    std::int64_t count = 0, total = 0;
+};
+
+Row RowOf(const StatsView& view, int row) {
+    Row r;
+    const std::string text = view.CellText(row, 1);
+    Check(text.size() <= address_entry::kTextMax, "a sender text over its width");
+    std::copy(text.begin(), text.end(), r.slot.bytes.begin() + rec::kFrom);
+    r.count = std::stoll(view.CellText(row, 2));
+    r.total = std::stoll(view.CellText(row, 3));
+    return r;
+}
+
 // The order of two neighbouring rows under the radio groups' choices.
-bool InOrder(const IndexRecord& a, const IndexRecord& b, int sortOn, int sortIn) {
+bool InOrder(const Row& a, const Row& b, int sortOn, int sortIn) {
     auto three = [](std::int64_t x, std::int64_t y) { return x < y ? -1 : x > y ? 1 : 0; };
     int c = 0;
     switch (sortOn) {
         case 0:
-            c = sortIn == 0 ? CompareFrom(a, b) : CompareFromDesc(a, b);
+            c = sortIn == 0 ? CompareFrom(a.slot, b.slot) : CompareFromDesc(a.slot, b.slot);
             return c <= 0;
         case 1:
-            c = three(address_entry::Count(a), address_entry::Count(b));
+            c = three(a.count, b.count);
             if (c == 0)
-                c = three(address_entry::Total(a), address_entry::Total(b));
+                c = three(a.total, b.total);
             break;
         case 2:
-            c = three(address_entry::Total(a), address_entry::Total(b));
+            c = three(a.total, b.total);
             break;
         default:
             return true;
@@ -37,9 +54,9 @@ bool InOrder(const IndexRecord& a, const IndexRecord& b, int sortOn, int sortIn)
     return sortIn == 0 ? c <= 0 : c >= 0;
 }
 
-void CheckOrder(const AppState& state, const StatsView& view, const char* what) {
-    for (int i = 1; i + 1 < view.RowCount(); ++i)
-        Check(InOrder(state.table[i - 1], state.table[i], view.sortOn, view.sortIn), what);
+void CheckOrder(const StatsView& view, const char* what) {
+    for (int row = 2; row < view.RowCount(); ++row)
+        Check(InOrder(RowOf(view, row - 1), RowOf(view, row), view.sortOn, view.sortIn), what);
 }
 
 }  // namespace
@@ -88,22 +105,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(shown && port.titles.empty(), "the statistics failed on readable files");
     Check(view.RowCount() == static_cast<int>(expect.size()) + 1, "addresses lost or invented");
     Check(view.TotalMessages() == messages && view.TotalSize() == bytes, "the totals are wrong");
-    for (int i = 0; i + 1 < view.RowCount(); ++i) {
-        const IndexRecord& slot = state->table[i];
-        auto it = expect.find(platform::ToLower1252(address_entry::Text(slot)));
+    for (int row = 1; row < view.RowCount(); ++row) {
+        const Row r = RowOf(view, row);
+        auto it = expect.find(platform::ToLower1252(address_entry::Text(r.slot)));
         Check(it != expect.end(), "an address that no record has");
-        Check(address_entry::Count(slot) == it->second.first &&
-                  address_entry::Total(slot) == it->second.second,
+        Check(r.count == it->second.first && r.total == it->second.second,
               "an address's counts are wrong");
     }
-    CheckOrder(*state, view, "the rows are out of order");
+    CheckOrder(view, "the rows are out of order");
     for (int row = -1; row <= view.RowCount(); ++row)
         for (int column = -1; column <= StatsView::kColumns; ++column)
             (void)view.CellText(row, column);
 
     view.sortOn = resortOn;
     view.sortIn = resortIn;
+    // The table is another command's by now: the rows stay the window's.
+    state->table.count = 0;
     RGSortOnClick(*state, view);
-    CheckOrder(*state, view, "the re-sorted rows are out of order");
+    CheckOrder(view, "the re-sorted rows are out of order");
     return 0;
 }
