@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/AppState.h"
 #include "core/CommandResult.h"
@@ -52,6 +53,15 @@ void SaveLogFile1Click(AppState& state, WindowPort& port);
 // The same with the file already chosen. A file of a mail folder, by its
 // name or as one of the selected folders' files, is refused with a box.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
+// The folders of one user directory as the network run lists them: the
+// entries "*.pmi" that are regular files under plain names, as paths. Every
+// other entry (a directory, pipe, link loop, a name holding a separator) is
+// left out, with the text that says so in `skipped`.
+struct UserFolders {
+    std::vector<std::string> paths;
+    std::vector<std::string> skipped;
+};
+UserFolders ListUserFolders(const std::string& directory);
 // The network run over the user directories in ListBox3.
 NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port);
 

@@ -17,6 +17,7 @@
 #include "core/Format.h"
 #include "core/IndexRecord.h"
 #include "core/MessageFile.h"
+#include "core/Reason.h"
 #include "duplicates/Duplicates.h"
 #include "duplicates/TextCopy.h"
 #include "platform/File.h"
@@ -151,7 +152,8 @@ void RecoverInterruptedRewrite(const std::string& indexPath, RunLog& log) {
         else if (platform::RemoveFile(*path))
             log.Write(Format("Removed unfinished file %s\n", path->c_str()));
         else
-            log.Write(Format("Can't delete unfinished file %s.\n", path->c_str()));
+            log.Write(WithSystemReason(Format("Can't delete unfinished file %s.", path->c_str())) +
+                      "\n");
     }
 }
 
@@ -181,7 +183,8 @@ class Rewrite {
         {
             auto file = File::Open(messagePath_, OpenMode::ReadBinary);
             if (!file) {
-                std::string text = Format("Cannot Open File 13: %s", messagePath_.c_str());
+                std::string text =
+                    WithSystemReason(Format("Cannot Open File 13: %s", messagePath_.c_str()));
                 port_.MessageDialog(text, "File Error 2", Icon::Stop, Buttons::Ok);
                 log_.Write(text + "\n");
                 return FolderOutcome::RunEnds;
@@ -244,7 +247,8 @@ class Rewrite {
 
         newIndex_ = File::Open(tempIndexPath_, OpenMode::WriteBinary);
         if (!newIndex_) {
-            std::string text = Format("Cannot Open File 1: %s", indexPath_.c_str());
+            std::string text =
+                WithSystemReason(Format("Cannot Open File 1: %s", indexPath_.c_str()));
             port_.MessageDialog(text, "File Error 3", Icon::Stop, Buttons::Ok);
             log_.Write(text + "\n");
             return Abandon(FolderOutcome::RunEnds);
@@ -255,8 +259,9 @@ class Rewrite {
 
         newMessage_ = File::Open(tempMessagePath_, OpenMode::WriteBinary);
         if (!newMessage_) {
-            port_.MessageDialog(Format("Cannot Open File 2: %s", messagePath_.c_str()),
-                                "File Error 4", Icon::Stop, Buttons::Ok);
+            port_.MessageDialog(
+                WithSystemReason(Format("Cannot Open File 2: %s", messagePath_.c_str())),
+                "File Error 4", Icon::Stop, Buttons::Ok);
             return Abandon(FolderOutcome::RunEnds);
         }
         tempMessageMade_ = true;
@@ -265,8 +270,9 @@ class Rewrite {
 
         oldMessage_ = File::Open(backupMessagePath_, OpenMode::ReadBinary);
         if (!oldMessage_) {
-            port_.MessageDialog(Format("Cannot Open File 3: %s", backupMessagePath_.c_str()),
-                                "File Error 5", Icon::Stop, Buttons::Ok);
+            port_.MessageDialog(
+                WithSystemReason(Format("Cannot Open File 3: %s", backupMessagePath_.c_str())),
+                "File Error 5", Icon::Stop, Buttons::Ok);
             return Abandon(FolderOutcome::RunEnds);
         }
         if (log_.IsOpen())
@@ -332,10 +338,12 @@ class Rewrite {
         }
         if (platform::RemoveFile(path))
             return true;
+        const std::string reason = platform::LastErrorText();
         port_.MessageDialog(
-            Format("Can't delete old backup file %s - skipping file.", path.c_str()),
+            WithReason(Format("Can't delete old backup file %s - skipping file.", path.c_str()),
+                       reason),
             "Backup File Error", Icon::Stop, Buttons::Ok);
-        log_.Write(exists);
+        log_.Write(WithReason(exists.substr(0, exists.size() - 1), reason) + "\n");
         return false;
     }
 
@@ -348,9 +356,12 @@ class Rewrite {
     }
 
     FolderOutcome CannotRename(const std::string& from, const std::string& to) {
-        log_.Write(Format("Can't rename %s to %s.\n", from.c_str(), to.c_str()));
-        if (Ask(Format("Can't rename %s to %s.\nOK to skip\nCancel to abort", from.c_str(),
-                       to.c_str()),
+        const std::string reason = platform::LastErrorText();
+        log_.Write(WithReason(Format("Can't rename %s to %s.", from.c_str(), to.c_str()), reason) +
+                   "\n");
+        if (Ask(WithReason(Format("Can't rename %s to %s.\nOK to skip\nCancel to abort",
+                                  from.c_str(), to.c_str()),
+                           reason),
                 "Backup File Exists"))
             return FolderOutcome::Skipped;
         return FolderOutcome::RunEnds;
@@ -425,9 +436,10 @@ class Rewrite {
             // Where the text goes; an index record cannot say more than 32 bits.
             const std::int64_t position = newMessage_->Tell();
             if (position < 0 || position > std::numeric_limits<std::uint32_t>::max()) {
-                if (!Ask(Format("Cannot get fpos of file %s\nOK to skip\nCancel to abort run",
-                                messagePath_.c_str()),
-                         "File Error 6"))
+                const std::string text =
+                    Format("Cannot get fpos of file %s\nOK to skip\nCancel to abort run",
+                           messagePath_.c_str());
+                if (!Ask(position < 0 ? WithSystemReason(text) : text, "File Error 6"))
                     return FolderOutcome::RunEnds;
                 continue;
             }
@@ -436,10 +448,12 @@ class Rewrite {
             // The text must be reachable before its record is written, so no
             // record of the new index lacks its text. A text that starts at
             // or past the end of the old file cannot be reached either.
-            if ((oldLength_ >= 0 && fpos >= oldLength_) || !oldMessage_->Seek(fpos)) {
-                if (!Ask(Format("Cannot seek to %lld file %s\nOK to skip\nCancel to abort run",
-                                static_cast<long long>(fpos), indexPath_.c_str()),
-                         "File Error 8"))
+            const bool pastEnd = oldLength_ >= 0 && fpos >= oldLength_;
+            if (pastEnd || !oldMessage_->Seek(fpos)) {
+                const std::string text =
+                    Format("Cannot seek to %lld file %s\nOK to skip\nCancel to abort run",
+                           static_cast<long long>(fpos), indexPath_.c_str());
+                if (!Ask(pastEnd ? text : WithSystemReason(text), "File Error 8"))
                     return FolderOutcome::RunEnds;
                 continue;
             }
@@ -451,8 +465,9 @@ class Rewrite {
                 // the failure is this record's: what it left goes.
                 if (newIndex_->HasRefusedBytes() || !newIndex_->Truncate(indexPosition_))
                     return Unfinished(CannotWrite(indexPath_));
-                if (!Ask(Format("Cannot write to file %s\nOK to skip\nCancel to abort run",
-                                indexPath_.c_str()),
+                if (!Ask(WithSystemReason(
+                             Format("Cannot write to file %s\nOK to skip\nCancel to abort run",
+                                    indexPath_.c_str())),
                          "File Error 7"))
                     return FolderOutcome::RunEnds;
                 continue;
@@ -541,14 +556,16 @@ class Rewrite {
     // A file of the new pair; one left behind is cleared by the next run.
     void Remove(const std::string& path) {
         if (!platform::RemoveFile(path))
-            log_.Write(Format("Can't delete unfinished file %s.\n", path.c_str()));
+            log_.Write(WithSystemReason(Format("Can't delete unfinished file %s.", path.c_str())) +
+                       "\n");
     }
 
     bool RenameBack(const std::string& from, const std::string& to) {
         if (platform::RenameNoReplace(from, to))
             return true;
         // The backup pair still holds the old folder; Restore can put it back.
-        std::string text = Format("Can't rename %s to %s.", from.c_str(), to.c_str());
+        std::string text =
+            WithSystemReason(Format("Can't rename %s to %s.", from.c_str(), to.c_str()));
         log_.Write(text + "\n");
         port_.MessageDialog(text, "Backup File Error", Icon::Stop, Buttons::Ok);
         return false;

@@ -5,6 +5,7 @@
 
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -145,9 +146,10 @@ class Copier {
     }
 
     std::string CannotPut(std::uint8_t byte) const {
-        return Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run",
-                      byte, byte, static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
-                      c_.messagePath.c_str());
+        return WithSystemReason(
+            Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run", byte,
+                   byte, static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
+                   c_.messagePath.c_str()));
     }
 
     // A question with OK and Cancel: true for OK. Cancel ends the run, after

@@ -33,6 +33,8 @@ class NativeFile;  // the operating system's handle, per platform
 // accepted; never a gap, never bytes dropped.
 class File {
   public:
+    // Regular files only: a pipe, a device or a directory is refused (it
+    // could block or never end) and LastErrorText() says so.
     static std::unique_ptr<File> Open(const std::string& path, OpenMode mode);
     ~File();
     File(const File&) = delete;
@@ -94,6 +96,8 @@ struct DirEntry {
 
 bool FileExists(const std::string& path);       // a file, not a directory
 bool DirectoryExists(const std::string& path);  // "C:\" included
+// A regular file (links followed): not a directory, pipe, device or socket.
+bool IsRegularFile(const std::string& path);
 bool RemoveFile(const std::string& path);
 // True when both paths name one existing file or directory: the same file
 // reached through another spelling, letter case, link or mount.
@@ -111,6 +115,13 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 // dot; the entries come "." and ".." first, then by name without regard to
 // case.
 std::vector<DirEntry> FindFiles(const std::string& pattern);
+// The names on disk, in the directory of `path`, that answer to its file
+// name without regard to letter case (on POSIX there can be several, e.g.
+// INBOX.PMM and inbox.pmm); sorted. Empty when there is none.
+std::vector<std::string> NamesAnswering(const std::string& path);
+// True where two names that differ only in letter case are two files
+// (POSIX); false where they name one (Windows).
+bool CaseSensitiveNames();
 bool SyncDirectory(const std::string& directory);
 // Gives `to` the permission bits of `from`, and its owner and group where
 // the process may do so. False only when the permissions could not be set.

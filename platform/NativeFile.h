@@ -15,7 +15,8 @@ namespace kestrove::platform {
 class NativeFile {
   public:
     // Opens `path` (a Windows path text) for reading, or creates/empties it
-    // for writing. Null on failure, with LastErrorText() set.
+    // for writing; regular files only. Null on failure, with LastErrorText()
+    // set.
     static std::unique_ptr<NativeFile> Open(const std::string& path, bool forWriting);
     ~NativeFile();
 
@@ -36,6 +37,9 @@ class NativeFile {
     struct Handle;
     std::unique_ptr<Handle> handle_;
 };
+
+// LastErrorText() for a name that is not a regular file (a pipe, a device).
+inline constexpr const char* kNotRegularFileText = "Not a regular file";
 
 // Sets the text LastErrorText() returns (used by every implementation).
 void SetLastErrorText(std::string text);

@@ -9,6 +9,7 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/ModeControls.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -78,7 +79,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         std::unique_ptr<platform::File> input =
             platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
         if (!input) {
-            FileError(port, Format("Cannot Open Input Index File: %s", indexPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Open Input Index File: %s", indexPath.c_str())));
             return result;
         }
         if (platform::IsSameFile(indexPath, outputPath)) {
@@ -100,7 +102,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
             platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
         if (!output) {
             input->Close();
-            FileError(port, Format("Cannot Open Output Index File: %s", outputPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Open Output Index File: %s", outputPath.c_str())));
             return result;
         }
 
@@ -110,7 +113,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         bool written = output->Write(title.data(), title.size());
         int counted = 0;
         IndexRecord record;
-        while (written && record.ReadFrom(*input)) {
+        const std::int64_t limit = RecordLimit(*input);
+        for (std::int64_t n = 0; written && n < limit && record.ReadFrom(*input); ++n) {
             const std::string line = ExportRecordLine(record, csv);
             written = output->Write(line.data(), line.size());
             ++counted;
@@ -120,7 +124,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         if (!output->Close())
             written = false;
         if (!written) {
-            FileError(port, Format("Cannot Write Output Index File: %s", outputPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Write Output Index File: %s", outputPath.c_str())));
             return result;
         }
         port.SetStatus(StatusLine::LabelInfoMsg2, "");

@@ -6,6 +6,7 @@
 
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -89,8 +90,9 @@ bool FileNamesClick(AppState& state, WindowPort& port, FolderListModel& model) {
         std::unique_ptr<platform::File> message =
             platform::File::Open(messagePath, platform::OpenMode::ReadBinary);
         if (!message) {
-            port.MessageDialog(Format("Cannot Open File: %s", messagePath.c_str()), "File Error",
-                               Icon::Stop, Buttons::Ok);
+            port.MessageDialog(
+                WithSystemReason(Format("Cannot Open File: %s", messagePath.c_str())), "File Error",
+                Icon::Stop, Buttons::Ok);
             return false;
         }
         // A file shorter than the header reads as one padded with zeros, as

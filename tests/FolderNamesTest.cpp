@@ -8,6 +8,7 @@
 #include "platform/File.h"
 #include "reports/FolderNames.h"
 #include "tests/support/FolderBuilder.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
@@ -144,7 +145,8 @@ TEST_F(FolderNameList, NothingToListOrAFileThatCannotBeRead) {
     port.Reply(Answer::Ok, "File Error");
     EXPECT_FALSE(FileNamesClick(state, port, model));
     ASSERT_EQ(port.boxes.size(), 1u);
-    EXPECT_EQ(port.boxes[0].text, "Cannot Open File: " + (dir / "GONE.PMM"));
+    EXPECT_TRUE(testing::FixedTextThenReason(port.boxes[0].text,
+                                             "Cannot Open File: " + (dir / "GONE.PMM")));
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
 }
 

@@ -10,6 +10,7 @@
 #include "reports/Export.h"
 #include "tests/support/FolderBuilder.h"
 #include "tests/support/OpenFiles.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
@@ -115,7 +116,8 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     port.Reply(Answer::Ok, "File Error");
     SaveIndexFile1Click(state, port);
     ASSERT_EQ(port.boxes.size(), 1u);
-    EXPECT_EQ(port.boxes[0].text, "Cannot Open Input Index File: " + P("B.PMI"));
+    EXPECT_TRUE(testing::FixedTextThenReason(port.boxes[0].text,
+                                             "Cannot Open Input Index File: " + P("B.PMI")));
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
     const std::string a = Get("A.CSV");
     EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 3);
@@ -129,7 +131,8 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     create.Reply(Answer::Ok, "File Error");
     SaveIndexFile1Click(state, create);
     ASSERT_EQ(create.boxes.size(), 1u);
-    EXPECT_EQ(create.boxes[0].text, "Cannot Open Output Index File: " + P("B.CSV"));
+    EXPECT_EQ(create.boxes[0].text,
+              testing::Injected("Cannot Open Output Index File: " + P("B.CSV")));
     EXPECT_EQ(Get("C.CSV"), "-");
 
     // A failed write is reported, not left as a short file that looks done.
@@ -139,7 +142,8 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     write.Reply(Answer::Ok, "File Error");
     SaveIndexFile1Click(state, write);
     ASSERT_EQ(write.boxes.size(), 1u);
-    EXPECT_EQ(write.boxes[0].text, "Cannot Write Output Index File: " + P("A.CSV"));
+    EXPECT_EQ(write.boxes[0].text,
+              testing::Injected("Cannot Write Output Index File: " + P("A.CSV")));
     EXPECT_EQ(testing::CountOpenFiles(), openBefore);
 
     ScriptedPort empty;

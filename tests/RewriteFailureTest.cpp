@@ -61,7 +61,9 @@ Expected ByteAtATime(const FolderBytes& old, const std::vector<int>& kept, Failu
                     r.bytes.begin());
         const std::int64_t fpos = r.fpos(), L = r.fsize();
         if (f.records.count(++writes) != 0) {
-            e.boxes.push_back("File Error 7|Cannot write to file " + indexPath + kSkip);
+            // A test fault refuses the record; its reason ends the box.
+            e.boxes.push_back("File Error 7|" +
+                              Injected("Cannot write to file " + indexPath + kSkip));
             continue;
         }
         r.set_msg_number(next);
@@ -78,10 +80,10 @@ Expected ByteAtATime(const FolderBytes& old, const std::vector<int>& kept, Failu
             }
             f.at.erase(it);
             e.boxes.push_back(std::string(title) + "|" +
-                              Format("Cannot put %d=%c to %lld+%lld file %s", ch, ch,
-                                     static_cast<long long>(fpos), static_cast<long long>(n),
-                                     pmm.c_str()) +
-                              kSkip);
+                              Injected(Format("Cannot put %d=%c to %lld+%lld file %s", ch, ch,
+                                              static_cast<long long>(fpos),
+                                              static_cast<long long>(n), pmm.c_str()) +
+                                       kSkip));
             return false;
         };
         for (;;) {
@@ -357,7 +359,8 @@ TEST_F(RewriteFailure, ALeftFolderThatCannotBePutBack) {
     port.Reply(Answer::Ok, "File Error");
     Run({path});
     ASSERT_EQ(port.boxes.size(), 2u);
-    EXPECT_EQ(port.boxes[0].text, "Can't rename " + dir / "INBOX.BKM" + " to " + pmm + ".");
+    EXPECT_EQ(port.boxes[0].text,
+              Injected("Can't rename " + dir / "INBOX.BKM" + " to " + pmm + "."));
     EXPECT_EQ(port.boxes[1].text, "Cannot write to file " + pmm + injected +
                                       "\nThe backup files of " + path +
                                       " hold the folder as it was." + kSkip);

@@ -222,6 +222,8 @@ std::optional<std::string> ToNative(std::string_view windowsPath) {
 std::optional<std::string> FromNative(std::string_view nativePath) {
     if (nativePath.empty() || nativePath.front() != '/')
         return std::nullopt;
+    if (nativePath.find('\\') != std::string_view::npos)
+        return std::nullopt;  // a backslash in a name would become a separator
     auto parts = NativeComponents(nativePath);
 
     int bestLetter = -1;

@@ -142,6 +142,11 @@ bool DirectoryExists(const std::string& path) {
     return StatOf(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return StatOf(path, st) && S_ISREG(st.st_mode);
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
     struct stat first {
     }, second{};
@@ -227,6 +232,32 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
         return a.name < b.name;
     });
     return entries;
+}
+
+bool CaseSensitiveNames() {
+    return true;
+}
+
+std::vector<std::string> NamesAnswering(const std::string& path) {
+    std::vector<std::string> names;
+    auto native = ToNative(path);
+    if (!native)
+        return names;
+    std::size_t cut = native->find_last_of('/');
+    if (cut == std::string::npos)
+        return names;
+    const std::string directory = cut == 0 ? "/" : native->substr(0, cut);
+    const std::string_view name = FileNamePart(path);
+    DIR* dir = opendir(directory.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* found = readdir(dir)) {
+        if (posix::SameNameNoCase(found->d_name, name))
+            names.emplace_back(found->d_name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool SyncDirectory(const std::string& directory) {

@@ -19,6 +19,9 @@ std::string WindowsTextOf(const std::string& native);
 
 // Sets LastErrorText() from errno; returns false for convenience.
 bool FailWithErrno(int error);
+// Sets LastErrorText() for a file that is not a regular one (a directory,
+// pipe, device or socket), from its st_mode; returns false.
+bool FailNotRegular(unsigned mode);
 // Sets LastErrorText() for a path without a mapped drive; returns false.
 bool FailNoDrive();
 

@@ -57,6 +57,12 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool IsRegularFile(const std::string& path) {
+    DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 bool DirectoryExists(const std::string& path) {
     // A drive root such as "C:\" reports the directory attribute too.
     DWORD attributes = AttributesOf(path);
@@ -119,6 +125,23 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     }
     FindClose(search);
     return entries;
+}
+
+bool CaseSensitiveNames() {
+    return false;
+}
+
+std::vector<std::string> NamesAnswering(const std::string& path) {
+    // Windows itself matches without regard to case: one name at most.
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    names.emplace_back(data.cFileName);
+    FindClose(search);
+    return names;
 }
 
 bool SyncDirectory(const std::string& directory) {

@@ -30,6 +30,13 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWr
         win32::RecordLastError();
         return nullptr;
     }
+    // Files on a disk only: a name such as CON or a pipe is a device that
+    // can block or never end.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        SetLastErrorText(kNotRegularFileText);
+        return nullptr;
+    }
     std::unique_ptr<NativeFile> file(new NativeFile());
     file->handle_ = std::make_unique<Handle>();
     file->handle_->h = h;
