@@ -195,7 +195,8 @@ void Form::ShowModal(HWND owner) {
     if (Hook()) {
         ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
         Relayout();
-        Hook()(*this);
+        const ModalHook hook = Hook();  // the hook may set another one
+        hook(*this);
         Close();
         modal_ = false;
         return;

@@ -2,6 +2,12 @@
 
 namespace kestrove::win {
 
+// The list view outlives the grid by a little: its parent form destroys it.
+VirtualGrid::~VirtualGrid() {
+    if (hwnd_ && IsWindow(hwnd_))
+        RemoveWindowSubclass(hwnd_, &VirtualGrid::Subclass, 1);
+}
+
 void VirtualGrid::Create(HWND parent, int id, int columns, Source source, bool fullRowSelect) {
     columns_ = columns;
     source_ = std::move(source);

@@ -20,6 +20,11 @@ class VirtualGrid {
         std::function<int(int column)> width;  // 96-dpi pixels
     };
 
+    VirtualGrid() = default;
+    VirtualGrid(const VirtualGrid&) = delete;
+    VirtualGrid& operator=(const VirtualGrid&) = delete;
+    ~VirtualGrid();
+
     void Create(HWND parent, int id, int columns, Source source, bool fullRowSelect);
     HWND hwnd() const { return hwnd_; }
     void SetFonts(HFONT cells, HFONT titles, int dpi);

@@ -44,6 +44,7 @@ int RunProgram() {
     InitControls();
     try {
         Forms forms = CreateForms(SettingsFileName(platform::ExecutablePath()));
+        forms.Form1->QuitOnClose(true);
         ShowWindow(forms.Form1->hwnd(), SW_SHOW);
         UpdateWindow(forms.Form1->hwnd());
         MSG msg;

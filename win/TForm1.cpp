@@ -35,9 +35,9 @@ constexpr int kCommandControls[] = {
     kRunNetButton,      kBtnGetStats, kFileNames,     kListBox1,        kListBox3};
 // The menu items a running command disables: all but Exit and the help.
 constexpr int kCommandMenus[] = {kClearNew,
-                                 kNormalMode,
-                                 kBackupMode,
-                                 kNetworkMode,
+                                 kNormalModeItem,
+                                 kBackupModeItem,
+                                 kNetworkModeItem,
                                  kSaveIndexFile1,
                                  kSaveLogFile1,
                                  kSort1,
@@ -260,9 +260,9 @@ void TForm1::BuildMenus() {
     };
     popup("&File", {{kClearNew, "&New"},
                     {0, nullptr},
-                    {kNormalMode, "N&ormal Mode"},
-                    {kBackupMode, "&Backup Mode"},
-                    {kNetworkMode, "Ne&twork Mode"},
+                    {kNormalModeItem, "N&ormal Mode"},
+                    {kBackupModeItem, "&Backup Mode"},
+                    {kNetworkModeItem, "Ne&twork Mode"},
                     {0, nullptr},
                     {kSaveIndexFile1, "Save&Index"},
                     {kSaveLogFile1, "Save &Log File"},
@@ -556,13 +556,13 @@ void TForm1::OnCommand(int id, int code, HWND) {
         case kClearNew:
             NewExecute();
             break;
-        case kNormalMode:
+        case kNormalModeItem:
             ModeRBNormalClick();
             break;
-        case kBackupMode:
+        case kBackupModeItem:
             ModeRBBackupClick();
             break;
-        case kNetworkMode:
+        case kNetworkModeItem:
             ModeRBNetworkClick();
             break;
         case kSaveIndexFile1:
@@ -631,7 +631,8 @@ bool TForm1::OnClose() {
     }
     closed_ = true;
     ShowWindow(hwnd_, SW_HIDE);
-    PostQuitMessage(0);
+    if (quitOnClose_)
+        PostQuitMessage(0);
     return false;
 }
 
@@ -824,9 +825,9 @@ void TForm1::RGMode1Change() {
 
 void TForm1::SetModeControls(int mode) {
     CheckRadioButton(hwnd_, kModeNormal, kModeNetwork, kModeNormal + mode);
-    SetMarker(kNormalMode, mode == kNormalMode);
-    SetMarker(kBackupMode, mode == kBackupMode);
-    SetMarker(kNetworkMode, mode == kNetworkMode);
+    SetMarker(kNormalModeItem, mode == kNormalMode);
+    SetMarker(kBackupModeItem, mode == kBackupMode);
+    SetMarker(kNetworkModeItem, mode == kNetworkMode);
     ShowControl(kRunButton, mode == kNormalMode);
     ShowControl(kBtnGetStats, mode != kNetworkMode);
     ShowControl(kRestoreButton, mode == kBackupMode);

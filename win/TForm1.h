@@ -68,9 +68,9 @@ enum ControlId : int {
     kCaption1,
     // Menu items.
     kClearNew = 300,
-    kNormalMode,
-    kBackupMode,
-    kNetworkMode,
+    kNormalModeItem,  // the File menu's NormalMode, BackupMode, NetworkMode
+    kBackupModeItem,
+    kNetworkModeItem,
     kSaveIndexFile1,
     kSaveLogFile1,
     kExit1,
@@ -166,6 +166,8 @@ class TForm1 : public Form, public WindowPort {
     bool Busy() const { return state_->busy; }
     // Whether the window has closed (the program then ends).
     bool Closed() const { return closed_; }
+    // The program ends its event loop when the window closes.
+    void QuitOnClose(bool on) { quitOnClose_ = on; }
     // Tests: called at every pump of a command with its number (from 1).
     void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
     // Shows every pending status text and meter value now.
@@ -240,6 +242,7 @@ class TForm1 : public Form, public WindowPort {
     std::vector<std::pair<int, bool>> enabledBefore_;
     bool closePending_ = false;
     bool closed_ = false;
+    bool quitOnClose_ = false;
 };
 
 }  // namespace kestrove::win
