@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan test-windows bench screenshots format clean
+.PHONY: all deps build run test test-asan test-windows package-windows screenshots-windows bench screenshots format clean
 
 all: build
 
@@ -36,6 +36,17 @@ test-windows:
 	@scripts/install-deps.sh windows
 	scripts/test-windows.sh
 
+# The portable zip dist/Kestrove-2.30-win64.zip, then a test of what it holds.
+package-windows:
+	@scripts/install-deps.sh windows
+	scripts/package-windows.sh
+	scripts/test-package-windows.sh
+
+# Pictures of every window of the Windows program under wine into docs/windows/.
+screenshots-windows:
+	@scripts/install-deps.sh windows screenshots-windows
+	scripts/screenshots-windows.sh
+
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKESTROVE_BENCH=ON -DKESTROVE_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
@@ -46,8 +57,8 @@ screenshots: build
 	scripts/screenshots.sh $(BUILD)
 
 format:
-	find core platform duplicates backup reports qt cli tests bench \
+	find core platform duplicates backup reports qt win cli tests bench \
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf build build-asan build-win build-bench
+	rm -rf build build-asan build-win build-bench dist

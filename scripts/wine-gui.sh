@@ -5,6 +5,13 @@
 # With KESTROVE_DISPLAY set, that display is used and no Xvfb is started.
 set -eu
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
+until_title=""
+until_file=""
+if [ "${1:-}" = "--until-window" ]; then
+    until_title=$2
+    until_file=$3
+    shift 3
+fi
 
 find_wine_tool() {
     for candidate in "/usr/lib/wine/$1" "/usr/lib64/wine/$1"; do
@@ -49,7 +56,29 @@ export DISPLAY
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" wineboot -i >/dev/null 2>&1 || { echo "wine-gui: wineboot failed" >&2; exit 1; }
+    # A crash ends the program with its report on standard error instead of
+    # a dialog that nobody closes.
+    "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1 || true
     "$wineserver" -w
 fi
 
-"$wine" "$@"
+if [ -z "$until_title" ]; then
+    "$wine" "$@"
+    exit $?
+fi
+"$wine" "$@" &
+program=$!
+i=0
+while [ $i -lt 60 ]; do
+    if [ -f "$until_file" ] && xdotool search --name "$until_title" >/dev/null 2>&1; then
+        kill "$program" 2>/dev/null || true
+        wait "$program" 2>/dev/null || true
+        exit 0
+    fi
+    i=$((i + 1))
+    sleep 1
+done
+kill "$program" 2>/dev/null || true
+echo "wine-gui: no window \"$until_title\" and $until_file after 60 s" >&2
+exit 1
