@@ -163,7 +163,8 @@ HFONT Form::Font(int points, bool bold, bool fixed) {
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     lf.lfPitchAndFamily = static_cast<BYTE>(fixed ? FIXED_PITCH | FF_MODERN : FF_SWISS);
-    lstrcpynA(lf.lfFaceName, fixed ? "Courier New" : "Tahoma", LF_FACESIZE);
+    // Fixedsys: the statistics grid's font, on every Windows and in wine.
+    lstrcpynA(lf.lfFaceName, fixed ? "Fixedsys" : "Tahoma", LF_FACESIZE);
     HFONT font = CreateFontIndirectA(&lf);
     fonts_.push_back({points, bold, fixed, font});
     return font;

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "win/TForm1.h"
 
 namespace kestrove::win {
@@ -292,7 +294,7 @@ void TForm3::SetDriveOKxClick() {
 // ------------------------------------------------------------------ TForm4
 
 TForm4::TForm4(AppState& state, TForm1& main, HWND owner) : state_(state), main_(main) {
-    Create("Form4", "Other Options", kDialogStyle, 520, 470, owner, kSkyBlue);
+    Create("Form4", "Other Options", kDialogStyle, 520, 510, owner, kSkyBlue);
     Label(hwnd_, kLblOthrOptnsUnread,
           " What to do if number of \r\n  UNREAD messages is\r\ndifferent in PMI/PMM files",
           SS_CENTER);
@@ -330,17 +332,18 @@ void TForm4::OnFontsChanged() {
 }
 
 void TForm4::Layout(int, int) {
+    // The labels keep their blank lines; each group stands below its label.
     Place(Item(kLblOthrOptnsUnread), dpi_, 10, 8, 240, 48);
     RGUnread.Place(dpi_, 10, 58, 240, 22);
     Place(Item(kLblOthrOptnsBkup), dpi_, 10, 150, 240, 64);
-    RGBackup.Place(dpi_, 10, 214, 240, 22);
+    RGBackup.Place(dpi_, 10, 216, 240, 22);
     Place(Item(kLblOthrOptnsDeleted), dpi_, 262, 8, 240, 48);
     RGDeleted.Place(dpi_, 262, 58, 240, 22);
-    Place(Item(kLblOthrOptnsRunChk), dpi_, 262, 134, 240, 80);
-    RGRunCheck.Place(dpi_, 262, 214, 240, 22);
-    Place(Item(kLBLGetStatsOptns), dpi_, 10, 320, 200, 36);
-    RGStats.Place(dpi_, 262, 306, 240, 22);
-    Place(Item(kOtherOptnsOK), dpi_, 215, 400, 90, 28);
+    Place(Item(kLblOthrOptnsRunChk), dpi_, 262, 150, 240, 94);
+    RGRunCheck.Place(dpi_, 262, 246, 240, 22);
+    Place(Item(kLBLGetStatsOptns), dpi_, 10, 344, 240, 36);
+    RGStats.Place(dpi_, 262, 326, 240, 22);
+    Place(Item(kOtherOptnsOK), dpi_, 215, 430, 90, 28);
 }
 
 void TForm4::OnCommand(int id, int, HWND) {
@@ -382,7 +385,10 @@ TForm5::TForm5(AppState& state, TForm1& main, HWND owner) : state_(state), main_
         [this](int row, int column, std::string& out) { out = model_.CellText(row, column); },
         [this](int row, int column) { return model_.CellBackground(row, column); },
         [](int column) { return FolderListModel::ColumnTitle(column); },
-        [](int column) { return std::max(FolderListModel::ColumnWidth(column), 24); }};
+        [](int column) {
+            static constexpr int kAtLeast[FolderListModel::kColumns] = {40, 200, 110, 24};
+            return std::max(FolderListModel::ColumnWidth(column), kAtLeast[column]);
+        }};
     grid_.Create(hwnd_, kStringGrid1, FolderListModel::kColumns, std::move(source), false);
     OnFontsChanged();
     Relayout();
@@ -460,7 +466,11 @@ TForm6::TForm6(AppState& state, HWND owner) : state_(state) {
     VirtualGrid::Source source{
         [this](int row, int column, std::string& out) { out = view_.CellText(row, column); },
         [](int, int) { return kCream; }, [](int column) { return StatsView::ColumnTitle(column); },
-        [](int column) { return StatsView::ColumnWidth(column); }};
+        // The given widths, widened to what the fixed-pitch cells need.
+        [](int column) {
+            static constexpr int kAtLeast[StatsView::kColumns] = {56, 230, 90, 120};
+            return std::max(StatsView::ColumnWidth(column), kAtLeast[column]);
+        }};
     grid_.Create(hwnd_, kStringGrid1, StatsView::kColumns, std::move(source), true);
     OnFontsChanged();
     Relayout();
