@@ -5,6 +5,7 @@
 
 #include "core/BusyScope.h"
 #include "core/CommandChecks.h"
+#include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/Selection.h"
@@ -74,6 +75,16 @@ void FinishBackupCommand(AppState& state, WindowPort& port) {
     ShowFileCount(state, port);
 }
 
+// Only a backup index file names a backup pair. Taken for one, an index
+// file or a message file would be deleted or moved as if it were a backup,
+// and an orphaned backup message file would be restored as an index file.
+bool IsBackupEntry(AppState& state, WindowPort& port, const std::string& entry) {
+    if (BackupTakes(entry) && !platform::DirectoryExists(entry))
+        return true;
+    ReportAndLog(state, port, NotABackupIndexText(entry), kBackupFileError);
+    return false;
+}
+
 // The first half of a backup pair that is not there, or null.
 const std::string* MissingHalf(const std::string& backupIndex, const std::string& backupMessage) {
     if (!platform::FileExists(backupIndex))
@@ -130,6 +141,8 @@ CommandResult RestoreButtonClick(AppState& state, WindowPort& port) {
         if (AbortPressed(state, port))
             return EndedEarly(state, restored);
         const std::string backupIndex = HighlightEntry(state, port, k);
+        if (!IsBackupEntry(state, port, backupIndex))
+            continue;
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
         const std::string indexFile = ReplaceExtension(backupIndex, ".PMI");
         const std::string messageFile = ReplaceExtension(backupIndex, ".PMM");
@@ -175,6 +188,8 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
         if (AbortPressed(state, port))
             return EndedEarly(state, folders);
         const std::string backupIndex = HighlightEntry(state, port, k);
+        if (!IsBackupEntry(state, port, backupIndex))
+            continue;
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
 
         if (!platform::RemoveFile(backupIndex)) {
@@ -233,6 +248,8 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
         if (AbortPressed(state, port))
             return EndedEarly(state, folders);
         const std::string backupIndex = HighlightEntry(state, port, k);
+        if (!IsBackupEntry(state, port, backupIndex))
+            continue;
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
         const std::string indexTarget =
             platform::JoinPath(destination, platform::FileNamePart(backupIndex));

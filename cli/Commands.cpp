@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "cli/TerminalPort.h"
 #include "core/AppState.h"
 #include "core/CommandChecks.h"
+#include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/MessageFlag.h"
@@ -46,6 +48,15 @@ void PrintLine(std::string_view text) {
     WriteOut(std::string(text) + "\n");
 }
 
+// Why `path` cannot be the directory a command works in, or empty.
+std::string NotADirectory(const std::string& path) {
+    if (platform::DirectoryExists(path))
+        return {};
+    if (platform::FileExists(path))
+        return path + " is not a directory";
+    return "no such directory: " + path;
+}
+
 // One command's run through the engine: the state, the port and the
 // arguments turned into path texts.
 class Session {
@@ -58,10 +69,10 @@ class Session {
     AppState& state() { return *state_; }
     TerminalPort& port() { return port_; }
 
-    // The operands as path texts, each once, in the order given. False
-    // after a usage message.
+    // The operands as path texts, each file once, in the order given: a
+    // file named twice (another spelling, letter case or link) would be
+    // rewritten, restored or counted twice. False after a usage message.
     bool Operands(std::vector<std::string>& texts) {
-        std::set<std::string> seen;
         for (const std::string& operand : options_.operands) {
             std::string error;
             std::optional<std::string> text = PathText(operand, error);
@@ -69,8 +80,13 @@ class Session {
                 Usage(error);
                 return false;
             }
-            if (seen.insert(*text).second)
+            auto same = std::find_if(texts.begin(), texts.end(), [&](const std::string& earlier) {
+                return earlier == *text || platform::IsSameFile(earlier, *text);
+            });
+            if (same == texts.end())
                 texts.push_back(*text);
+            else if (*same != *text)
+                Usage(*text + " is the same file as " + *same + " - taken once.");
         }
         return true;
     }
@@ -233,12 +249,14 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
-enum class DryRunFolder { Scanned, HeaderMissing, RunEnds };
+enum class DryRunFolder { Scanned, Skipped, RunEnds };
 
 // Loads and scans one folder as the run does and prints what the run would
 // find; changes no file.
 DryRunFolder DryRunOne(const Options& options, AppState& state, TerminalPort& port,
                        const std::string& indexPath, int position, int& withDrops) {
+    if (!RunTakesEntry(state, port, indexPath))
+        return DryRunFolder::Skipped;
     if (!LoadIndex(state, port, indexPath, position))
         return DryRunFolder::RunEnds;
     const std::vector<IndexRecord> fileOrder(state.table.begin(), state.table.end());
@@ -282,7 +300,7 @@ DryRunFolder DryRunOne(const Options& options, AppState& state, TerminalPort& po
     WriteOut(out);
     if (drops > 0)
         ++withDrops;
-    return header ? DryRunFolder::Scanned : DryRunFolder::HeaderMissing;
+    return header ? DryRunFolder::Scanned : DryRunFolder::Skipped;
 }
 
 // The dry run over lists of index files (one list per user directory).
@@ -292,7 +310,7 @@ int DryRun(const Options& options, Session& session,
     TerminalPort& port = session.port();
     state.AbortRequested = false;
     int folders = 0, withDrops = 0;
-    bool someMissing = false, ended = false;
+    bool someSkipped = false, ended = false;
     for (const std::vector<std::string>& list : lists) {
         for (int k = 0; k < static_cast<int>(list.size()); ++k) {
             port.ProcessEvents();
@@ -303,8 +321,8 @@ int DryRun(const Options& options, Session& session,
                 DryRunOne(options, state, port, list[static_cast<std::size_t>(k)], k, withDrops)) {
                 case DryRunFolder::Scanned:
                     break;
-                case DryRunFolder::HeaderMissing:
-                    someMissing = true;
+                case DryRunFolder::Skipped:
+                    someSkipped = true;
                     break;
                 case DryRunFolder::RunEnds:
                     ended = true;
@@ -320,7 +338,7 @@ int DryRun(const Options& options, Session& session,
     PrintLine(Format("%d of %d files have records to drop.", withDrops, folders));
     if (ended)
         return kExitEndedEarly;
-    return someMissing ? kExitSomeNotDone : kExitAllDone;
+    return someSkipped ? kExitSomeNotDone : kExitAllDone;
 }
 
 // The index files of a user directory, as the network run lists them.
@@ -354,6 +372,13 @@ int Run(const Options& options, Session& session, const std::vector<std::string>
 
 int NetworkRun(const Options& options, Session& session,
                const std::vector<std::string>& directories) {
+    // A file here would be searched for folders as if it were a directory.
+    for (const std::string& directory : directories) {
+        if (std::string why = NotADirectory(directory); !why.empty()) {
+            session.Usage(why);
+            return kExitUsage;
+        }
+    }
     AppState& state = session.state();
     state.mode = kNetworkMode;
     ApplyRunOptions(options, state);
@@ -409,8 +434,8 @@ int Backups(const Options& options, Session& session, const std::vector<std::str
     if (command == BackupCommand::Move) {
         if (!session.PathOption(*options.to, destination))
             return kExitUsage;
-        if (!platform::DirectoryExists(destination)) {
-            session.Usage("--to: no such directory: " + destination);
+        if (std::string why = NotADirectory(destination); !why.empty()) {
+            session.Usage("--to: " + why);
             return kExitUsage;
         }
         session.port().SetChosenDirectory(destination);
@@ -443,7 +468,21 @@ int Backups(const Options& options, Session& session, const std::vector<std::str
     return Reported(session, result);
 }
 
+// The viewer and the statistics read index files, also backup ones; any
+// other file would be shown as records it does not hold.
+bool ReportOperands(Session& session, const std::vector<std::string>& files) {
+    for (const std::string& file : files) {
+        if (!ReportTakes(file)) {
+            session.Usage(NotAnyIndexText(file));
+            return false;
+        }
+    }
+    return true;
+}
+
 int View(const Options& options, Session& session, const std::vector<std::string>& files) {
+    if (!ReportOperands(session, files))
+        return kExitUsage;
     AppState& state = session.state();
     state.mode = kNormalMode;
     state.sortOn = !options.noSort;
@@ -486,6 +525,8 @@ int Export(const Options& options, Session& session, const std::vector<std::stri
 }
 
 int Stats(const Options& options, Session& session, const std::vector<std::string>& files) {
+    if (!ReportOperands(session, files))
+        return kExitUsage;
     AppState& state = session.state();
     state.settings.GetStats = options.copyToSelf;
     SelectAll(state.ListBox1, files);
@@ -514,8 +555,8 @@ int Stats(const Options& options, Session& session, const std::vector<std::strin
 
 int Names(const Options& options, Session& session, const std::vector<std::string>& directories) {
     AppState& state = session.state();
-    if (!platform::DirectoryExists(directories[0])) {
-        session.Usage("no such directory: " + directories[0]);
+    if (std::string why = NotADirectory(directories[0]); !why.empty()) {
+        session.Usage(why);
         return kExitUsage;
     }
     state.mode = options.backup ? kBackupMode : kNormalMode;

@@ -68,6 +68,33 @@ Commands:
 
 )";
 
+// What each command takes; the man page has the same table.
+constexpr std::string_view kTakes = R"(What each command takes (extensions in any letter case):
+  run, run --dry-run    index files NAME.PMI. Any other entry is skipped:
+                        "X is not an index file (.PMI) - skipping file.",
+                        for NAME.BKI and NAME.BKM "X is a backup file -
+                        skipping file."
+  network-run           user mail directories; anything else: usage error
+  restore, delete-backups, move-backups
+                        backup index files NAME.BKI. Any other entry (a
+                        directory too) is skipped, nothing of it touched:
+                        "X is not a backup index file (.BKI) - skipping
+                        file."
+  view, stats           index files NAME.PMI or backup index files NAME.BKI;
+                        anything else: usage error
+  export                the same; anything else ends the export before its
+                        output file is made. The input is checked first: an
+                        export file that is the index itself (through a
+                        link) is refused and never emptied
+  names DIR, --to DIR   a directory; anything else: usage error
+  --log FILE            any file but a folder's (.PMI, .PMM, .BKI, .BKM) or
+                        one that is a given folder's file under another
+                        name; such a log ends the command before it starts
+  A file named twice (through another spelling, letter case or link) is
+  taken once, with a note on standard error.
+
+)";
+
 constexpr std::string_view kRunOptions = R"(Options:
   --no-sort          keep each folder's records in file order (the sort
                      switch off); duplicates are then only found next to
@@ -112,7 +139,7 @@ std::string Join(std::initializer_list<std::string_view> parts) {
 }  // namespace
 
 std::string ProgramHelp() {
-    return Join({kProgram, kCommon});
+    return Join({kProgram, kTakes, kCommon});
 }
 
 std::string CommandHelp(std::string_view command) {

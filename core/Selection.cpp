@@ -1,7 +1,9 @@
 #include "core/Selection.h"
 
+#include "core/DirectoryNavigation.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/ModeControls.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 
@@ -35,8 +37,9 @@ SelectedList SelectedOf(AppState& state) {
 }
 
 // The mode's mask and file list, both selected lists emptied.
-void ResetLists(AppState& state, WindowPort& port, int mode) {
-    state.fileListMask = mode == kBackupMode ? "*.bki" : "*.pmi";
+void ResetLists(AppState& state, WindowPort& port, const ModeControls& controls) {
+    const int mode = controls.mode;
+    state.fileListMask = controls.fileMask;
     state.RereadFileList();
     port.ListChanged(ListId::FileListBox1);
     state.mode = mode;
@@ -54,35 +57,32 @@ void ShowFileCount(AppState& state, WindowPort& port) {
 }
 
 void ListUserDirectories(AppState& state) {
-    SortedList sorted;
-    for (const auto& e : platform::FindFiles(platform::JoinPath(state.currentDirectory, "*.*")))
-        if (e.isDirectory && e.name != "." && e.name != "..")
-            sorted.Add(e.name);
-    for (const auto& name : sorted.entries())
-        state.ListBox2.push_back(name);
+    for (auto& name : Subdirectories(state.currentDirectory))
+        state.ListBox2.push_back(std::move(name));
 }
 
 void ApplyModeLists(AppState& state, WindowPort& port, int mode) {
-    ResetLists(state, port, mode);
-    if (mode == kNetworkMode) {
+    const ModeControls controls = ModeControlsFor(mode, state.busy, state.sortOn, state.exportCsv);
+    ResetLists(state, port, controls);
+    if (IsNetwork(state)) {
         state.ListBox2.clear();
         ListUserDirectories(state);
         port.ListChanged(ListId::ListBox2);
-        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Directories Selected");
         ShowDirectoryCount(state, port);
     } else {
-        port.SetCountLabel(CountLabel::LblNumSelFiles, "No Files Selected");
         ShowFileCount(state, port);
     }
-    port.ShowList(ListId::FileListBox1, mode != kNetworkMode);
-    port.ShowList(ListId::ListBox1, mode != kNetworkMode);
-    port.ShowList(ListId::ListBox2, mode == kNetworkMode);
-    port.ShowList(ListId::ListBox3, mode == kNetworkMode);
-    port.ShowAbort(false);
+    port.SetCountLabel(CountLabel::LblNumSelFiles, std::string(controls.noneSelected));
+    port.ShowList(ListId::FileListBox1, controls.FileListBox1.state.visible);
+    port.ShowList(ListId::ListBox1, controls.ListBox1.state.visible);
+    port.ShowList(ListId::ListBox2, controls.ListBox2.state.visible);
+    port.ShowList(ListId::ListBox3, controls.ListBox3.state.visible);
+    port.ShowAbort(controls.AbortButton.state.visible);
 }
 
 void NewLists(AppState& state, WindowPort& port) {
-    ResetLists(state, port, kNormalMode);
+    ResetLists(state, port,
+               ModeControlsFor(kNormalMode, state.busy, state.sortOn, state.exportCsv));
     port.ShowList(ListId::ListBox1, true);
     port.ShowList(ListId::ListBox2, false);
     port.ShowList(ListId::ListBox3, false);

@@ -27,6 +27,10 @@ inline const char* AnswerName(Answer answer) {
     return "";
 }
 
+// The title of the program's standard error box (stop icon, OK), which
+// reports what the settings file or a drive refused.
+inline constexpr const char* kProgramTitle = "Kestrove";
+
 // The three status lines of Panel1.
 enum class StatusLine { LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3 };
 // The count labels below the two lists.

@@ -37,14 +37,20 @@ void FindDuplicates(AppState& state);
 FolderOutcome RewriteFolder(AppState& state, WindowPort& port, const std::string& indexPath,
                             int position);
 
+// The run takes index files (NAME.PMI) only: true, or false after the box
+// and the log line that skip the entry.
+bool RunTakesEntry(AppState& state, WindowPort& port, const std::string& path);
+
 // The run over ListBox1 (the Run button). Done are the folders rewritten
 // and those with nothing to drop.
 CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port);
 // The Abort button.
 void Stop(AppState& state, WindowPort& port);
-// "Save Log File": asks for the file, then opens it as the run log.
+// "Save Log File": asks for the file, then opens it as the run log; nothing
+// while another command runs.
 void SaveLogFile1Click(AppState& state, WindowPort& port);
-// The same with the file already chosen.
+// The same with the file already chosen. A file of a mail folder, by its
+// name or as one of the selected folders' files, is refused with a box.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
 // The network run over the user directories in ListBox3.
 NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port);

@@ -4,6 +4,7 @@
 
 #include "core/BusyScope.h"
 #include "core/CommandChecks.h"
+#include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "duplicates/Duplicates.h"
@@ -54,6 +55,8 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
         port.SetMeter(Meter::ProgressBarF, Percent(k, state.ListBox1.Count()));
         Highlight(state, port, ListId::ListBox1, k);
         const std::string path = state.ListBox1[k];
+        if (!RunTakesEntry(state, port, path))
+            continue;
 
         RecoverInterruptedRewrite(path);
         if (!LoadIndex(state, port, path, k))
@@ -99,13 +102,52 @@ void Stop(AppState& state, WindowPort& port) {
 }
 
 void SaveLogFile1Click(AppState& state, WindowPort& port) {
+    if (state.busy)  // a log opened now would miss the start of the command
+        return;
     auto chosen = port.ChooseSaveFile("Log Files|*.log|All Files|*.*");
     if (!chosen)
         return;
     OpenRunLog(state, port, *chosen);
 }
 
+bool RunTakesEntry(AppState& state, WindowPort& port, const std::string& path) {
+    const FileKind kind = KindOfName(path);
+    if (kind == FileKind::Index)
+        return true;
+    // The rewrite says the same of a backup file that reaches it.
+    const bool backup = kind == FileKind::BackupIndex || kind == FileKind::BackupMessage;
+    const std::string text = backup ? Format("%s is a backup file - skipping file.", path.c_str())
+                                    : NotAnIndexText(path);
+    port.MessageDialog(text, backup ? "Backup File Error" : "File Error", Icon::Stop, Buttons::Ok);
+    state.runLog.Write(text + "\n");
+    return false;
+}
+
+namespace {
+
+// A file of a folder, or of a selected folder under another name: opening
+// it as the log would empty it.
+bool IsMailFile(const AppState& state, const std::string& fileName) {
+    if (IsFolderFile(fileName))
+        return true;
+    for (const std::string& entry : state.ListBox1.entries()) {
+        for (const char* extension : {".PMI", ".PMM", ".BKI", ".BKM"}) {
+            if (platform::IsSameFile(fileName, ReplaceExtension(entry, extension)))
+                return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName) {
+    if (IsMailFile(state, fileName)) {
+        port.MessageDialog(
+            Format("%s is a mail folder file - it cannot be the log.", fileName.c_str()),
+            "File Error", Icon::Stop, Buttons::Ok);
+        return;
+    }
     if (state.runLog.Open(fileName))
         return;
     port.MessageDialog(Format("Cannot Open File: %s", fileName.c_str()), "File Error", Icon::Stop,

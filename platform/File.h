@@ -75,6 +75,9 @@ struct DirEntry {
 bool FileExists(const std::string& path);       // a file, not a directory
 bool DirectoryExists(const std::string& path);  // "C:\" included
 bool RemoveFile(const std::string& path);
+// True when both paths name one existing file or directory: the same file
+// reached through another spelling, letter case, link or mount.
+bool IsSameFile(const std::string& a, const std::string& b);
 // Renames a file; never replaces an existing file, also not one that exists
 // under another letter case (on POSIX also when it is the file itself under
 // another case). A file is moved to another file system by copying.

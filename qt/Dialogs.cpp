@@ -147,7 +147,7 @@ Answer Dialogs::Message(QWidget* parent, const std::string& text, const std::str
 }
 
 void Dialogs::Error(QWidget* parent, const std::string& text) {
-    Message(parent, text, "Kestrove", Icon::Stop, Buttons::Ok);
+    Message(parent, text, kProgramTitle, Icon::Stop, Buttons::Ok);
 }
 
 int Dialogs::Exec(QDialog* dialog) {

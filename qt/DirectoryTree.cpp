@@ -1,12 +1,9 @@
 #include "qt/DirectoryTree.h"
 
 #include <QHeaderView>
-#include <algorithm>
-#include <cctype>
 #include <vector>
 
-#include "platform/File.h"
-#include "platform/Paths.h"
+#include "core/DirectoryNavigation.h"
 #include "qt/Dialogs.h"
 
 namespace kestrove {
@@ -14,56 +11,13 @@ namespace kestrove {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-constexpr int kPopulatedRole = Qt::UserRole + 1;
 
-std::string RootOf(char letter) {
-    return std::string(1, letter) + ":\\";
-}
-
-// The directory text, a backslash unless it already ends in one, the name.
-std::string Child(const std::string& parent, std::string_view name) {
-    std::string path = parent;
-    if (path.empty() || !platform::IsSeparator(path.back()))
-        path += '\\';
-    path += name;
-    return path;
-}
-
-std::vector<std::string> Components(std::string_view path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (std::size_t i = 2; i < path.size(); ++i) {
-        if (platform::IsSeparator(path[i])) {
-            if (!part.empty())
-                parts.push_back(std::move(part));
-            part.clear();
-        } else {
-            part += path[i];
-        }
-    }
-    if (!part.empty())
-        parts.push_back(std::move(part));
-    return parts;
-}
-
-bool HasDrive(std::string_view path) {
-    return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return ToQt(a).compare(ToQt(b), Qt::CaseInsensitive) == 0;
-}
-
-// The subdirectories of a directory, sorted without regard to case.
-std::vector<std::string> Subdirectories(const std::string& directory) {
-    std::vector<std::string> names;
-    for (const auto& e : platform::FindFiles(Child(directory, "*.*")))
-        if (e.isDirectory && e.name != "." && e.name != "..")
-            names.push_back(e.name);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return ToQt(a).compare(ToQt(b), Qt::CaseInsensitive) < 0;
-    });
-    return names;
+QTreeWidgetItem* NewItem(const std::string& parent, const std::string& name) {
+    auto* item = new QTreeWidgetItem();
+    item->setText(0, ToQt(name));
+    item->setData(0, kPathRole, ToQt(ChildDirectory(parent, name)));
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    return item;
 }
 
 }  // namespace
@@ -76,34 +30,9 @@ DirectoryTree::DirectoryTree(QWidget* parent) : QTreeWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
     connect(this, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* item) { Populate(item); });
+            [this](QTreeWidgetItem* item) { ReadChildren(item); });
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentItemChanged(current); });
-}
-
-std::string DirectoryTree::Canonical(const std::string& path) {
-    if (!HasDrive(path))
-        return {};
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
-    std::string result = RootOf(letter);
-    if (!platform::DirectoryExists(result))
-        return {};
-    for (const auto& part : Components(path)) {
-        if (part == ".")
-            continue;
-        if (part.find_first_of("*?") != std::string::npos)
-            return {};
-        std::string found;
-        for (const auto& e : platform::FindFiles(Child(result, part)))
-            if (e.isDirectory && SameName(e.name, part)) {
-                found = e.name;
-                break;
-            }
-        if (found.empty())
-            return {};
-        result = Child(result, found);
-    }
-    return result;
 }
 
 QTreeWidgetItem* DirectoryTree::BuildRoot(char letter) {
@@ -111,7 +40,7 @@ QTreeWidgetItem* DirectoryTree::BuildRoot(char letter) {
     updating_ = true;
     clear();
     auto* root = new QTreeWidgetItem(this);
-    const std::string path = RootOf(letter);
+    const std::string path = DriveRoot(letter);
     root->setText(0, ToQt(path));
     root->setData(0, kPathRole, ToQt(path));
     root->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
@@ -120,26 +49,38 @@ QTreeWidgetItem* DirectoryTree::BuildRoot(char letter) {
     return root;
 }
 
-void DirectoryTree::Populate(QTreeWidgetItem* item) {
-    if (item->data(0, kPopulatedRole).toBool())
-        return;
-    item->setData(0, kPopulatedRole, true);
+// The children as the disk has them now: new directories come in at their
+// place, gone ones go; the others keep their items (and their expansion).
+void DirectoryTree::ReadChildren(QTreeWidgetItem* item) {
+    const bool was = updating_;
+    updating_ = true;
     const std::string path = FromQt(item->data(0, kPathRole).toString());
-    const auto names = Subdirectories(path);
-    QList<QTreeWidgetItem*> children;
+    const std::vector<std::string> names = Subdirectories(path);
+    int at = 0;
     for (const auto& name : names) {
-        auto* child = new QTreeWidgetItem();
-        child->setText(0, ToQt(name));
-        child->setData(0, kPathRole, ToQt(Child(path, name)));
-        child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-        children << child;
+        const QString text = ToQt(name);
+        int found = -1;
+        for (int i = at; i < item->childCount(); ++i)
+            if (item->child(i)->text(0) == text) {
+                found = i;
+                break;
+            }
+        if (found < 0) {
+            item->insertChild(at, NewItem(path, name));
+        } else {
+            for (int i = found; i > at; --i)
+                delete item->takeChild(at);  // gone from the disk
+        }
+        ++at;
     }
-    item->addChildren(children);
+    while (item->childCount() > at)
+        delete item->takeChild(at);
     item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    updating_ = was;
 }
 
 QTreeWidgetItem* DirectoryTree::FindChild(QTreeWidgetItem* item, const QString& name) {
-    Populate(item);
+    ReadChildren(item);
     for (int i = 0; i < item->childCount(); ++i)
         if (item->child(i)->text(0).compare(name, Qt::CaseInsensitive) == 0)
             return item->child(i);
@@ -149,6 +90,7 @@ QTreeWidgetItem* DirectoryTree::FindChild(QTreeWidgetItem* item, const QString& 
 void DirectoryTree::Enter(QTreeWidgetItem* item) {
     const bool was = updating_;
     updating_ = true;
+    ReadChildren(item);
     item->setExpanded(true);  // the current directory shows its subdirectories
     setCurrentItem(item);
     scrollToItem(item);
@@ -161,22 +103,17 @@ void DirectoryTree::Enter(QTreeWidgetItem* item) {
 }
 
 bool DirectoryTree::setDirectory(const std::string& path) {
-    const std::string canon = Canonical(path);
+    const std::string canon = CanonicalDirectory(path);
     if (canon.empty())
         return false;
     if (canon == directory_)
         return true;
     QTreeWidgetItem* item =
         topLevelItemCount() > 0 && drive_ == canon[0] ? topLevelItem(0) : BuildRoot(canon[0]);
-    for (const auto& part : Components(canon)) {
+    for (const auto& part : DirectoryComponents(canon)) {
         QTreeWidgetItem* child = FindChild(item, ToQt(part));
-        if (!child) {  // gone between the two looks: read it again
-            item->setData(0, kPopulatedRole, false);
-            qDeleteAll(item->takeChildren());
-            child = FindChild(item, ToQt(part));
-            if (!child)
-                return false;
-        }
+        if (!child)  // gone since the look above
+            return false;
         item->setExpanded(true);
         item = child;
     }
@@ -185,12 +122,12 @@ bool DirectoryTree::setDirectory(const std::string& path) {
 }
 
 bool DirectoryTree::setDrive(char letter) {
-    letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-    if (letter < 'A' || letter > 'Z' || !platform::DirectoryExists(RootOf(letter)))
+    if (!DriveReady(letter))
         return false;
+    letter = DriveRoot(letter)[0];
     if (letter == drive_ && !directory_.empty())
         return true;
-    return setDirectory(RootOf(letter));
+    return setDirectory(DriveRoot(letter));
 }
 
 void DirectoryTree::refresh() {
@@ -213,6 +150,7 @@ void DirectoryTree::OnCurrentItemChanged(QTreeWidgetItem* current) {
     const std::string path = FromQt(current->data(0, kPathRole).toString());
     if (path == directory_)
         return;
+    ReadChildren(current);  // entered: its subdirectories as they are now
     directory_ = path;
     emit directoryChanged(ToQt(directory_));
 }

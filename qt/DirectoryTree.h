@@ -1,8 +1,7 @@
 #pragma once
-// The directory tree of one drive, read through the platform layer, so that
-// it shows the same Windows path world as the engine: "C:\" for a root,
-// "C:\Mail\Bob" below it (no trailing backslash), names as the disk spells
-// them, matched without regard to case.
+// The directory tree of one drive, drawn from the engine's directory texts
+// and children (core/DirectoryNavigation.h). A directory's children are read
+// again whenever it is expanded or entered.
 
 #include <QTreeWidget>
 #include <string>
@@ -26,17 +25,13 @@ class DirectoryTree : public QTreeWidget {
     // Reads the shown directories from the disk again.
     void refresh();
 
-    // The text of a path with its drive letter in capitals and the
-    // components as the disk spells them; empty when it does not exist.
-    static std::string Canonical(const std::string& path);
-
   signals:
     // The current directory changed (by the user or by the program).
     void directoryChanged(const QString& directory);
 
   private:
     QTreeWidgetItem* BuildRoot(char letter);
-    void Populate(QTreeWidgetItem* item);
+    void ReadChildren(QTreeWidgetItem* item);
     QTreeWidgetItem* FindChild(QTreeWidgetItem* item, const QString& name);
     void Enter(QTreeWidgetItem* item);
     void OnCurrentItemChanged(QTreeWidgetItem* current);

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/File.h"
+#include "core/DirectoryNavigation.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
 #include "qt/Widgets.h"
@@ -46,7 +46,7 @@ MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
     connect(DriveComboBox, &QComboBox::activated, this, [this](int index) {
         const QString text = DriveComboBox->itemText(index);
         if (!text.isEmpty() && !DirectoryListBox->setDrive(text.at(0).toLatin1()))
-            Dialogs::Error(this, "Drive " + FromQt(text) + " cannot be entered.");
+            Dialogs::Error(this, DriveNotReadyText(text.at(0).toLatin1()));
     });
     connect(DirectoryListBox, &DirectoryTree::directoryChanged, this, [this](const QString& dir) {
         PathLabel->setText(dir);
@@ -59,16 +59,14 @@ MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
 
 void MoveDlg::FillDrives() {
     DriveComboBox->clear();
-    for (char letter = 'A'; letter <= 'Z'; ++letter)
-        if (platform::DirectoryExists(std::string(1, letter) + ":\\"))
-            DriveComboBox->addItem(QStringLiteral("%1:").arg(QLatin1Char(letter)));
+    for (const auto& drive : ReadyDrives())
+        DriveComboBox->addItem(ToQt(drive));
 }
 
 std::optional<std::string> MoveDlg::Choose(const std::string& start) {
     FillDrives();
     DirectoryListBox->refresh();
-    if (!DirectoryListBox->setDirectory(start) && DriveComboBox->count() > 0)
-        DirectoryListBox->setDrive(DriveComboBox->itemText(0).at(0).toLatin1());
+    DirectoryListBox->setDirectory(ChooserStartDirectory(start));
     PathLabel->setText(ToQt(DirectoryListBox->directory()));
     if (Dialogs::Exec(this) != QDialog::Accepted || DirectoryListBox->directory().empty())
         return std::nullopt;

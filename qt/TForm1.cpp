@@ -20,15 +20,14 @@
 #include <chrono>
 #include <ctime>
 #include <limits>
-#include <map>
 
 #include "backup/Backup.h"
 #include "core/BusyScope.h"
+#include "core/DirectoryNavigation.h"
 #include "core/Format.h"
 #include "core/Selection.h"
 #include "core/Settings.h"
 #include "duplicates/Duplicates.h"
-#include "reports/Export.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
 #include "qt/HelpViewer.h"
@@ -40,6 +39,7 @@
 #include "qt/TForm5.h"
 #include "qt/TForm6.h"
 #include "qt/Widgets.h"
+#include "reports/Export.h"
 
 namespace kestrove {
 
@@ -339,56 +339,47 @@ void TForm1::BuildControls() {
 
     moveDlg = new MoveDlg(this);
 
-    // Bindings.
+    // Bindings: what a click means is the engine's table's, read at the
+    // click, so a mode or a running command changes it.
     connect(RGMode1, &RadioGroup::clicked, this, [this] { RGMode1Change(); });
-    connect(driveList, &QListWidget::itemClicked, this, [this] {
-        if (!Busy())
-            DriveComboBox1Change();
-    });
+    connect(driveList, &QListWidget::itemClicked, this,
+            [this] { Perform(ModeControlsFor(*state_).DriveListBox.click); });
     connect(driveList, &QListWidget::itemSelectionChanged, this, [this, driveList] {
-        if (!fillingLists_ && !Busy() && !driveList->inMousePress() && driveList->hasFocus())
-            DriveComboBox1Change();
+        if (!fillingLists_ && !driveList->inMousePress() && driveList->hasFocus())
+            Perform(ModeControlsFor(*state_).DriveListBox.click);
     });
     connect(DirectoryListBox1, &DirectoryTree::directoryChanged, this,
             [this] { OnDirectoryChanged(); });
-    connect(FileListBox1, &QListWidget::itemClicked, this, [this] {
-        if (!Busy())
-            FileListBox1Click();
-    });
+    connect(FileListBox1, &QListWidget::itemClicked, this,
+            [this] { Perform(ModeControlsFor(*state_).FileListBox1.click); });
     connect(FileListBox1, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!fillingLists_ && !Busy() && !FileListBox1->inMousePress() && FileListBox1->hasFocus())
-            FileListBox1Click();
+        if (!fillingLists_ && !FileListBox1->inMousePress() && FileListBox1->hasFocus())
+            Perform(ModeControlsFor(*state_).FileListBox1.click);
     });
-    connect(FileListBox1, &QListWidget::itemDoubleClicked, this,
-            [this] { FileListBox1DblClick(); });
-    connect(FileListBox1, &ListBox::enterPressed, this, [this] { FileListBox1DblClick(); });
-    // A click on a user directory adds it at once; from the keys, Enter does.
-    connect(ListBox2, &QListWidget::itemClicked, this, [this] {
-        if (!Busy())
-            BtnMoveFileClick();
-    });
-    connect(ListBox2, &ListBox::enterPressed, this, [this] {
-        if (!Busy())
-            BtnMoveFileClick();
-    });
+    // From the keys, Enter stands for the double click.
+    for (const auto& [list, field] : {std::pair<ListBox*, ListControl ModeControls::*>{
+                                          FileListBox1, &ModeControls::FileListBox1},
+                                      {ListBox2, &ModeControls::ListBox2},
+                                      {ListBox1, &ModeControls::ListBox1},
+                                      {ListBox3, &ModeControls::ListBox3}}) {
+        auto doubleClick = [this, field] {
+            Perform((ModeControlsFor(*state_).*field).doubleClick);
+        };
+        connect(list, &QListWidget::itemDoubleClicked, this, doubleClick);
+        connect(list, &ListBox::enterPressed, this, doubleClick);
+    }
+    connect(ListBox2, &QListWidget::itemClicked, this,
+            [this] { Perform(ModeControlsFor(*state_).ListBox2.click); });
+    // A user directory is added by its click; from the keys, Enter adds it.
+    connect(ListBox2, &ListBox::enterPressed, this,
+            [this] { Perform(ModeControlsFor(*state_).ListBox2.click); });
     connect(ListBox1, &QListWidget::itemSelectionChanged, this,
             [this] { SyncHighlight(ListId::ListBox1); });
     connect(ListBox3, &QListWidget::itemSelectionChanged, this,
             [this] { SyncHighlight(ListId::ListBox3); });
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
-    connect(ListBox1, &ListBox::enterPressed, this, [this] { ListBox1DblClick(); });
-    connect(BtnMoveFile, &QPushButton::clicked, this, [this] { BtnMoveFileClick(); });
-    connect(BtnMoveAllFiles, &QPushButton::clicked, this, [this] { BtnMoveAllFilesClick(); });
-    connect(BtnUnMoveFile, &QPushButton::clicked, this, [this] { BtnUnMoveFile2Click(); });
-    connect(BtnUnMoveAllFiles, &QPushButton::clicked, this, [this] { BtnUnMoveAllFilesClick(); });
-    connect(RunButton, &QPushButton::clicked, this, [this] { RunDeleteDupes1Click(); });
-    connect(BtnGetStats, &QPushButton::clicked, this, [this] { BtnGetStatsClick(); });
-    connect(RestoreButton, &QPushButton::clicked, this, [this] { RestoreButtonClick(); });
-    connect(MoveButton, &QPushButton::clicked, this, [this] { MoveButtonClick(); });
-    connect(DeleteButton, &QPushButton::clicked, this, [this] { DeleteButtonClick(); });
-    connect(RunNetButton, &QPushButton::clicked, this, [this] { RunNetButtonClick(); });
-    connect(FileNames, &QPushButton::clicked, this, [this] { FileNamesClick(); });
-    connect(AbortButton, &QPushButton::clicked, this, [this] { Stop(); });
+    for (const auto& [button, field] : TableButtons())
+        connect(button, &QPushButton::clicked, this,
+                [this, field] { Perform((ModeControlsFor(*state_).*field).click); });
 
     resize(1000, 660);
     // Centred on the desktop.
@@ -400,72 +391,71 @@ void TForm1::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     bar->setAccessibleName(QStringLiteral("Menu"));
+    // Each item does what the engine's table says it means at the moment.
     auto item = [this](QMenu* menu, QAction*& member, const char* name, const char* action,
-                       const QString& caption, void (TForm1::*handler)()) {
+                       const QString& caption, MenuControl ModeControls::*field) {
         member = menu->addAction(caption);
         member->setObjectName(QString::fromLatin1(name));
         member->setProperty("action", QString::fromLatin1(action));
         member->setIconVisibleInMenu(true);
-        if (handler)
-            connect(member, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        connect(member, &QAction::triggered, this,
+                [this, field] { Perform((ModeControlsFor(*state_).*field).choose); });
     };
     FileMenu = bar->addMenu(QStringLiteral("&File"));
     FileMenu->setObjectName(QStringLiteral("File1"));
-    item(FileMenu, ClearNew, "ClearNew", "New", QStringLiteral("New"), &TForm1::NewExecute);
+    item(FileMenu, ClearNew, "ClearNew", "New", QStringLiteral("New"), &ModeControls::ClearNew);
     FileMenu->addSeparator();
     item(FileMenu, NormalMode, "NormalMode", "Normal", QStringLiteral("Normal Mode"),
-         &TForm1::ModeRBNormalClick);
+         &ModeControls::NormalMode);
     item(FileMenu, BackupMode, "BackupMode", "Backup", QStringLiteral("Backup Mode"),
-         &TForm1::ModeRBBackupClick);
+         &ModeControls::BackupMode);
     item(FileMenu, NetworkMode, "NetworkMode", "Network", QStringLiteral("Network Mode"),
-         &TForm1::ModeRBNetworkClick);
+         &ModeControls::NetworkMode);
     FileMenu->addSeparator();
     item(FileMenu, SaveIndexFile1, "SaveIndexFile1", "SaveIndex", QStringLiteral("SaveIndex"),
-         &TForm1::SaveIndexFile1Click);
+         &ModeControls::SaveIndexFile1);
     item(FileMenu, SaveLogFile1, "SaveLogFile1", "SaveLogFile", QStringLiteral("Save Log File"),
-         &TForm1::SaveLogFile1Click);
+         &ModeControls::SaveLogFile1);
     FileMenu->addSeparator();
-    item(FileMenu, Exit1, "Exit1", "FileExit1", QStringLiteral("E&xit"), &TForm1::FileExit1Execute);
+    item(FileMenu, Exit1, "Exit1", "FileExit1", QStringLiteral("E&xit"), &ModeControls::Exit1);
 
     OptionsMenu = bar->addMenu(QStringLiteral("&Options"));
     OptionsMenu->setObjectName(QStringLiteral("Options1"));
-    item(OptionsMenu, Sort1, "Sort1", "SortON", QStringLiteral("Sort ON "), &TForm1::SortONExecute);
+    item(OptionsMenu, Sort1, "Sort1", "SortON", QStringLiteral("Sort ON "), &ModeControls::Sort1);
     item(OptionsMenu, SortOFF1, "SortOFF1", "SortOFF", QStringLiteral("Sort OFF"),
-         &TForm1::SortOFFExecute);
+         &ModeControls::SortOFF1);
     OptionsMenu->addSeparator();
     item(OptionsMenu, SaveIndexasCSV, "SaveIndexasCSV", "SaveAsCSV",
-         QStringLiteral("Save Index As CSV"), &TForm1::SaveIndexasCSVClick);
+         QStringLiteral("Save Index As CSV"), &ModeControls::SaveIndexasCSV);
     SaveIndexasCSV->setCheckable(true);
     item(OptionsMenu, SaveIndexasTAB, "SaveIndexasTAB", "SaveAsTAB",
-         QStringLiteral("Save Index as TAB"), &TForm1::SaveIndexasTABClick);
+         QStringLiteral("Save Index as TAB"), &ModeControls::SaveIndexasTAB);
     OptionsMenu->addSeparator();
-    item(OptionsMenu, N5, "N5", "SetDrives", QStringLiteral("Set Drives"),
-         &TForm1::SetDrivesExecute);
+    item(OptionsMenu, N5, "N5", "SetDrives", QStringLiteral("Set Drives"), &ModeControls::N5);
     item(OptionsMenu, SetOptions1, "SetOptions1", "SetOptions", QStringLiteral("Set Options"),
-         &TForm1::SetOptionsExecute);
+         &ModeControls::SetOptions1);
 
     RunMenu = bar->addMenu(QStringLiteral("&Run"));
     RunMenu->setObjectName(QStringLiteral("Run1"));
     item(RunMenu, RunDeleteDupes1, "RunDeleteDupes1", "DeleteDupes",
-         QStringLiteral("Run Delete Dupes"), &TForm1::RunDeleteDupes1Click);
+         QStringLiteral("Run Delete Dupes"), &ModeControls::RunDeleteDupes1);
     item(RunMenu, GetStats1, "GetStats1", "GetStats", QStringLiteral("GetStats"),
-         &TForm1::BtnGetStatsClick);
+         &ModeControls::GetStats1);
     item(RunMenu, RestoreBackupFiles1, "RestoreBackupFiles1", "RestoreBkUp",
-         QStringLiteral("Restore Backup Files"), &TForm1::RestoreButtonClick);
+         QStringLiteral("Restore Backup Files"), &ModeControls::RestoreBackupFiles1);
     item(RunMenu, MoveBackupFiles2, "MoveBackupFiles2", "MoveBkUp",
-         QStringLiteral("Move Backup Files"), &TForm1::MoveButtonClick);
+         QStringLiteral("Move Backup Files"), &ModeControls::MoveBackupFiles2);
     item(RunMenu, DeleteBackupFiles1, "DeleteBackupFiles1", "DelBkUp",
-         QStringLiteral("Delete Backup Files"), &TForm1::DeleteButtonClick);
+         QStringLiteral("Delete Backup Files"), &ModeControls::DeleteBackupFiles1);
     item(RunMenu, DeleteNetworkDupes2, "DeleteNetworkDupes2", "NetworkUnDup",
-         QStringLiteral("Delete Network Dupes"), &TForm1::RunNetButtonClick);
+         QStringLiteral("Delete Network Dupes"), &ModeControls::DeleteNetworkDupes2);
 
     HelpMenu = bar->addMenu(QStringLiteral("&Help"));
     HelpMenu->setObjectName(QStringLiteral("Help1"));
     item(HelpMenu, Contents1, "Contents1", "HelpContents1", QStringLiteral("&Contents"),
-         &TForm1::HelpContents1Execute);
-    item(HelpMenu, Index1, "Index1", "HelpIndex", QStringLiteral("&Index"),
-         &TForm1::HelpIndexExecute);
-    item(HelpMenu, About1, "About1", "", QStringLiteral("About"), &TForm1::About1Click);
+         &ModeControls::Contents1);
+    item(HelpMenu, Index1, "Index1", "HelpIndex", QStringLiteral("&Index"), &ModeControls::Index1);
+    item(HelpMenu, About1, "About1", "", QStringLiteral("About"), &ModeControls::About1);
 }
 
 void TForm1::BuildTabOrder() {
@@ -486,29 +476,19 @@ void TForm1::Construct() {
     helpFile_ = "Kestrove.hlp";
     help_ = new HelpViewer(this);
     const IniFile ini(state_->settingsFile);
-    std::string start = ReadStartPath(ini);
+    const StartDirectory start = ChooseStartDirectory(ini);
     state_->settings = ReadSettings(ini);
-    state_->currentDrive = start.empty() ? 'C' : start[0];
+    state_->currentDrive = start.drive;
     FillDriveList(RebuildDriveList(ini, "C"));
 
     state_->fileListMask = FilterComboBox1->currentData().toString().toStdString();
-    if (!SetDrive(state_->currentDrive) || !SetDirectory(start)) {
-        state_->currentDrive = 'C';
-        start = "C:\\";
-        SetDrive('C');
-        SetDirectory(start);
-    }
+    SetDrive(start.drive);
+    SetDirectory(start.directory);
 
     state_->currentDirectory =
-        DirectoryListBox1->directory().empty() ? start : DirectoryListBox1->directory();
+        DirectoryListBox1->directory().empty() ? start.directory : DirectoryListBox1->directory();
     PointFileList(*state_, *this);
     ModeRBNormalClick();
-    UpdateOptionsMenu();
-    RunDeleteDupes1->setEnabled(true);
-    RestoreBackupFiles1->setEnabled(false);
-    MoveBackupFiles2->setEnabled(false);
-    DeleteBackupFiles1->setEnabled(false);
-    DeleteNetworkDupes2->setEnabled(false);
 }
 
 // ----------------------------------------------------------------- helpers
@@ -520,15 +500,6 @@ bool TForm1::HasMarker(const QAction* item) {
 void TForm1::SetMarker(QAction* item, bool on) {
     item->setProperty("marked", on);
     item->setIcon(on ? MarkerIcon() : QIcon());
-}
-
-void TForm1::UpdateOptionsMenu() {
-    const OptionsMenuMarks marks = OptionsMenuState(*state_);
-    SetMarker(Sort1, marks.sortOnMarker);
-    SetMarker(SortOFF1, marks.sortOffMarker);
-    SetMarker(SaveIndexasCSV, marks.csvMarker);
-    SetMarker(SaveIndexasTAB, marks.tabMarker);
-    SaveIndexasCSV->setChecked(marks.csvChecked);
 }
 
 std::vector<int> TForm1::SelectedRows(QListWidget* list) const {
@@ -597,8 +568,8 @@ void TForm1::OnDirectoryChanged() {
     DriveComboBox1Change();
 }
 
-// While a long command runs every other command is disabled; only Abort
-// (and leaving the program, which asks the run to stop) stays live.
+// While a long command runs the table disables every other command; only
+// Abort (and leaving the program, which asks the run to stop) stays live.
 void TForm1::RunCommand(const std::function<void()>& command) {
     if (state_->busy)
         return;
@@ -607,46 +578,15 @@ void TForm1::RunCommand(const std::function<void()>& command) {
     lastRepaint_ = NowMs();
     {
         BusyScope busy(*state_);
-        SetCommandsEnabled(false);
+        ApplyControls();
         command();
     }
     FlushDisplay();
-    SetCommandsEnabled(true);
+    ApplyControls();
     if (closePending_) {
         closePending_ = false;
         close();
     }
-}
-
-void TForm1::SetCommandsEnabled(bool enabled) {
-    std::map<QObject*, bool>& saved = enabledBeforeCommand_;
-    const QList<QWidget*> widgets{RGMode1,           DriveListBox, DirectoryListBox1, FileListBox1,
-                                  ListBox2,          BtnMoveFile,  BtnMoveAllFiles,   BtnUnMoveFile,
-                                  BtnUnMoveAllFiles, RunButton,    BtnGetStats,       RestoreButton,
-                                  MoveButton,        DeleteButton, RunNetButton,      FileNames};
-    QList<QAction*> actions;
-    for (QMenu* m : {FileMenu, OptionsMenu, RunMenu, HelpMenu})
-        for (QAction* a : m->actions())
-            if (!a->isSeparator() && a != Exit1 && a != Contents1 && a != Index1)
-                actions << a;
-    if (!enabled) {
-        saved.clear();
-        for (QWidget* w : widgets) {
-            saved[w] = w->isEnabled();
-            w->setEnabled(false);
-        }
-        for (QAction* a : actions) {
-            saved[a] = a->isEnabled();
-            a->setEnabled(false);
-        }
-        AbortButton->setEnabled(true);
-        return;
-    }
-    for (QWidget* w : widgets)
-        w->setEnabled(saved.count(w) ? saved[w] : true);
-    for (QAction* a : actions)
-        a->setEnabled(saved.count(a) ? saved[a] : true);
-    saved.clear();
 }
 
 // ------------------------------------------------------------------- modes
@@ -662,33 +602,153 @@ void TForm1::RGMode1Change() {
 }
 
 void TForm1::SetModeControls(int mode) {
-    FilterComboBox1->setCurrentIndex(mode == kBackupMode ? 1 : 0);
-    RGMode1->setItemIndex(mode);
-    SetMarker(NormalMode, mode == kNormalMode);
-    SetMarker(BackupMode, mode == kBackupMode);
-    SetMarker(NetworkMode, mode == kNetworkMode);
-    RunButton->setVisible(mode == kNormalMode);
-    BtnGetStats->setVisible(mode != kNetworkMode);
-    RestoreButton->setVisible(mode == kBackupMode);
-    MoveButton->setVisible(mode == kBackupMode);
-    DeleteButton->setVisible(mode == kBackupMode);
-    RunNetButton->setVisible(mode == kNetworkMode);
-    FileNames->setVisible(mode != kNetworkMode);
-    if (mode == kNetworkMode)
+    const ModeControls controls =
+        ModeControlsFor(mode, state_->busy, state_->sortOn, state_->exportCsv);
+    FilterComboBox1->setCurrentIndex(FilterComboBox1->findData(QString::fromLatin1(
+        controls.fileMask.data(), static_cast<qsizetype>(controls.fileMask.size()))));
+    RGMode1->setItemIndex(controls.mode);
+    ApplyControls(controls, true);
+    if (controls.processEventsAfterButtons)
         QCoreApplication::processEvents();
-    RunDeleteDupes1->setEnabled(mode == kNormalMode);
-    RestoreBackupFiles1->setEnabled(mode == kBackupMode);
-    MoveBackupFiles2->setEnabled(mode == kBackupMode);
-    DeleteBackupFiles1->setEnabled(mode == kBackupMode);
-    DeleteNetworkDupes2->setEnabled(mode == kNetworkMode);
-    LblFileList->setText(mode == kNormalMode   ? QStringLiteral("*.PMI Files")
-                         : mode == kBackupMode ? QStringLiteral("*.BKI Files")
-                                               : QStringLiteral("User Directories"));
-    LblFileList->setBuddy(mode == kNetworkMode ? static_cast<QWidget*>(ListBox2) : FileListBox1);
-    LblSelList->setText(mode == kNetworkMode ? QStringLiteral("Selected Directories")
-                                             : QStringLiteral("Selected Files"));
-    LblSelList->setBuddy(mode == kNetworkMode ? static_cast<QWidget*>(ListBox3) : ListBox1);
     ApplyModeLists(*state_, *this, mode);
+}
+
+std::vector<std::pair<QPushButton*, ButtonControl ModeControls::*>> TForm1::TableButtons() const {
+    return {{BtnMoveFile, &ModeControls::BtnMoveFile},
+            {BtnMoveAllFiles, &ModeControls::BtnMoveAllFiles},
+            {BtnUnMoveFile, &ModeControls::BtnUnMoveFile},
+            {BtnUnMoveAllFiles, &ModeControls::BtnUnMoveAllFiles},
+            {RunButton, &ModeControls::RunButton},
+            {BtnGetStats, &ModeControls::BtnGetStats},
+            {RestoreButton, &ModeControls::RestoreButton},
+            {MoveButton, &ModeControls::MoveButton},
+            {DeleteButton, &ModeControls::DeleteButton},
+            {RunNetButton, &ModeControls::RunNetButton},
+            {FileNames, &ModeControls::FileNames},
+            {AbortButton, &ModeControls::AbortButton}};
+}
+
+std::vector<std::pair<QAction*, MenuControl ModeControls::*>> TForm1::TableMenuItems() const {
+    return {{ClearNew, &ModeControls::ClearNew},
+            {NormalMode, &ModeControls::NormalMode},
+            {BackupMode, &ModeControls::BackupMode},
+            {NetworkMode, &ModeControls::NetworkMode},
+            {SaveIndexFile1, &ModeControls::SaveIndexFile1},
+            {SaveLogFile1, &ModeControls::SaveLogFile1},
+            {Exit1, &ModeControls::Exit1},
+            {Sort1, &ModeControls::Sort1},
+            {SortOFF1, &ModeControls::SortOFF1},
+            {SaveIndexasCSV, &ModeControls::SaveIndexasCSV},
+            {SaveIndexasTAB, &ModeControls::SaveIndexasTAB},
+            {N5, &ModeControls::N5},
+            {SetOptions1, &ModeControls::SetOptions1},
+            {RunDeleteDupes1, &ModeControls::RunDeleteDupes1},
+            {GetStats1, &ModeControls::GetStats1},
+            {RestoreBackupFiles1, &ModeControls::RestoreBackupFiles1},
+            {MoveBackupFiles2, &ModeControls::MoveBackupFiles2},
+            {DeleteBackupFiles1, &ModeControls::DeleteBackupFiles1},
+            {DeleteNetworkDupes2, &ModeControls::DeleteNetworkDupes2},
+            {Contents1, &ModeControls::Contents1},
+            {Index1, &ModeControls::Index1},
+            {About1, &ModeControls::About1}};
+}
+
+void TForm1::ApplyControls(const ModeControls& controls, bool layout) {
+    for (const auto& [button, field] : TableButtons()) {
+        const ButtonControl& b = controls.*field;
+        button->setEnabled(b.state.enabled);
+        // The commands show and hide Abort themselves.
+        if (layout && button != AbortButton)
+            button->setVisible(b.state.visible);
+    }
+    for (const auto& [action, field] : TableMenuItems()) {
+        const MenuControl& m = controls.*field;
+        action->setEnabled(m.enabled);
+        SetMarker(action, m.marker);
+    }
+    SaveIndexasCSV->setChecked(controls.SaveIndexasCSVChecked);
+    RGMode1->setEnabled(controls.RGMode1.enabled);
+    DriveListBox->setEnabled(controls.DriveListBox.state.enabled);
+    DirectoryListBox1->setEnabled(controls.DirectoryListBox1.enabled);
+    FileListBox1->setEnabled(controls.FileListBox1.state.enabled);
+    ListBox2->setEnabled(controls.ListBox2.state.enabled);
+    ListBox1->setEnabled(controls.ListBox1.state.enabled);
+    ListBox3->setEnabled(controls.ListBox3.state.enabled);
+    if (!layout)
+        return;
+    LblFileList->setText(ToQt(controls.LblFileList));
+    LblFileList->setBuddy(ListWidget(controls.availableList));
+    LblSelList->setText(ToQt(controls.LblSelList));
+    LblSelList->setBuddy(ListWidget(controls.selectedList));
+}
+
+void TForm1::Perform(Action action) {
+    switch (action) {
+        case Action::Nothing:
+            return;
+        case Action::ModeRBNormalClick:
+            return ModeRBNormalClick();
+        case Action::ModeRBBackupClick:
+            return ModeRBBackupClick();
+        case Action::ModeRBNetworkClick:
+            return ModeRBNetworkClick();
+        case Action::NewExecute:
+            return NewExecute();
+        case Action::DriveComboBox1Change:
+            return DriveComboBox1Change();
+        case Action::FileListBox1Click:
+            return FileListBox1Click();
+        case Action::BtnMoveFileClick:
+            return BtnMoveFileClick();
+        case Action::BtnMoveAllFilesClick:
+            return BtnMoveAllFilesClick();
+        case Action::BtnUnMoveFile2Click:
+            return BtnUnMoveFile2Click();
+        case Action::BtnUnMoveAllFilesClick:
+            return BtnUnMoveAllFilesClick();
+        case Action::ListBox1DblClick:
+            return ListBox1DblClick();
+        case Action::RunDeleteDupes1Click:
+            return RunDeleteDupes1Click();
+        case Action::RunNetButtonClick:
+            return RunNetButtonClick();
+        case Action::BtnGetStatsClick:
+            return BtnGetStatsClick();
+        case Action::RestoreButtonClick:
+            return RestoreButtonClick();
+        case Action::MoveButtonClick:
+            return MoveButtonClick();
+        case Action::DeleteButtonClick:
+            return DeleteButtonClick();
+        case Action::FileNamesClick:
+            return FileNamesClick();
+        case Action::Stop:
+            return Stop();
+        case Action::SaveIndexFile1Click:
+            return SaveIndexFile1Click();
+        case Action::SaveLogFile1Click:
+            return SaveLogFile1Click();
+        case Action::SortONExecute:
+            return SortONExecute();
+        case Action::SortOFFExecute:
+            return SortOFFExecute();
+        case Action::SaveIndexasCSVClick:
+            return SaveIndexasCSVClick();
+        case Action::SaveIndexasTABClick:
+            return SaveIndexasTABClick();
+        case Action::SetDrivesExecute:
+            return SetDrivesExecute();
+        case Action::SetOptionsExecute:
+            return SetOptionsExecute();
+        case Action::HelpContents1Execute:
+            return HelpContents1Execute();
+        case Action::HelpIndexExecute:
+            return HelpIndexExecute();
+        case Action::About1Click:
+            return About1Click();
+        case Action::FileExit1Execute:
+            return FileExit1Execute();
+    }
 }
 
 void TForm1::ModeRBNormalClick() {
@@ -713,29 +773,18 @@ void TForm1::NewExecute() {
 // --------------------------------------------------------------- selection
 
 void TForm1::DriveComboBox1Change() {
+    std::optional<std::string> chosen;
     for (int i = 0; i < DriveListBox->count(); ++i)
         if (DriveListBox->item(i)->isSelected()) {
-            const QString text = DriveListBox->item(i)->text();
-            if (!text.isEmpty())
-                state_->currentDrive = text.at(0).toLatin1();
+            chosen = FromQt(DriveListBox->item(i)->text());
             break;
         }
-    if (static_cast<unsigned char>(state_->currentDrive) < 'A')
-        state_->currentDrive = 'C';
-    if (!DirectoryListBox1->setDrive(state_->currentDrive)) {
-        Dialogs::Error(this,
-                       Format("Drive %c: cannot be entered.",
-                              std::toupper(static_cast<unsigned char>(state_->currentDrive))));
+    const char drive = ChooseDrive(*state_, chosen);
+    if (!DirectoryListBox1->setDrive(drive)) {
+        MessageDialog(DriveNotReadyText(drive), kProgramTitle, Icon::Stop, Buttons::Ok);
         return;
     }
-    state_->currentDirectory = DirectoryListBox1->directory();
-    PointFileList(*state_, *this);
-    const IniFile ini(state_->settingsFile);
-    if (auto error = ini.WriteString(kStartupSection, "Path", state_->currentDirectory)) {
-        Dialogs::Error(this, error->message);
-        return;
-    }
-    ShowDirectoryLists(*state_, *this);
+    EnterDirectory(*state_, *this, DirectoryListBox1->directory());
 }
 
 void TForm1::FileListBox1Click() {
@@ -743,17 +792,16 @@ void TForm1::FileListBox1Click() {
 }
 
 void TForm1::FileListBox1DblClick() {
-    if (!Busy())
-        BtnMoveFileClick();
+    BtnMoveFileClick();
 }
 
 void TForm1::BtnMoveFileClick() {
-    const bool network = state_->mode >= kNetworkMode;
-    kestrove::BtnMoveFileClick(*state_, *this, SelectedRows(network ? ListBox2 : FileListBox1));
+    kestrove::BtnMoveFileClick(*state_, *this,
+                               SelectedRows(ListWidget(ModeControlsFor(*state_).availableList)));
 }
 
 void TForm1::BtnMoveAllFilesClick() {
-    QListWidget* list = state_->mode >= kNetworkMode ? ListBox2 : FileListBox1;
+    QListWidget* list = ListWidget(ModeControlsFor(*state_).availableList);
     fillingLists_ = true;
     list->selectAll();
     fillingLists_ = false;
@@ -774,9 +822,8 @@ void TForm1::BtnUnMoveAllFilesClick() {
 // ---------------------------------------------------------------- commands
 
 void TForm1::ListBox1DblClick() {
-    if (Busy() || !viewer_)
-        return;
-    viewer_->View(*this);
+    if (viewer_)
+        viewer_->View(*this);
 }
 
 void TForm1::RunDeleteDupes1Click() {
@@ -806,9 +853,8 @@ void TForm1::DeleteButtonClick() {
 }
 
 void TForm1::FileNamesClick() {
-    if (Busy() || !folders_)
-        return;
-    folders_->FileNamesClick(*this);
+    if (folders_)
+        folders_->FileNamesClick(*this);
 }
 
 void TForm1::Stop() {
@@ -820,37 +866,36 @@ void TForm1::SaveIndexFile1Click() {
 }
 
 void TForm1::SaveLogFile1Click() {
-    if (!Busy())
-        kestrove::SaveLogFile1Click(*state_, *this);
+    kestrove::SaveLogFile1Click(*state_, *this);
 }
 
 void TForm1::SortONExecute() {
     kestrove::SortONExecute(*state_);
-    UpdateOptionsMenu();
+    ApplyControls();
 }
 
 void TForm1::SortOFFExecute() {
     kestrove::SortOFFExecute(*state_);
-    UpdateOptionsMenu();
+    ApplyControls();
 }
 
 void TForm1::SaveIndexasCSVClick() {
     kestrove::SaveIndexasCSVClick(*state_);
-    UpdateOptionsMenu();
+    ApplyControls();
 }
 
 void TForm1::SaveIndexasTABClick() {
     kestrove::SaveIndexasTABClick(*state_);
-    UpdateOptionsMenu();
+    ApplyControls();
 }
 
 void TForm1::SetDrivesExecute() {
-    if (drives_ && !Busy())
+    if (drives_ && ModeControlsFor(*state_).N5.enabled)
         Dialogs::Exec(drives_);
 }
 
 void TForm1::SetOptionsExecute() {
-    if (options_ && !Busy())
+    if (options_ && ModeControlsFor(*state_).SetOptions1.enabled)
         Dialogs::Exec(options_);
 }
 
@@ -863,7 +908,7 @@ void TForm1::HelpIndexExecute() {
 }
 
 void TForm1::About1Click() {
-    if (about_ && !Busy())
+    if (about_ && ModeControlsFor(*state_).About1.enabled)
         Dialogs::Exec(about_);
 }
 
@@ -874,8 +919,7 @@ void TForm1::FileExit1Execute() {
 
 // A close during a run asks the run to stop and closes once it has returned.
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (state_->busy) {
-        state_->AbortRequested = true;
+    if (!CloseRequested(*state_)) {
         closePending_ = true;
         event->ignore();
         return;

@@ -8,12 +8,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/AppState.h"
+#include "core/ModeControls.h"
 #include "core/WindowPort.h"
 
 class QAction;
@@ -202,9 +202,16 @@ class TForm1 : public QMainWindow, public WindowPort {
     void Construct();
     void SetModeControls(int mode);
     void SetMarker(QAction* item, bool on);
-    void UpdateOptionsMenu();
+    // Shows the engine's table: enabled states and markers always; with
+    // `layout` also what is shown and the captions (a mode switch).
+    void ApplyControls(const ModeControls& controls, bool layout);
+    void ApplyControls() { ApplyControls(ModeControlsFor(*state_), false); }
+    // Runs the handler an action of the table names.
+    void Perform(Action action);
+    // The buttons and menu items beside their rows of the table.
+    std::vector<std::pair<QPushButton*, ButtonControl ModeControls::*>> TableButtons() const;
+    std::vector<std::pair<QAction*, MenuControl ModeControls::*>> TableMenuItems() const;
     void RunCommand(const std::function<void()>& command);
-    void SetCommandsEnabled(bool enabled);
     std::vector<int> SelectedRows(QListWidget* list) const;
     QListWidget* ListWidget(ListId list) const;
     void SyncHighlight(ListId list);
@@ -237,7 +244,6 @@ class TForm1 : public QMainWindow, public WindowPort {
     int pumps_ = 0;
     unsigned redraws_ = 0;
     std::function<void(int)> pumpHook_;
-    std::map<QObject*, bool> enabledBeforeCommand_;  // what a command disabled
     bool closePending_ = false;
     bool fillingLists_ = false;
 };

@@ -4,8 +4,10 @@
 
 #include "core/BusyScope.h"
 #include "core/CommandChecks.h"
+#include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/ModeControls.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -58,21 +60,35 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         // counts from the next file on.
         const bool csv = state.exportCsv;
         const std::string outputPath = ReplaceExtension(indexPath, csv ? ".CSV" : ".TXT");
+        // Another kind of file would be exported as records it does not hold,
+        // over the export of its folder's index.
+        if (!ReportTakes(indexPath)) {
+            FileError(port, NotAnyIndexText(indexPath));
+            return result;
+        }
         port.SetStatus(StatusLine::LabelInfoMsg1, Format("File %s", outputPath.c_str()));
         port.ProcessEvents();
 
-        std::unique_ptr<platform::File> output =
-            platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
-        if (!output) {
-            FileError(port, Format("Cannot Open Output Index File: %s", outputPath.c_str()));
-            return result;
-        }
+        // The input is opened and checked before the output is created, so
+        // that no file is emptied for an export that cannot be made, and the
+        // index is never emptied as its own export (NAME.TXT in TAB format,
+        // or an export file that is a link to the index).
         std::unique_ptr<platform::File> input =
             platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
         if (!input) {
-            // The output file stays behind, empty.
-            output->Close();
             FileError(port, Format("Cannot Open Input Index File: %s", indexPath.c_str()));
+            return result;
+        }
+        if (platform::IsSameFile(indexPath, outputPath)) {
+            input->Close();
+            FileError(port, Format("Output file %s is the index file itself.", outputPath.c_str()));
+            return result;
+        }
+        std::unique_ptr<platform::File> output =
+            platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
+        if (!output) {
+            input->Close();
+            FileError(port, Format("Cannot Open Output Index File: %s", outputPath.c_str()));
             return result;
         }
 
@@ -120,12 +136,13 @@ void SortOFFExecute(AppState& state) {
 }
 
 OptionsMenuMarks OptionsMenuState(const AppState& state) {
+    const ModeControls controls = ModeControlsFor(state);
     OptionsMenuMarks marks;
-    marks.sortOnMarker = state.sortOn;
-    marks.sortOffMarker = !state.sortOn;
-    marks.csvMarker = state.exportCsv;
-    marks.tabMarker = !state.exportCsv;
-    marks.csvChecked = state.exportCsv;
+    marks.sortOnMarker = controls.Sort1.marker;
+    marks.sortOffMarker = controls.SortOFF1.marker;
+    marks.csvMarker = controls.SaveIndexasCSV.marker;
+    marks.tabMarker = controls.SaveIndexasTAB.marker;
+    marks.csvChecked = controls.SaveIndexasCSVChecked;
     return marks;
 }
 

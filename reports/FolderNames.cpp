@@ -66,6 +66,8 @@ Rgb FolderListModel::CellBackground(int row, int column) const {
 }
 
 bool FileNamesClick(AppState& state, WindowPort& port, FolderListModel& model) {
+    if (state.busy)  // never inside another command
+        return false;
     std::string_view extension;
     if (state.mode == kNormalMode)
         extension = ".PMM";
@@ -90,13 +92,12 @@ bool FileNamesClick(AppState& state, WindowPort& port, FolderListModel& model) {
                                Icon::Stop, Buttons::Ok);
             return false;
         }
-        std::size_t headerBytes = 0;
-        MessageFileHeader header = ReadHeader(*message, &headerBytes);
+        // A file shorter than the header reads as one padded with zeros, as
+        // the viewer reads it, so both show the same name.
+        const MessageFileHeader header = ReadHeader(*message);
         message->Close();
         FolderRow row;
-        // A file too short for a header has no folder name.
-        if (headerBytes >= kHeaderSize)
-            row.folderName = std::string(header.name());
+        row.folderName = std::string(header.name());
         row.fileName = fileName;
         row.marked = state.ListBox1.Contains(path);
         rows.push_back(std::move(row));

@@ -45,7 +45,8 @@ class FolderListModel {
 };
 
 // FileNamesClick: builds the rows; true when the window is to be shown
-// (false in Network Mode, with an empty file list, or after a failed open).
+// (false in Network Mode, with an empty file list, after a failed open, or
+// while another command runs).
 // The window shows the busy pointer around the call.
 bool FileNamesClick(AppState& state, WindowPort& port, FolderListModel& model);
 

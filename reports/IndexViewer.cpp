@@ -148,9 +148,9 @@ void RecordCellText(const IndexRecord& record, int rowNumber, std::string_view m
 }
 
 const IndexRecord* IndexViewModel::Record(int row) const {
-    if (table_ == nullptr || row < 1 || row > records_)
+    if (row < 1 || row > records_)
         return nullptr;
-    return &(*table_)[row - 1];
+    return &rows_[static_cast<std::size_t>(row - 1)];
 }
 
 bool IndexViewModel::IsDeleted(int row) const {
@@ -207,7 +207,9 @@ ViewResult IndexViewModel::Result(bool show) const {
 }
 
 ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& model) {
-    if (state.mode >= kNetworkMode)
+    // Nothing in Network Mode; nothing inside another command either, whose
+    // table a view would refill.
+    if (state.mode >= kNetworkMode || state.busy)
         return model.Result(false);
     // A double-click beside the entries leaves no entry selected: nothing to
     // view, rather than a view of whatever file an earlier command named.
@@ -249,7 +251,7 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
     // The grid goes back to its title row before the new records come in.
     model.records_ = 0;
     model.marks_.clear();
-    model.table_ = &state.table;
+    model.rows_.clear();
     MessageTable& table = state.table;
     table.count = 0;
     int loaded = 0;
@@ -295,6 +297,7 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
     }
     counts.messages = loaded;
     model.counts_ = counts;
+    model.rows_.assign(table.begin(), table.begin() + loaded);
     model.records_ = loaded;
 
     model.lbl1IndexFile_ =

@@ -1,8 +1,10 @@
 #pragma once
 // The index viewer's model: one folder's index shown record by record with
 // every field and flag, the Dup/Del marks, the counts and the message file's
-// header line. Cells are made on demand from the MessageTable; per row only
-// a one-byte mark is kept.
+// header line. The model keeps its own copy of the records it shows, so a
+// later command that fills the MessageTable does not change its rows; cells
+// are made on demand from that copy, and per row only a one-byte mark is
+// kept.
 
 #include <cstdint>
 #include <string>
@@ -86,15 +88,16 @@ class IndexViewModel {
     std::string lblPMMfile_ = "File:";
     std::string lbl1IndexFile_ = "File:";
     std::string lblCellInfo_ = "Cell: ";
-    const MessageTable* table_ = nullptr;
+    std::vector<IndexRecord> rows_;  // the records shown, in their order
     int records_ = 0;
     std::vector<std::uint8_t> marks_;
     IndexCounts counts_;
 };
 
-// The double-click on ListBox1: in Network Mode, or with no entry selected,
-// nothing happens (show false, labels unchanged). Otherwise loads the index
-// of the selected entry into state.table and fills the model.
+// The double-click on ListBox1: in Network Mode, with no entry selected, or
+// while another command runs, nothing happens (show false, labels
+// unchanged). Otherwise loads the index of the selected entry into
+// state.table and fills the model with a copy of its records.
 ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& model);
 
 // The cell text of a record's column (0..36), `rowNumber` for column 0 and

@@ -20,8 +20,9 @@ namespace kestrove {
 namespace address_entry {
 
 std::string_view Text(const IndexRecord& slot) {
+    // Never past the text's own 34 characters and its NUL.
     const std::uint8_t* p = &slot.bytes[rec::kFrom];
-    std::size_t limit = kRecordSize - rec::kFrom;
+    std::size_t limit = kTextMax;
     std::size_t n = 0;
     while (n < limit && p[n] != 0)
         ++n;
@@ -212,13 +213,19 @@ bool SenderText(const IndexRecord& record, std::int32_t getStatsSetting, std::st
     return true;
 }
 
-void SortAddressTable(MessageTable& table, int count, int sortOn, int sortIn) {
+namespace {
+void SortEntries(IndexRecord* first, IndexRecord* last, int sortOn, int sortIn) {
     Ordering ordering = ChosenOrdering(sortOn, sortIn);
-    if (ordering == nullptr || count < 2)
+    if (ordering == nullptr || last - first < 2)
         return;
-    std::sort(
-        table.begin(), table.begin() + count,
-        [ordering](const IndexRecord& a, const IndexRecord& b) { return ordering(a, b) < 0; });
+    std::sort(first, last, [ordering](const IndexRecord& a, const IndexRecord& b) {
+        return ordering(a, b) < 0;
+    });
+}
+}  // namespace
+
+void SortAddressTable(MessageTable& table, int count, int sortOn, int sortIn) {
+    SortEntries(table.begin(), table.begin() + count, sortOn, sortIn);
 }
 
 std::string_view StatsView::ColumnTitle(int column) {
@@ -238,7 +245,7 @@ std::string StatsView::CellText(int row, int column) const {
         return {};
     if (row == 0)
         return std::string(ColumnTitle(column));
-    const IndexRecord& slot = (*table_)[row - 1];
+    const IndexRecord& slot = entries_[static_cast<std::size_t>(row - 1)];
     switch (column) {
         case 0:
             return Format("%5d", row);
@@ -266,7 +273,7 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
         port.SetMeter(meter, 0);
     port.ShowMeter(Meter::ProgressBarF, true);
     port.ShowMeter(Meter::ProgressBarM, true);
-    view.table_ = &table;
+    view.entries_.clear();
     view.rows_ = 0;
 
     SenderIndex senders;
@@ -344,6 +351,7 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
 
     const int addresses = table.count;
     SortAddressTable(table, addresses, view.sortOn, view.sortIn);
+    view.entries_.assign(table.begin(), table.begin() + addresses);
     view.rows_ = addresses;
     view.totalMessages_ = 0;
     view.totalSize_ = 0;
@@ -369,8 +377,11 @@ void RGSortOnClick(AppState& state, StatsView& view) {
     const int k = view.RowCount() - 1;
     if (k < 1)
         return;
-    SortAddressTable(state.table, std::min(k, static_cast<int>(state.table.count)), view.sortOn,
-                     view.sortIn);
+    // The window's own rows: the table may hold another command's records
+    // by now.
+    (void)state;
+    SortEntries(view.entries_.data(), view.entries_.data() + view.entries_.size(), view.sortOn,
+                view.sortIn);
 }
 
 }  // namespace kestrove

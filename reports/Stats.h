@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/AppState.h"
 #include "core/IndexRecord.h"
@@ -67,7 +68,9 @@ class StatsView {
     friend void RGSortOnClick(AppState& state, StatsView& view);
 
   private:
-    const MessageTable* table_ = nullptr;
+    // The address entries shown, copied from the table at the end of Get
+    // Stats: a later command that fills the table leaves them as they are.
+    std::vector<IndexRecord> entries_;
     int rows_ = 0;
     std::int64_t totalMessages_ = 0;
     std::int64_t totalSize_ = 0;

@@ -286,6 +286,51 @@ TEST_F(BackupCommands, DeleteAndMoveAskWhenTheMailboxIsLocked) {
 
 // Texts are built to any length: a path far longer than any fixed buffer
 // reaches the box and the log whole.
+// Only a backup index file names a backup pair: any other entry is skipped
+// with a box and a log line, its files and its partners untouched, and the
+// entries after it are still done.
+TEST_F(BackupCommands, EveryCommandSkipsWhatIsNotABackupIndexFile) {
+    std::filesystem::create_directory(dir.Native("DIR.BKI"));
+    std::filesystem::create_directory(dir.Native("keep"));
+    for (auto command : {RestoreButtonClick, DeleteButtonClick, MoveButtonClick}) {
+        Folder("A");
+        Folder("Z");
+        Put("B.BKM", "B orphaned backup text");
+        Put("notes.txt", "notes");
+        const std::vector<std::string> wrong{"A.PMI", "A.PMM", "B.BKM", "DIR.BKI", "notes.txt"};
+        for (const std::string& name : wrong)
+            Select(name);
+        Select("z.bki");  // any letter case
+        ScriptedPort p;
+        p.directoryAnswer = P("keep");
+        for (std::size_t i = 0; i < wrong.size(); ++i)
+            p.Reply(Answer::Ok, "Backup File Error");
+        OpenLog();
+        const CommandResult result = command(state, p);
+
+        ASSERT_EQ(p.boxes.size(), wrong.size());
+        std::string log;
+        for (std::size_t i = 0; i < wrong.size(); ++i) {
+            const std::string text =
+                P(wrong[i]) + " is not a backup index file (.BKI) - skipping file.";
+            EXPECT_EQ(p.boxes[i].text, text);
+            EXPECT_EQ(p.boxes[i].icon, Icon::Stop);
+            log += text + "\n";
+        }
+        EXPECT_EQ(Log().substr(0, log.size()), log);
+        EXPECT_EQ(Get("A.PMI") + "|" + Get("A.PMM") + "|" + Get("A.BKI") + "|" + Get("A.BKM"),
+                  "A index|A text|A backup index|A backup text");
+        EXPECT_EQ(Get("B.BKM") + "|" + Get("B.PMI") + "|" + Get("notes.txt"),
+                  "B orphaned backup text|-|notes");
+        EXPECT_TRUE(std::filesystem::is_directory(dir.Native("DIR.BKI")));
+        EXPECT_EQ(Get("Z.BKI"), "-");  // the one backup index was done
+        EXPECT_EQ(result.done, 1);
+        EXPECT_EQ(result.entries, 6);
+        std::filesystem::remove_all(dir.Native("keep"));
+        std::filesystem::create_directory(dir.Native("keep"));
+    }
+}
+
 TEST_F(BackupCommands, LongPathsAreReportedWhole) {
     const std::string name = std::string(4000, 'L') + ".BKI";
     Select(name);

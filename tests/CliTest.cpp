@@ -51,19 +51,6 @@ HeaderSpec Named(std::string name) {
     return header;
 }
 
-// How the program names a native path: on POSIX through its default drive
-// map, where Z: is "/".
-std::string TextOf(const fs::path& native) {
-#ifdef _WIN32
-    return native.string();
-#else
-    std::string text = native.string();
-    for (char& c : text)
-        c = c == '/' ? '\\' : c;
-    return "Z:" + text;
-#endif
-}
-
 int Count(const std::string& text, const std::string& what) {
     int n = 0;
     for (std::size_t at = text.find(what); at != std::string::npos;
@@ -120,7 +107,7 @@ class CliTest : public ::testing::Test {
     // A file of the test directory: its native path (for the program's
     // arguments), its text as the program names it, its text here.
     std::string N(std::string_view name) const { return dir.Native(name).string(); }
-    std::string T(std::string_view name) const { return TextOf(dir.Native(name)); }
+    std::string T(std::string_view name) const { return ProgramText(dir.Native(name)); }
     std::string P(std::string_view name) const { return dir / name; }
 
     void MakeDirectory(std::string_view name) { fs::create_directories(dir.Native(name)); }

@@ -88,6 +88,25 @@ TEST_F(FileSystemTest, ExistenceAndDelete) {
     EXPECT_FALSE(FileExists(dir / "INBOX.PMI"));
 }
 
+// One file however it is reached; two files alike in every byte are two.
+TEST_F(FileSystemTest, IsSameFileComparesIdentityNotNames) {
+    Touch(dir / "INBOX.PMI", "index");
+    Touch(dir / "COPY.PMI", "index");
+    std::filesystem::create_directory(dir.Native("SUB"));
+    EXPECT_TRUE(IsSameFile(dir / "INBOX.PMI", dir / "INBOX.PMI"));
+    EXPECT_TRUE(IsSameFile(dir / "INBOX.PMI", dir / "inbox.pmi"));
+    EXPECT_TRUE(IsSameFile(dir / "INBOX.PMI", dir / "sub\\..\\Inbox.pmi"));
+    EXPECT_TRUE(IsSameFile(dir / "SUB", dir / "sub"));
+    EXPECT_FALSE(IsSameFile(dir / "INBOX.PMI", dir / "COPY.PMI"));
+    EXPECT_FALSE(IsSameFile(dir / "INBOX.PMI", dir / "INBOX.CSV"));
+    EXPECT_FALSE(IsSameFile(dir / "NONE.PMI", dir / "NONE.PMI"));
+    std::error_code failed;
+    std::filesystem::create_hard_link(dir.Native("INBOX.PMI"), dir.Native("INBOX.TXT"), failed);
+    if (!failed) {
+        EXPECT_TRUE(IsSameFile(dir / "INBOX.PMI", dir / "INBOX.TXT"));
+    }
+}
+
 TEST_F(FileSystemTest, RenameNeverReplaces) {
     Touch(dir / "INBOX.PMI", "index");
     Touch(dir / "INBOX.BKI", "old backup");

@@ -119,12 +119,13 @@ TEST_F(FolderNameList, NothingToListOrAFileThatCannotBeRead) {
     EXPECT_FALSE(FileNamesClick(state, port, model));
     EXPECT_TRUE(port.boxes.empty());
 
-    // A message file too short for a header gives an empty name.
+    // A message file too short for a header reads as one padded with zeros:
+    // the name is what the file holds, as the viewer shows it.
     state.FileListBox1 = files;
     ASSERT_TRUE(testing::WriteFileBytes(dir / "SHORT.PMM", std::string_view("Short name")));
     state.FileListBox1.push_back("SHORT.PMI");
     ASSERT_TRUE(FileNamesClick(state, port, model));
-    EXPECT_EQ(Rows(), "/SHORT.PMI/ Inbox/A.PMI/");
+    EXPECT_EQ(Rows(), "Inbox/A.PMI/ Short name/SHORT.PMI/");
 
     state.FileListBox1.push_back("GONE.PMI");
     port.Reply(Answer::Ok, "File Error");

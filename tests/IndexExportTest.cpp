@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "platform/Faults.h"
@@ -102,8 +103,8 @@ TEST_F(IndexExport, OnlyWholeRecordsAreExported) {
     EXPECT_EQ(port.statusHistory[1].second, "Message 1");
 }
 
-// An index that cannot be opened ends the export and leaves its output
-// file behind, empty; the files before it are complete.
+// An index that cannot be opened ends the export before its output file is
+// created; the files before it are complete.
 TEST_F(IndexExport, FailuresEndTheExport) {
     ASSERT_TRUE(Corners().Write(P("A.PMI")));
     ASSERT_TRUE(Corners().Write(P("C.PMI")));
@@ -118,7 +119,7 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
     const std::string a = Get("A.CSV");
     EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 3);
-    EXPECT_EQ(Get("B.CSV"), "");
+    EXPECT_EQ(Get("B.CSV"), "-");
     EXPECT_EQ(Get("C.CSV"), "-");
     EXPECT_EQ(testing::CountOpenFiles(), openBefore);
 
@@ -150,6 +151,40 @@ TEST_F(IndexExport, FailuresEndTheExport) {
 
 // The format is read once per file, when its name is formed: a switch made
 // during the pump before a file counts from the next file on.
+// Only index files are exported, and never onto themselves: the export file
+// of another kind of file, or one that is the index under another name, is
+// neither created nor emptied.
+TEST_F(IndexExport, WrongInputsAreRefusedBeforeAnyFileIsWritten) {
+    ASSERT_TRUE(Corners().Write(P("A.PMI")));
+    const std::string index = Get("A.PMI"), text = Get("A.PMM");
+    ASSERT_TRUE(testing::WriteFileBytes(P("A.TXT"), index));
+    for (const char* name : {"A.PMM", "A.TXT", "A"}) {
+        ScriptedPort p;
+        state.ListBox1.Clear();
+        Select(name);
+        state.exportCsv = false;
+        p.Reply(Answer::Ok, "File Error");
+        EXPECT_FALSE(SaveIndexFile1Click(state, p).completed);
+        ASSERT_EQ(p.boxes.size(), 1u) << name;
+        EXPECT_EQ(p.boxes[0].text, P(name) + " is not an index file (.PMI or .BKI).");
+        EXPECT_EQ(Get("A.PMM"), text);
+        EXPECT_EQ(Get("A.TXT"), index);
+    }
+    std::error_code failed;
+    std::filesystem::create_hard_link(dir.Native("A.PMI"), dir.Native("A.CSV"), failed);
+    if (failed)
+        GTEST_SKIP() << "no hard links here";
+    ScriptedPort p;
+    state.ListBox1.Clear();
+    Select("A.PMI");
+    state.exportCsv = true;
+    p.Reply(Answer::Ok, "File Error");
+    EXPECT_FALSE(SaveIndexFile1Click(state, p).completed);
+    ASSERT_EQ(p.boxes.size(), 1u);
+    EXPECT_EQ(p.boxes[0].text, "Output file " + P("A.CSV") + " is the index file itself.");
+    EXPECT_EQ(Get("A.PMI"), index);
+}
+
 TEST_F(IndexExport, SwitchesAndTheirMenuMarkers) {
     OptionsMenuMarks marks = OptionsMenuState(state);
     EXPECT_TRUE(marks.sortOnMarker && marks.csvMarker && marks.csvChecked);

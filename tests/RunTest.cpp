@@ -195,6 +195,54 @@ TEST_F(RunTest, SaveLogFile) {
     EXPECT_FALSE(state.runLog.IsOpen());
 }
 
+// The run takes index files only: a message file or another program's file
+// would be read as records and its folder rewritten from them. Such an entry
+// is skipped and the run goes on.
+TEST_F(RunTest, EntriesThatAreNotIndexFilesAreSkipped) {
+    const FolderBuilder folder = WithDuplicate();
+    const std::string p = Pmi("BOX"), m = dir / "BOX.PMM", notes = dir / "notes.txt";
+    ASSERT_TRUE(folder.Write(p));
+    ASSERT_TRUE(WriteFileBytes(notes, folder.Build().pmi));
+    state.settings.BackupFiles = 1;  // old backups would go without a question
+    port.Reply(Answer::Ok, "File Error");
+    port.Reply(Answer::Ok, "File Error");
+    const std::string log = OpenLog();
+    Run({m, notes, p});
+    ASSERT_EQ(port.boxes.size(), 2u);
+    EXPECT_EQ(port.boxes[0].text, m + " is not an index file (.PMI) - skipping file.");
+    EXPECT_EQ(port.boxes[1].text, notes + " is not an index file (.PMI) - skipping file.");
+    EXPECT_NE(Text(log).find(port.boxes[1].text + "\n"), std::string::npos);
+    EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1), "1 of 3 files processed.");
+    EXPECT_EQ(ReadFolder(p).bki, folder.Build().pmi);
+    EXPECT_EQ(ReadFolder(p).bkm, folder.Build().pmm);
+    EXPECT_EQ(Bytes(notes), folder.Build().pmi);
+}
+
+// The log is emptied when it is opened: never a folder's file, whether named
+// as one or reached as one of the selected folders' files.
+TEST_F(RunTest, NoFolderFileBecomesTheLog) {
+    const FolderBuilder folder = WithDuplicate();
+    ASSERT_TRUE(folder.Write(Pmi("BOX")));
+    state.ListBox1.Add(Pmi("BOX"));
+    for (const std::string name : {"BOX.PMI", "box.pmm", "OTHER.BKI", "OTHER.bkm"}) {
+        ScriptedPort p;
+        p.Reply(Answer::Ok, "File Error");
+        OpenRunLog(state, p, dir / name);
+        ASSERT_EQ(p.boxes.size(), 1u) << name;
+        EXPECT_EQ(p.boxes[0].text, dir / name + " is a mail folder file - it cannot be the log.");
+        EXPECT_FALSE(state.runLog.IsOpen());
+    }
+#ifndef _WIN32
+    std::filesystem::create_symlink(dir.Native("BOX.PMM"), dir.Native("box.log"));
+    ScriptedPort p;
+    p.Reply(Answer::Ok, "File Error");
+    OpenRunLog(state, p, dir / "box.log");
+    EXPECT_EQ(p.boxes.size(), 1u);
+    EXPECT_FALSE(state.runLog.IsOpen());
+#endif
+    ExpectUntouched(Pmi("BOX"), folder.Build());
+}
+
 class NetworkRun : public RunTest {
   protected:
     void SetUp() override {

@@ -141,6 +141,13 @@ bool DirectoryExists(const std::string& path) {
     return StatOf(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat first {
+    }, second{};
+    return StatOf(a, first) && StatOf(b, second) && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 bool RemoveFile(const std::string& path) {
     if (Injected(faults::Op::Delete, path))
         return false;

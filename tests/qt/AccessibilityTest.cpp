@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QTableView>
 
-#include "tests/ui/UiTestSupport.h"
+#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/HelpViewer.h"
 #include "qt/MoveDlg.h"

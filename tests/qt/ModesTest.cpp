@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "tests/ui/UiTestSupport.h"
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
@@ -23,6 +23,7 @@ class ModesTest : public QObject {
     void backupModeWithoutBackups();
     void networkListsOnlyDirectories();
     void newReturnsToNormal();
+    void folderNamesIdleInNetworkMode();
 };
 
 namespace {
@@ -89,6 +90,7 @@ void ModesTest::switches() {
     QCOMPARE(f.MoveButton->isVisible(), mode == 1);
     QCOMPARE(f.DeleteButton->isVisible(), mode == 1);
     QCOMPARE(f.RunNetButton->isVisible(), mode == 2);
+    QVERIFY(f.FileNames->isVisible());
     QVERIFY(!f.AbortButton->isVisible());
 
     QCOMPARE(f.RunDeleteDupes1->isEnabled(), mode == 0);
@@ -192,6 +194,28 @@ void ModesTest::newReturnsToNormal() {
     QCOMPARE(f.LabelInfoMsg3->text(), QString());
     QVERIFY(f.state().ListBox1.Empty());
     QVERIFY(f.state().ListBox3.Empty());
+}
+
+// "Display Folder Names" stays on show in Network Mode, where there is no
+// file list to name: a click shows no box and no window and changes nothing.
+void ModesTest::folderNamesIdleInNetworkMode() {
+    World world;
+    Forms forms = world.Open();
+    TForm1& f = *forms.Form1;
+    f.NetworkMode->trigger();
+    QVERIFY(f.FileNames->isVisible());
+    QVERIFY(f.FileNames->isEnabled());
+    ClickItem(f.ListBox2, 0);
+    const QStringList selected = Items(f.ListBox3);
+    const QString status = f.LabelInfoMsg1->text();
+    const QString count = f.LblNumSelFiles->text();
+    QTest::mouseClick(f.FileNames, Qt::LeftButton);
+    QCOMPARE(Items(f.ListBox3), selected);
+    QVERIFY(f.state().ListBox1.Empty());
+    QCOMPARE(f.LabelInfoMsg1->text(), status);
+    QCOMPARE(f.LblNumSelFiles->text(), count);
+    QCOMPARE(f.state().mode, 2);
+    KESTROVE_VERIFY_DIALOGS();  // no box, no window
 }
 
 QTEST_MAIN(ModesTest)

@@ -12,7 +12,7 @@
 #include <filesystem>
 
 #include "core/MessageFlag.h"
-#include "tests/ui/UiTestSupport.h"
+#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/MoveDlg.h"
 #include "qt/TForm1.h"

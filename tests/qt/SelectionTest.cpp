@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidgetItem>
+#include <filesystem>
 
-#include "tests/ui/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
@@ -24,6 +26,7 @@ class SelectionTest : public QObject {
     void headerSummary();
     void headerSummaryOfMissingFile();
     void networkClickAddsDirectories();
+    void treeReadsDirectoriesMadeLater();
 };
 
 void SelectionTest::arrowsAndCounts() {
@@ -195,6 +198,53 @@ void SelectionTest::networkClickAddsDirectories() {
     QCOMPARE(f.ListBox3->count(), 1);
     QTest::mouseClick(f.BtnUnMoveAllFiles, Qt::LeftButton);
     QCOMPARE(f.LblNumSelFiles->text(), QStringLiteral("No Directories Selected"));
+    KESTROVE_VERIFY_DIALOGS();
+}
+
+namespace {
+
+QStringList Children(const QTreeWidgetItem* item) {
+    QStringList names;
+    for (int i = 0; i < item->childCount(); ++i)
+        names << item->child(i)->text(0);
+    return names;
+}
+
+}  // namespace
+
+// The tree reads a directory's children when it is expanded or entered, so
+// directories made while the program runs show up, and gone ones go.
+void SelectionTest::treeReadsDirectoriesMadeLater() {
+    UiWorld world;
+    world.MakeDir(world.d / "Mail");
+    world.MakeDir(world.d / "Old");
+    world.WriteIni("Startup", "Path", "D:\\Mail");
+    Forms forms = world.Open();
+    TForm1& f = *forms.Form1;
+    DirectoryTree* tree = f.DirectoryListBox1;
+    QTreeWidgetItem* root = tree->topLevelItem(0);
+    QVERIFY(root);
+    QCOMPARE(root->text(0), QStringLiteral("D:\\"));
+    QCOMPARE(Children(root), QStringList({"Mail", "Old"}));
+
+    world.MakeDir(world.d / "New");
+    world.MakeDir(world.d / "Mail\\Inner");
+    world.MakeDir(world.d / "New\\Deeper");
+    std::filesystem::remove_all(world.d.Native("Old"));
+    tree->collapseItem(root);
+    tree->expandItem(root);
+    QCOMPARE(Children(root), QStringList({"Mail", "New"}));
+    QCOMPARE(tree->directory(), std::string("D:\\Mail"));  // still where it was
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("Mail"));
+
+    // Entering a directory by a click reads its children too.
+    QTreeWidgetItem* fresh = root->child(1);
+    tree->setCurrentItem(fresh);
+    QCOMPARE(tree->directory(), std::string("D:\\New"));
+    QCOMPARE(f.LabelInfoMsg1->text(), QStringLiteral("Path=D:\\New"));
+    QCOMPARE(Children(fresh), QStringList({"Deeper"}));
+    tree->setCurrentItem(root->child(0));
+    QCOMPARE(Children(root->child(0)), QStringList({"Inner"}));
     KESTROVE_VERIFY_DIALOGS();
 }
 

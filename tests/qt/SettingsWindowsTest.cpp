@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <filesystem>
 
-#include "tests/ui/UiTestSupport.h"
+#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/TForm1.h"
 #include "qt/TForm3.h"

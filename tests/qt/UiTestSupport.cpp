@@ -1,4 +1,4 @@
-#include "tests/ui/UiTestSupport.h"
+#include "tests/qt/UiTestSupport.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -9,13 +9,13 @@
 #include <QTableView>
 
 #include "core/MessageFlag.h"
-#include "tests/ui/UiTestSupport.h"
 #include "qt/GridModel.h"
 #include "qt/TForm1.h"
 #include "qt/TForm2.h"
 #include "qt/TForm5.h"
 #include "qt/TForm6.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
@@ -28,6 +28,7 @@ class WindowsTest : public QObject {
     void viewerReportsMissingMessageFile();
     void statisticsResortByRadioGroups();
     void folderListClickToggles();
+    void rowsKeptAfterALaterRun();
 };
 
 namespace {
@@ -148,7 +149,8 @@ void WindowsTest::statisticsResortByRadioGroups() {
         QCOMPARE(Cell(s.StringGrid1, 1, 2), QStringLiteral("     2"));
         ClickIndicator(s.RGSortOn->button(2));  // Size
         QCOMPARE(senders(), QStringList({"apple", "cherry", "Banana"}));
-        ClickIndicator(s.RGSortIn->button(1));  // Descending
+        s.RGSortIn->setItemIndex(1);
+        s.RGSortOnClick();  // Descending
         QCOMPARE(senders(), QStringList({"Banana", "cherry", "apple"}));
         ClickIndicator(s.RGSortOn->button(1));  // Messages
         QCOMPARE(senders().front(), QStringLiteral("Banana"));
@@ -218,4 +220,64 @@ void WindowsTest::folderListClickToggles() {
 }
 
 QTEST_MAIN(WindowsTest)
+// The viewer and the statistics keep the rows they showed: a run over
+// another folder fills the engine's table afresh, and the hidden windows
+// (which assistive technology still reads) go on showing their own rows.
+void WindowsTest::rowsKeptAfterALaterRun() {
+    UiWorld world;
+    FolderBuilder first;
+    first.Add(Msg("alice", "Hello", "Mon", 10, "one", kReadBit));
+    first.Add(Msg("bob", "Other", "Tue", 20, "two"));
+    first.Write(world.c / "A.PMI");
+    world.Folder(world.c / "B.PMI", 9, 3);  // other senders, repeats to drop
+    Forms forms = world.Open();
+    TForm1& f = *forms.Form1;
+    TForm2& v = *forms.Form2;
+    TForm6& s = *forms.Form6;
+    ClickItem(f.FileListBox1, 0);
+    QTest::mouseClick(f.BtnMoveFile, Qt::LeftButton);
+    QCOMPARE(Items(f.ListBox1), QStringList({"C:\\\\A.PMI"}));
+
+    auto rows = [](QTableView* grid) {
+        QStringList out;
+        QAbstractItemModel* model = grid->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < model->columnCount(); ++c) {
+                cells << model->index(r, c).data(Qt::DisplayRole).toString();
+                cells << model->index(r, c).data(Qt::AccessibleTextRole).toString();
+            }
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    };
+    QStringList viewed, counted;
+    Dialogs::SetNextModal([&](QDialog*) { viewed = rows(v.StringGrid1); });
+    DoubleClickItem(f.ListBox1, 0);
+    Dialogs::SetNextModal([&](QDialog*) { counted = rows(s.StringGrid1); });
+    QTest::mouseClick(f.BtnGetStats, Qt::LeftButton);
+    QCOMPARE(viewed.size(), 2);
+    QVERIFY(viewed[0].contains(QStringLiteral("alice")));
+    QCOMPARE(counted.size(), 2);
+    QVERIFY(counted[0].contains(QStringLiteral("alice")));
+    QVERIFY(counted[1].contains(QStringLiteral("     1")));
+
+    QTest::mouseClick(f.BtnUnMoveAllFiles, Qt::LeftButton);
+    ClickItem(f.FileListBox1, 1);
+    QTest::mouseClick(f.BtnMoveFile, Qt::LeftButton);
+    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    QCOMPARE(f.LabelInfoMsg1->text(), QStringLiteral("1 of 1 files processed."));
+    QCOMPARE(f.state().table.count, 12);  // the run's folder is in the table now
+
+    QCOMPARE(rows(v.StringGrid1), viewed);
+    QCOMPARE(rows(s.StringGrid1), counted);
+    // Sorting the statistics again sorts the rows it showed.
+    s.RGSortIn->setItemIndex(1);
+    s.RGSortOnClick();
+    QVERIFY(Cell(s.StringGrid1, 0, 1).contains(QStringLiteral("bob")));
+    QVERIFY(Cell(s.StringGrid1, 1, 1).contains(QStringLiteral("alice")));
+    QCOMPARE(s.StringGrid1->model()->rowCount(), 2);
+    KESTROVE_VERIFY_DIALOGS();
+}
+
 #include "WindowsTest.moc"

@@ -24,6 +24,17 @@
 
 namespace kestrove::testing {
 
+std::string ProgramText(const std::filesystem::path& native) {
+#ifdef _WIN32
+    return native.string();
+#else
+    std::string text = native.string();
+    for (char& c : text)
+        c = c == '/' ? '\\' : c;
+    return "Z:" + text;
+#endif
+}
+
 std::string CliPath() {
 #ifdef KESTROVE_CLI
     std::string path = KESTROVE_CLI;

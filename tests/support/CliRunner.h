@@ -4,6 +4,7 @@
 // pseudo-terminal. No GoogleTest here.
 
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ struct CliOptions {
 
 // The program under test (empty when this build has none).
 std::string CliPath();
+
+// How the program names a native path: on POSIX through its default drive
+// map, where Z: is "/".
+std::string ProgramText(const std::filesystem::path& native);
 
 // Runs it to its end with the arguments.
 CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options = {});
