@@ -51,6 +51,8 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKESTROVE_BENCH=ON -DKESTROVE_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	@if [ -x bench/run.sh ]; then bench/run.sh build-bench; else echo "no benchmarks yet"; fi
+	@scripts/install-deps.sh windows
+	scripts/bench-windows.sh
 
 screenshots: build
 	@scripts/install-deps.sh screenshots
@@ -61,4 +63,4 @@ format:
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf build build-asan build-win build-bench dist
+	rm -rf build build-asan build-win build-bench build-win-bench dist

@@ -2,6 +2,7 @@
 // The settings file beside the executable, the five integer settings and the
 // rule that fills the drive list.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,6 +72,12 @@ Settings ReadSettings(const IniFile& ini);
 Settings ClampSettings(const Settings& settings);
 // Writes the five keys in order; stops at the first refused write.
 std::optional<SettingsWriteError> WriteSettings(const IniFile& ini, const Settings& settings);
+
+// The Set Drives boxes A to Z: checked exactly when [Startup] DriveX reads 1.
+std::array<bool, 26> ReadDriveChecks(const IniFile& ini);
+// Writes DriveA ... DriveZ as "1" or "0"; stops at the first refused write.
+std::optional<SettingsWriteError> WriteDriveChecks(const IniFile& ini,
+                                                   const std::array<bool, 26>& checked);
 
 // [Startup] Path, default "c:\".
 std::string ReadStartPath(const IniFile& ini);

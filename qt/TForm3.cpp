@@ -47,45 +47,19 @@ TForm3::TForm3(TForm1& main, QWidget* parent) : QDialog(parent), main_(main) {
     connect(SetDriveOK, &QPushButton::clicked, this, [this] { SetDriveOKxClick(); });
 
     // Only a key holding 1 checks its box.
-    const IniFile ini(main_.state().settingsFile);
-    for (int i = 0; i < 26; ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        ChkDrive[static_cast<std::size_t>(i)]->setChecked(
-            ini.ReadInteger(kStartupSection, key, -1) == 1);
-    }
+    const auto checked = ReadDriveChecks(IniFile(main_.state().settingsFile));
+    for (std::size_t i = 0; i < checked.size(); ++i)
+        ChkDrive[i]->setChecked(checked[i]);
 }
 
 void TForm3::SetDriveOKxClick() {
-    AppState& state = main_.state();
-    const IniFile ini(state.settingsFile);
-    for (int i = 0; i < 26; ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        if (auto error = ini.WriteBool(kStartupSection, key,
-                                       ChkDrive[static_cast<std::size_t>(i)]->isChecked())) {
-            Dialogs::Error(this, error->message);
-            return;
-        }
-    }
-    const std::string path = ReadStartPath(ini);
-    // A drive chosen in the drive list would pull the tree back to itself
-    // when the directory changes; the list is built anew below anyway.
-    main_.DriveListBox->clearSelection();
-    // The stored directory, or drive C and "C:\" as at start-up when it
-    // cannot be entered.
-    const char letter = path.empty() ? 'C' : path[0];
-    if (!main_.SetDrive(letter) || !main_.SetDirectory(path)) {
-        main_.SetDrive('C');
-        main_.SetDirectory("C:\\");
-    }
-    main_.FillDriveList({});
-    const std::string current = main_.DirectoryListBox1->directory().empty()
-                                    ? state.currentDirectory
-                                    : main_.DirectoryListBox1->directory();
-    if (auto error = ini.WriteString(kStartupSection, "Path", current)) {
+    std::array<bool, 26> checked{};
+    for (std::size_t i = 0; i < checked.size(); ++i)
+        checked[i] = ChkDrive[i]->isChecked();
+    if (auto error = main_.SetDriveOKxClick(checked)) {
         Dialogs::Error(this, error->message);
         return;
     }
-    main_.FillDriveList(RebuildDriveList(ini, "c"));
     accept();
 }
 

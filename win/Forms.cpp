@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/MainWindow.h"
 #include "win/TForm1.h"
 
 namespace kestrove::win {
@@ -226,11 +227,9 @@ TForm3::TForm3(TForm1& main, HWND owner) : main_(main) {
     OnFontsChanged();
     Relayout();
     // Only a key holding 1 checks its box.
-    const IniFile ini(main_.state().settingsFile);
-    for (int i = 0; i < 26; ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        SetChecked(static_cast<char>('A' + i), ini.ReadInteger(kStartupSection, key, -1) == 1);
-    }
+    const auto checked = ReadDriveChecks(IniFile(main_.state().settingsFile));
+    for (std::size_t i = 0; i < checked.size(); ++i)
+        SetChecked(static_cast<char>('A' + i), checked[i]);
 }
 
 bool TForm3::Checked(char letter) const {
@@ -263,31 +262,13 @@ void TForm3::OnCommand(int id, int, HWND) {
 }
 
 void TForm3::SetDriveOKxClick() {
-    AppState& state = main_.state();
-    const IniFile ini(state.settingsFile);
-    for (int i = 0; i < 26; ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        if (auto error = ini.WriteBool(kStartupSection, key, Checked(static_cast<char>('A' + i)))) {
-            main_.MessageDialog(error->message, "Kestrove", Icon::Stop, Buttons::Ok);
-            return;
-        }
-    }
-    const std::string path = ReadStartPath(ini);
-    // A drive chosen in the drive list would pull the tree back to itself
-    // when the directory changes; the list is built anew below anyway.
-    main_.FillDriveList({});
-    const char letter = path.empty() ? 'C' : path[0];
-    if (!main_.SetDrive(letter) || !main_.SetDirectory(path)) {
-        main_.SetDrive('C');
-        main_.SetDirectory("C:\\");
-    }
-    const std::string current =
-        main_.directory().empty() ? state.currentDirectory : main_.directory();
-    if (auto error = ini.WriteString(kStartupSection, "Path", current)) {
-        main_.MessageDialog(error->message, "Kestrove", Icon::Stop, Buttons::Ok);
+    std::array<bool, 26> checked{};
+    for (std::size_t i = 0; i < checked.size(); ++i)
+        checked[i] = Checked(static_cast<char>('A' + i));
+    if (auto error = main_.SetDriveOKxClick(checked)) {
+        main_.MessageDialog(error->message, kProgramTitle, Icon::Stop, Buttons::Ok);
         return;
     }
-    main_.FillDriveList(RebuildDriveList(ini, "c"));
     Close();
 }
 
@@ -364,12 +345,10 @@ Settings TForm4::Chosen() const {
 }
 
 void TForm4::OtherOptnsOKClick() {
-    const Settings chosen = Chosen();
-    if (auto error = WriteSettings(IniFile(state_.settingsFile), chosen)) {
-        main_.MessageDialog(error->message, "Kestrove", Icon::Stop, Buttons::Ok);
+    if (auto error = kestrove::OtherOptnsOKClick(state_, Chosen())) {
+        main_.MessageDialog(error->message, kProgramTitle, Icon::Stop, Buttons::Ok);
         return;
     }
-    state_.settings = chosen;
     Close();
 }
 

@@ -25,28 +25,27 @@ void InitControls() {
     InitCommonControlsEx(&icc);
 }
 
-Forms CreateForms(const std::string& settingsFile) {
-    Forms forms;
-    forms.Form1 = std::make_unique<TForm1>(settingsFile);
-    TForm1& main = *forms.Form1;
-    forms.AboutBox = std::make_unique<TAboutBox>(main.hwnd());
-    forms.Form2 = std::make_unique<TForm2>(main.state(), main.hwnd());
-    forms.Form3 = std::make_unique<TForm3>(main, main.hwnd());
-    forms.Form4 = std::make_unique<TForm4>(main.state(), main, main.hwnd());
-    forms.Form5 = std::make_unique<TForm5>(main.state(), main, main.hwnd());
-    forms.Form6 = std::make_unique<TForm6>(main.state(), main.hwnd());
-    main.SetForms(forms.AboutBox.get(), forms.Form2.get(), forms.Form3.get(), forms.Form4.get(),
-                  forms.Form5.get(), forms.Form6.get());
+std::unique_ptr<Forms> CreateForms(const std::string& settingsFile) {
+    auto forms = std::make_unique<Forms>();
+    forms->Form1 = std::make_unique<TForm1>(settingsFile);
+    TForm1& main = *forms->Form1;
+    forms->AboutBox = std::make_unique<TAboutBox>(main.hwnd());
+    forms->Form2 = std::make_unique<TForm2>(main.state(), main.hwnd());
+    forms->Form3 = std::make_unique<TForm3>(main, main.hwnd());
+    forms->Form4 = std::make_unique<TForm4>(main.state(), main, main.hwnd());
+    forms->Form5 = std::make_unique<TForm5>(main.state(), main, main.hwnd());
+    forms->Form6 = std::make_unique<TForm6>(main.state(), main.hwnd());
+    main.SetForms(forms.get());
     return forms;
 }
 
 int RunProgram() {
     InitControls();
     try {
-        Forms forms = CreateForms(SettingsFileName(platform::ExecutablePath()));
-        forms.Form1->QuitOnClose(true);
-        ShowWindow(forms.Form1->hwnd(), SW_SHOW);
-        UpdateWindow(forms.Form1->hwnd());
+        const auto forms = CreateForms(SettingsFileName(platform::ExecutablePath()));
+        forms->Form1->QuitOnClose(true);
+        ShowWindow(forms->Form1->hwnd(), SW_SHOW);
+        UpdateWindow(forms->Form1->hwnd());
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
             HWND top = GetAncestor(msg.hwnd, GA_ROOT);

@@ -25,7 +25,7 @@ struct Forms {
 // The common controls (v6, through the manifest) ready for use.
 void InitControls();
 // Builds every window; `settingsFile` is the INI beside the executable.
-Forms CreateForms(const std::string& settingsFile);
+std::unique_ptr<Forms> CreateForms(const std::string& settingsFile);
 // The program: start-up, the event loop until the main window closes.
 int RunProgram();
 

@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
-#include "backup/Backup.h"
-#include "core/BusyScope.h"
+#include "core/DirectoryNavigation.h"
 #include "core/Format.h"
 #include "core/Selection.h"
 #include "core/Settings.h"
-#include "duplicates/Duplicates.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
-#include "reports/Export.h"
 #include "win/Dialogs.h"
 #include "win/Forms.h"
+#include "win/Program.h"
 
 namespace kestrove::win {
 
@@ -26,33 +24,6 @@ constexpr std::uint64_t kRepaintMs = 30;
 constexpr int kStatusIds[3] = {kLabelInfoMsg1, kLabelInfoMsg2, kLabelInfoMsg3};
 constexpr int kMeterIds[3] = {kProgressBarF, kProgressBarM, kProgressBar1};
 constexpr int kMeterCaptionIds[3] = {kCaptionF, kCaptionM, kCaption1};
-
-// The controls a running command disables (Abort stays live).
-constexpr int kCommandControls[] = {
-    kModeNormal,        kModeBackup,  kModeNetwork,   kDriveListBox,    kDirectoryListBox1,
-    kFileListBox1,      kListBox2,    kBtnMoveFile,   kBtnMoveAllFiles, kBtnUnMoveFile,
-    kBtnUnMoveAllFiles, kRunButton,   kRestoreButton, kMoveButton,      kDeleteButton,
-    kRunNetButton,      kBtnGetStats, kFileNames,     kListBox1,        kListBox3};
-// The menu items a running command disables: all but Exit and the help.
-constexpr int kCommandMenus[] = {kClearNew,
-                                 kNormalModeItem,
-                                 kBackupModeItem,
-                                 kNetworkModeItem,
-                                 kSaveIndexFile1,
-                                 kSaveLogFile1,
-                                 kSort1,
-                                 kSortOFF1,
-                                 kSaveIndexasCSV,
-                                 kSaveIndexasTAB,
-                                 kN5,
-                                 kSetOptions1,
-                                 kRunDeleteDupes1,
-                                 kGetStats1,
-                                 kRestoreBackupFiles1,
-                                 kMoveBackupFiles2,
-                                 kDeleteBackupFiles1,
-                                 kDeleteNetworkDupes2,
-                                 kAbout1};
 
 // Image 17 of the menu's image list: a navy arrow, the marker of the
 // current choice.
@@ -78,55 +49,9 @@ HBITMAP MakeMarker() {
     return bmp;
 }
 
-std::string SubPath(const std::string& parent, std::string_view name) {
-    std::string path = parent;
-    if (path.empty() || !platform::IsSeparator(path.back()))
-        path += '\\';
-    path += name;
-    return path;
-}
-
-// A directory text as the tree shows it: the drive letter in capitals, no
-// separator at the end but for the root, each existing component in the
-// letter case it has on disk. Empty when it does not exist.
-std::string CanonicalDirectory(const std::string& path) {
-    if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0])))
-        return {};
-    std::string result =
-        std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) +
-        ":\\";
-    if (!platform::DirectoryExists(result))
-        return {};
-    std::size_t i = 2;
-    while (i < path.size()) {
-        while (i < path.size() && platform::IsSeparator(path[i]))
-            ++i;
-        const std::size_t end = std::find_if(path.begin() + static_cast<std::ptrdiff_t>(i),
-                                             path.end(), platform::IsSeparator) -
-                                path.begin();
-        const std::string part = path.substr(i, end - i);
-        i = end;
-        if (part.empty() || part == ".")
-            continue;
-        if (part.find_first_of("*?") != std::string::npos)
-            return {};
-        std::string found;
-        for (const auto& e : platform::FindFiles(SubPath(result, part)))
-            if (e.isDirectory && lstrcmpiA(e.name.c_str(), part.c_str()) == 0) {
-                found = e.name;
-                break;
-            }
-        if (found.empty())
-            return {};
-        result = SubPath(result, found);
-    }
-    return result;
-}
-
 }  // namespace
 
-TForm1::TForm1(std::string settingsFile) : state_(std::make_unique<AppState>()) {
-    state_->settingsFile = std::move(settingsFile);
+TForm1::TForm1(std::string settingsFile) : MainWindowCommands(std::move(settingsFile)) {
     Create("Form1", "Kestrove - 2.30", WS_OVERLAPPEDWINDOW, 1000, 680, nullptr, kSkyBlue);
     marker_ = MakeMarker();
     BuildControls();
@@ -145,24 +70,11 @@ TForm1::~TForm1() {
         DeleteObject(marker_);
 }
 
-void TForm1::SetForms(TAboutBox* about, TForm2* viewer, TForm3* drives, TForm4* options,
-                      TForm5* folders, TForm6* stats) {
-    about_ = about;
-    viewer_ = viewer;
-    drives_ = drives;
-    options_ = options;
-    folders_ = folders;
-    stats_ = stats;
-}
-
 // ---------------------------------------------------------------- building
 
 void TForm1::BuildControls() {
     HWND w = hwnd_;
     constexpr DWORD kList = WS_VSCROLL | WS_TABSTOP | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-    auto button = [w](int id, const char* caption, DWORD extra = 0) {
-        return Child(w, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON | extra, id);
-    };
     auto label = [w](int id, const char* text) { return Child(w, "STATIC", text, SS_LEFT, id); };
 
     // Labels stand before their lists, so that screen readers name the lists.
@@ -180,18 +92,18 @@ void TForm1::BuildControls() {
     Child(w, "LISTBOX", "", kList | LBS_EXTENDEDSEL, kListBox2);
     ShowWindow(Item(kListBox2), SW_HIDE);
     label(kLblNumFiles, "0 Files");
-    button(kBtnMoveFile, ">");
-    button(kBtnMoveAllFiles, ">>");
-    button(kBtnUnMoveFile, "<");
-    button(kBtnUnMoveAllFiles, "<<");
-    button(kRunButton, "Run");
-    button(kRestoreButton, "Restore");
-    button(kMoveButton, "Move");
-    button(kDeleteButton, "Delete");
-    button(kRunNetButton, "Network Run");
-    button(kBtnGetStats, "Get Stats");
-    button(kFileNames, "Display\r\nFolder Names", BS_MULTILINE);
-    button(kAbortButton, "Abort");
+    Button(kBtnMoveFile, "BtnMoveFile", ">");
+    Button(kBtnMoveAllFiles, "BtnMoveAllFiles", ">>");
+    Button(kBtnUnMoveFile, "BtnUnMoveFile", "<");
+    Button(kBtnUnMoveAllFiles, "BtnUnMoveAllFiles", "<<");
+    Button(kRunButton, "RunButton", "Run");
+    Button(kRestoreButton, "RestoreButton", "Restore");
+    Button(kMoveButton, "MoveButton", "Move");
+    Button(kDeleteButton, "DeleteButton", "Delete");
+    Button(kRunNetButton, "RunNetButton", "Network Run");
+    Button(kBtnGetStats, "BtnGetStats", "Get Stats");
+    Button(kFileNames, "FileNames", "Display\r\nFolder Names", BS_MULTILINE);
+    Button(kAbortButton, "AbortButton", "Abort");
     ShowWindow(Item(kAbortButton), SW_HIDE);
     label(kLblSelList, "S&elected Files");
     Child(w, "LISTBOX", "", kList, kListBox3);
@@ -247,42 +159,51 @@ void TForm1::BuildControls() {
 
 void TForm1::BuildMenus() {
     menu_ = CreateMenu();
-    auto popup = [this](const char* caption,
-                        std::initializer_list<std::pair<int, const char*>> items) {
+    struct MenuItem {
+        int id;
+        const char* name;  // the table's
+        const char* caption;
+    };
+    auto popup = [this](const char* caption, std::initializer_list<MenuItem> items) {
         HMENU m = CreatePopupMenu();
-        for (const auto& [id, text] : items) {
-            if (id == 0)
+        for (const MenuItem& item : items) {
+            if (item.id == 0) {
                 AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
-            else
-                AppendMenuA(m, MF_STRING, static_cast<UINT_PTR>(id), text);
+                continue;
+            }
+            AppendMenuA(m, MF_STRING, static_cast<UINT_PTR>(item.id), item.caption);
+            ids_[item.name] = item.id;
+            names_[item.id] = item.name;
         }
         AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(m), caption);
     };
-    popup("&File", {{kClearNew, "&New"},
-                    {0, nullptr},
-                    {kNormalModeItem, "N&ormal Mode"},
-                    {kBackupModeItem, "&Backup Mode"},
-                    {kNetworkModeItem, "Ne&twork Mode"},
-                    {0, nullptr},
-                    {kSaveIndexFile1, "Save&Index"},
-                    {kSaveLogFile1, "Save &Log File"},
-                    {0, nullptr},
-                    {kExit1, "E&xit"}});
-    popup("&Options", {{kSort1, "Sort &ON "},
-                       {kSortOFF1, "Sort O&FF"},
-                       {0, nullptr},
-                       {kSaveIndexasCSV, "Save Index As &CSV"},
-                       {kSaveIndexasTAB, "Save Index as &TAB"},
-                       {0, nullptr},
-                       {kN5, "Set &Drives"},
-                       {kSetOptions1, "Set O&ptions"}});
-    popup("&Run", {{kRunDeleteDupes1, "&Run Delete Dupes"},
-                   {kGetStats1, "&GetStats"},
-                   {kRestoreBackupFiles1, "R&estore Backup Files"},
-                   {kMoveBackupFiles2, "&Move Backup Files"},
-                   {kDeleteBackupFiles1, "&Delete Backup Files"},
-                   {kDeleteNetworkDupes2, "Delete &Network Dupes"}});
-    popup("&Help", {{kContents1, "&Contents"}, {kIndex1, "&Index"}, {kAbout1, "&About"}});
+    popup("&File", {{kClearNew, "ClearNew", "&New"},
+                    {0, nullptr, nullptr},
+                    {kNormalModeItem, "NormalMode", "N&ormal Mode"},
+                    {kBackupModeItem, "BackupMode", "&Backup Mode"},
+                    {kNetworkModeItem, "NetworkMode", "Ne&twork Mode"},
+                    {0, nullptr, nullptr},
+                    {kSaveIndexFile1, "SaveIndexFile1", "Save&Index"},
+                    {kSaveLogFile1, "SaveLogFile1", "Save &Log File"},
+                    {0, nullptr, nullptr},
+                    {kExit1, "Exit1", "E&xit"}});
+    popup("&Options", {{kSort1, "Sort1", "Sort &ON "},
+                       {kSortOFF1, "SortOFF1", "Sort O&FF"},
+                       {0, nullptr, nullptr},
+                       {kSaveIndexasCSV, "SaveIndexasCSV", "Save Index As &CSV"},
+                       {kSaveIndexasTAB, "SaveIndexasTAB", "Save Index as &TAB"},
+                       {0, nullptr, nullptr},
+                       {kN5, "N5", "Set &Drives"},
+                       {kSetOptions1, "SetOptions1", "Set O&ptions"}});
+    popup("&Run", {{kRunDeleteDupes1, "RunDeleteDupes1", "&Run Delete Dupes"},
+                   {kGetStats1, "GetStats1", "&GetStats"},
+                   {kRestoreBackupFiles1, "RestoreBackupFiles1", "R&estore Backup Files"},
+                   {kMoveBackupFiles2, "MoveBackupFiles2", "&Move Backup Files"},
+                   {kDeleteBackupFiles1, "DeleteBackupFiles1", "&Delete Backup Files"},
+                   {kDeleteNetworkDupes2, "DeleteNetworkDupes2", "Delete &Network Dupes"}});
+    popup("&Help", {{kContents1, "Contents1", "&Contents"},
+                    {kIndex1, "Index1", "&Index"},
+                    {kAbout1, "About1", "&About"}});
     SetMenu(hwnd_, menu_);
 }
 
@@ -364,31 +285,22 @@ void TForm1::Layout(int width, int height) {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-// The window's start state: settings, drives, the start directory (or the
-// root of drive C, without a message, when it is gone), Normal Mode.
+// The window's start state is the engine's; the help is the page beside
+// the program.
 void TForm1::Construct() {
     helpFile_ = "Kestrove.hlp";
-    const IniFile ini(state_->settingsFile);
-    std::string start = ReadStartPath(ini);
-    state_->settings = ReadSettings(ini);
-    state_->currentDrive = start.empty() ? 'C' : start[0];
-    FillDriveList(RebuildDriveList(ini, "C"));
-    state_->fileListMask = "*.pmi";
-    if (!SetDrive(state_->currentDrive) || !SetDirectory(start)) {
-        state_->currentDrive = 'C';
-        start = "C:\\";
-        SetDrive('C');
-        SetDirectory(start);
-    }
-    state_->currentDirectory = directory_.empty() ? start : directory_;
-    PointFileList(*state_, *this);
-    ModeRBNormalClick();
-    UpdateOptionsMenu();
-    EnableMenu(kRunDeleteDupes1, true);
-    EnableMenu(kRestoreBackupFiles1, false);
-    EnableMenu(kMoveBackupFiles2, false);
-    EnableMenu(kDeleteBackupFiles1, false);
-    EnableMenu(kDeleteNetworkDupes2, false);
+    StartUp();
+}
+
+HWND TForm1::Button(int id, const char* name, const char* caption, DWORD extra) {
+    ids_[name] = id;
+    names_[id] = name;
+    return Child(hwnd_, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON | extra, id);
+}
+
+int TForm1::IdOf(std::string_view name) const {
+    const auto it = ids_.find(name);
+    return it == ids_.end() ? 0 : it->second;
 }
 
 // ----------------------------------------------------------------- queries
@@ -463,153 +375,10 @@ void TForm1::Choose(int id) {
 
 // ---------------------------------------------------------------- events
 
-void TForm1::OnCommand(int id, int code, HWND) {
-    switch (id) {
-        case kModeNormal:
-        case kModeBackup:
-        case kModeNetwork:
-            if (code == BN_CLICKED && !Busy())
-                RGMode1Change();
-            return;
-        case kDriveListBox:
-            if (code == LBN_SELCHANGE && !Busy())
-                DriveComboBox1Change();
-            return;
-        case kDirectoryListBox1:
-            if (code == LBN_DBLCLK && !Busy())
-                EnterDirectoryEntry(static_cast<int>(SendMessageA(Item(id), LB_GETCURSEL, 0, 0)));
-            return;
-        case kFileListBox1:
-            if (Busy())
-                return;
-            if (code == LBN_SELCHANGE)
-                FileListBox1Click();
-            else if (code == LBN_DBLCLK)
-                FileListBox1DblClick();
-            return;
-        case kListBox2:
-            if (code == LBN_SELCHANGE && !Busy())
-                BtnMoveFileClick();
-            return;
-        case kListBox1:
-            if (code == LBN_SELCHANGE)
-                SyncHighlight(ListId::ListBox1);
-            else if (code == LBN_DBLCLK)
-                ListBox1DblClick();
-            return;
-        case kListBox3:
-            if (code == LBN_SELCHANGE)
-                SyncHighlight(ListId::ListBox3);
-            return;
-        default:
-            break;
-    }
-    if (code != BN_CLICKED && code != 0 && code != 1)
-        return;
-    if (Busy() && id != kAbortButton && id != kExit1 && id != kContents1 && id != kIndex1)
-        return;
-    switch (id) {
-        case kBtnMoveFile:
-            BtnMoveFileClick();
-            break;
-        case kBtnMoveAllFiles:
-            BtnMoveAllFilesClick();
-            break;
-        case kBtnUnMoveFile:
-            BtnUnMoveFile2Click();
-            break;
-        case kBtnUnMoveAllFiles:
-            BtnUnMoveAllFilesClick();
-            break;
-        case kRunButton:
-        case kRunDeleteDupes1:
-            RunDeleteDupes1Click();
-            break;
-        case kRunNetButton:
-            RunNetButtonClick();
-            break;
-        case kBtnGetStats:
-        case kGetStats1:
-            BtnGetStatsClick();
-            break;
-        case kRestoreButton:
-        case kRestoreBackupFiles1:
-            RestoreButtonClick();
-            break;
-        case kMoveButton:
-        case kMoveBackupFiles2:
-            MoveButtonClick();
-            break;
-        case kDeleteButton:
-        case kDeleteBackupFiles1:
-            DeleteButtonClick();
-            break;
-        case kDeleteNetworkDupes2:
-            RunNetButtonClick();
-            break;
-        case kFileNames:
-            FileNamesClick();
-            break;
-        case kAbortButton:
-            Stop();
-            break;
-        case kClearNew:
-            NewExecute();
-            break;
-        case kNormalModeItem:
-            ModeRBNormalClick();
-            break;
-        case kBackupModeItem:
-            ModeRBBackupClick();
-            break;
-        case kNetworkModeItem:
-            ModeRBNetworkClick();
-            break;
-        case kSaveIndexFile1:
-            SaveIndexFile1Click();
-            break;
-        case kSaveLogFile1:
-            SaveLogFile1Click();
-            break;
-        case kExit1:
-            FileExit1Execute();
-            break;
-        case kSort1:
-            SortONExecute();
-            break;
-        case kSortOFF1:
-            SortOFFExecute();
-            break;
-        case kSaveIndexasCSV:
-            SaveIndexasCSVClick();
-            break;
-        case kSaveIndexasTAB:
-            SaveIndexasTABClick();
-            break;
-        case kN5:
-            SetDrivesExecute();
-            break;
-        case kSetOptions1:
-            SetOptionsExecute();
-            break;
-        case kContents1:
-            HelpContents1Execute();
-            break;
-        case kIndex1:
-            HelpIndexExecute();
-            break;
-        case kAbout1:
-            About1Click();
-            break;
-        default:
-            break;
-    }
-}
-
 LRESULT TForm1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_VKEYTOITEM && LOWORD(wParam) == VK_RETURN &&
         reinterpret_cast<HWND>(lParam) == Item(kDirectoryListBox1)) {
-        if (!Busy())
+        if (ModeControlsFor(*state_).DirectoryListBox1.enabled)
             EnterDirectoryEntry(HIWORD(wParam));
         return -2;
     }
@@ -620,20 +389,6 @@ LRESULT TForm1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(brush_);
     }
     return Form::Handle(message, wParam, lParam);
-}
-
-// A close during a run asks the run to stop and closes once it has returned.
-bool TForm1::OnClose() {
-    if (state_->busy) {
-        state_->AbortRequested = true;
-        closePending_ = true;
-        return false;
-    }
-    closed_ = true;
-    ShowWindow(hwnd_, SW_HIDE);
-    if (quitOnClose_)
-        PostQuitMessage(0);
-    return false;
 }
 
 // ---------------------------------------------------------------- helpers
@@ -654,16 +409,6 @@ void TForm1::SetMarker(int id, bool on) {
     SetMenuItemInfoA(menu_, static_cast<UINT>(id), FALSE, &mi);
 }
 
-void TForm1::UpdateOptionsMenu() {
-    const OptionsMenuMarks marks = OptionsMenuState(*state_);
-    SetMarker(kSort1, marks.sortOnMarker);
-    SetMarker(kSortOFF1, marks.sortOffMarker);
-    SetMarker(kSaveIndexasCSV, marks.csvMarker);
-    SetMarker(kSaveIndexasTAB, marks.tabMarker);
-    CheckMenuItem(menu_, kSaveIndexasCSV,
-                  MF_BYCOMMAND | (marks.csvChecked ? MF_CHECKED : MF_UNCHECKED));
-}
-
 HWND TForm1::ListWindow(ListId list) const {
     switch (list) {
         case ListId::FileListBox1:
@@ -679,52 +424,13 @@ HWND TForm1::ListWindow(ListId list) const {
 }
 
 void TForm1::SyncHighlight(ListId list) {
-    const auto rows = SelectedRows(ListWindow(list));
+    const auto rows = SelectedRows(list);
     const int row = rows.empty() ? -1 : rows.front();
     (list == ListId::ListBox1 ? state_->ListBox1 : state_->ListBox3).highlighted = row;
 }
 
 void TForm1::FillDriveList(const std::vector<std::string>& drives) {
     FillListBox(Item(kDriveListBox), drives);
-}
-
-// DirectoryListBox1 shows the current directory's ancestors, itself and its
-// subdirectories, indented like a tree; a double click or Enter enters one.
-void TForm1::FillDirectoryList() {
-    directoryEntries_.clear();
-    std::vector<std::string> shown;
-    if (directory_.empty()) {
-        FillListBox(Item(kDirectoryListBox1), shown);
-        return;
-    }
-    std::string path = directory_.substr(0, 3);
-    directoryEntries_.push_back(path);
-    shown.push_back(path);
-    int depth = 1;
-    std::size_t i = 3;
-    while (i < directory_.size()) {
-        const std::size_t end = std::min(directory_.find('\\', i), directory_.size());
-        const std::string part = directory_.substr(i, end - i);
-        path = SubPath(path, part);
-        directoryEntries_.push_back(path);
-        shown.push_back(std::string(static_cast<std::size_t>(depth) * 3, ' ') + part);
-        ++depth;
-        i = end + 1;
-    }
-    const int current = static_cast<int>(shown.size()) - 1;
-    std::vector<std::string> names;
-    for (const auto& e : platform::FindFiles(SubPath(directory_, "*.*")))
-        if (e.isDirectory && e.name != "." && e.name != "..")
-            names.push_back(e.name);
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return lstrcmpiA(a.c_str(), b.c_str()) < 0;
-    });
-    for (const auto& name : names) {
-        directoryEntries_.push_back(SubPath(directory_, name));
-        shown.push_back(std::string(static_cast<std::size_t>(depth) * 3, ' ') + name);
-    }
-    FillListBox(Item(kDirectoryListBox1), shown);
-    SendMessageA(Item(kDirectoryListBox1), LB_SETCURSEL, static_cast<WPARAM>(current), 0);
 }
 
 void TForm1::EnterDirectoryEntry(int row) {
@@ -736,17 +442,174 @@ void TForm1::EnterDirectoryEntry(int row) {
             "Kestrove", Icon::Stop, Buttons::Ok);
 }
 
-// The program entering a drive or directory makes its drive the current
-// drive letter, so that the change event that follows stays on it. Entering
-// a drive enters its root unless the tree is on that drive already.
-bool TForm1::SetDrive(char letter) {
-    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-    if (!directory_.empty() && directory_[0] == upper)
-        return true;
-    const std::string root = std::string(1, upper) + ":\\";
-    if (!platform::DirectoryExists(root))
+// ------------------------------------------------------------------- table
+
+// What a click means is the engine's table's, read at the click, so a mode
+// or a running command changes it.
+void TForm1::OnCommand(int id, int code, HWND) {
+    const ModeControls table = ModeControlsFor(*state_);
+    const auto list = [&](const ListControl& control) {
+        if (code == LBN_SELCHANGE)
+            Perform(control.click);
+        else if (code == LBN_DBLCLK)
+            Perform(control.doubleClick);
+    };
+    switch (id) {
+        case kModeNormal:
+        case kModeBackup:
+        case kModeNetwork:
+            if (code == BN_CLICKED && table.RGMode1.enabled)
+                RGMode1Change();
+            return;
+        case kDriveListBox:
+            return list(table.DriveListBox);
+        case kDirectoryListBox1:
+            if (code == LBN_DBLCLK && table.DirectoryListBox1.enabled)
+                EnterDirectoryEntry(static_cast<int>(SendMessageA(Item(id), LB_GETCURSEL, 0, 0)));
+            return;
+        case kFileListBox1:
+            return list(table.FileListBox1);
+        case kListBox2:
+            return list(table.ListBox2);
+        case kListBox1:
+        case kListBox3:
+            if (code == LBN_SELCHANGE)
+                SyncHighlight(id == kListBox1 ? ListId::ListBox1 : ListId::ListBox3);
+            else
+                list(id == kListBox1 ? table.ListBox1 : table.ListBox3);
+            return;
+        default:
+            break;
+    }
+    const auto name = names_.find(id);
+    if (name == names_.end() || (code != BN_CLICKED && code != 0 && code != 1))
+        return;
+    for (const auto& [field, button] : kButtonFields)
+        if (field == name->second)
+            return Perform((table.*button).click);
+    for (const auto& [field, item] : kMenuFields)
+        if (field == name->second)
+            return Perform((table.*item).choose);
+}
+
+void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
+    if (layout)
+        CheckRadioButton(hwnd_, kModeNormal, kModeNetwork, kModeNormal + controls.mode);
+    for (const auto& [name, field] : kButtonFields) {
+        const ButtonControl& b = controls.*field;
+        const int id = IdOf(name);
+        EnableWindow(Item(id), b.state.enabled);
+        // The commands show and hide Abort themselves.
+        if (layout && id != kAbortButton)
+            ShowControl(id, b.state.visible);
+    }
+    for (const auto& [name, field] : kMenuFields) {
+        const MenuControl& m = controls.*field;
+        EnableMenu(IdOf(name), m.enabled);
+        SetMarker(IdOf(name), m.marker);
+    }
+    CheckMenuItem(menu_, kSaveIndexasCSV,
+                  MF_BYCOMMAND | (controls.SaveIndexasCSVChecked ? MF_CHECKED : MF_UNCHECKED));
+    for (int id : {kModeNormal, kModeBackup, kModeNetwork})
+        EnableWindow(Item(id), controls.RGMode1.enabled);
+    EnableWindow(Item(kDriveListBox), controls.DriveListBox.state.enabled);
+    EnableWindow(Item(kDirectoryListBox1), controls.DirectoryListBox1.enabled);
+    EnableWindow(Item(kFileListBox1), controls.FileListBox1.state.enabled);
+    EnableWindow(Item(kListBox2), controls.ListBox2.state.enabled);
+    EnableWindow(Item(kListBox1), controls.ListBox1.state.enabled);
+    EnableWindow(Item(kListBox3), controls.ListBox3.state.enabled);
+    DrawMenuBar(hwnd_);
+    if (!layout)
+        return;
+    // The captions with an access key each, named for the list they stand
+    // before.
+    const std::string files(controls.LblFileList);
+    SetText(Item(kLblFileList),
+            files == "User Directories" ? "User Di&rectories" : files.substr(0, 6) + "&Files");
+    const std::string selected(controls.LblSelList);
+    SetText(Item(kLblSelList), "S&" + selected.substr(1));
+    Relayout();
+}
+
+int TForm1::ModeItemIndex() const {
+    for (int i = 0; i < 3; ++i)
+        if (IsDlgButtonChecked(hwnd_, kModeNormal + i) == BST_CHECKED)
+            return i;
+    return -1;
+}
+
+std::vector<int> TForm1::SelectedRows(ListId list) const {
+    return win::SelectedRows(ListWindow(list));
+}
+
+void TForm1::HandlePendingEvents() {
+    PumpMessages();
+}
+
+void TForm1::OpenWindow(Window window) {
+    if (!forms_)
+        return;
+    const Forms& f = *forms_;
+    if (window == Window::Viewer)
+        f.Form2->View(*this);
+    else if (window == Window::Statistics)
+        f.Form6->GetStats(*this);
+    else if (window == Window::FolderNames)
+        f.Form5->FileNamesClick(*this);
+    else
+        (window == Window::About       ? static_cast<Form*>(f.AboutBox.get())
+         : window == Window::SetDrives ? static_cast<Form*>(f.Form3.get())
+                                       : static_cast<Form*>(f.Form4.get()))
+            ->ShowModal(hwnd_);
+}
+
+void TForm1::ShowHelp(bool index) {
+    OpenHelp(hwnd_, index);
+}
+
+void TForm1::CommandStarts() {
+    pumps_ = 0;
+    lastShown_ = GetTickCount64();
+}
+
+void TForm1::CloseWindow() {
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+// A close during a run asks the run to stop and closes once it has returned.
+bool TForm1::OnClose() {
+    if (!MayClose())
         return false;
+    closed_ = true;
+    ShowWindow(hwnd_, SW_HIDE);
+    if (quitOnClose_)
+        PostQuitMessage(0);
+    return false;
+}
+
+// --------------------------------------------------------------- selection
+
+void TForm1::DriveComboBox1Change() {
+    std::optional<std::string> chosen;
+    const auto rows = win::SelectedRows(Item(kDriveListBox));
+    if (!rows.empty())
+        chosen = Entries(kDriveListBox)[static_cast<std::size_t>(rows.front())];
+    const char drive = ChooseDrive(*state_, chosen);
+    if (!SetDrive(drive)) {
+        MessageDialog(DriveNotReadyText(drive), kProgramTitle, Icon::Stop, Buttons::Ok);
+        return;
+    }
+    EnterDirectory(*state_, *this, directory_);
+}
+
+// The tree enters a drive at its root unless it is on that drive already.
+bool TForm1::SetDrive(char letter) {
+    if (!DriveReady(letter))
+        return false;
+    const std::string root = DriveRoot(letter);
     state_->currentDrive = letter;
+    if (!directory_.empty() && directory_[0] == root[0])
+        return true;
     return SetDirectory(root);
 }
 
@@ -763,260 +626,32 @@ bool TForm1::SetDirectory(const std::string& path) {
     return true;
 }
 
-// While a long command runs every other command is disabled; only Abort
-// (and leaving the program, which asks the run to stop) stays live.
-void TForm1::RunCommand(const std::function<void()>& command) {
-    if (state_->busy)
-        return;
-    pumps_ = 0;
-    lastShown_ = GetTickCount64();
-    {
-        BusyScope busy(*state_);
-        SetCommandsEnabled(false);
-        command();
-    }
-    FlushDisplay();
-    SetCommandsEnabled(true);
-    if (closePending_) {
-        closePending_ = false;
-        PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-    }
-}
-
-void TForm1::SetCommandsEnabled(bool enabled) {
-    if (!enabled) {
-        enabledBefore_.clear();
-        for (int id : kCommandControls) {
-            enabledBefore_.emplace_back(id, Enabled(id));
-            EnableWindow(Item(id), FALSE);
+// DirectoryListBox1 shows the current directory's ancestors, itself and its
+// subdirectories, indented like a tree; a double click or Enter enters one.
+void TForm1::FillDirectoryList() {
+    directoryEntries_.clear();
+    std::vector<std::string> shown;
+    if (!directory_.empty()) {
+        std::string path = DriveRoot(directory_[0]);
+        directoryEntries_.push_back(path);
+        shown.push_back(path);
+        std::size_t depth = 1;
+        for (const std::string& part : DirectoryComponents(directory_)) {
+            path = ChildDirectory(path, part);
+            directoryEntries_.push_back(path);
+            shown.push_back(std::string(depth++ * 3, ' ') + part);
         }
-        for (int id : kCommandMenus) {
-            enabledBefore_.emplace_back(-id, MenuEnabled(id));
-            EnableMenu(id, false);
+        for (const std::string& name : Subdirectories(directory_)) {
+            directoryEntries_.push_back(ChildDirectory(directory_, name));
+            shown.push_back(std::string(depth * 3, ' ') + name);
         }
-        EnableWindow(Item(kAbortButton), TRUE);
-        DrawMenuBar(hwnd_);
-        return;
     }
-    for (const auto& [id, on] : enabledBefore_) {
-        if (id > 0)
-            EnableWindow(Item(id), on);
-        else
-            EnableMenu(-id, on);
-    }
-    enabledBefore_.clear();
-    DrawMenuBar(hwnd_);
-}
-
-// ------------------------------------------------------------------- modes
-
-void TForm1::RGMode1Change() {
-    int index = -1;
-    for (int i = 0; i < 3; ++i)
-        if (IsDlgButtonChecked(hwnd_, kModeNormal + i) == BST_CHECKED)
-            index = i;
-    if (index == 0)
-        ModeRBNormalClick();
-    if (index == 1)
-        ModeRBBackupClick();
-    if (index == 2)
-        ModeRBNetworkClick();
-}
-
-void TForm1::SetModeControls(int mode) {
-    CheckRadioButton(hwnd_, kModeNormal, kModeNetwork, kModeNormal + mode);
-    SetMarker(kNormalModeItem, mode == kNormalMode);
-    SetMarker(kBackupModeItem, mode == kBackupMode);
-    SetMarker(kNetworkModeItem, mode == kNetworkMode);
-    ShowControl(kRunButton, mode == kNormalMode);
-    ShowControl(kBtnGetStats, mode != kNetworkMode);
-    ShowControl(kRestoreButton, mode == kBackupMode);
-    ShowControl(kMoveButton, mode == kBackupMode);
-    ShowControl(kDeleteButton, mode == kBackupMode);
-    ShowControl(kRunNetButton, mode == kNetworkMode);
-    ShowControl(kFileNames, mode != kNetworkMode);
-    Relayout();
-    if (mode == kNetworkMode)
-        PumpMessages();
-    EnableMenu(kRunDeleteDupes1, mode == kNormalMode);
-    EnableMenu(kRestoreBackupFiles1, mode == kBackupMode);
-    EnableMenu(kMoveBackupFiles2, mode == kBackupMode);
-    EnableMenu(kDeleteBackupFiles1, mode == kBackupMode);
-    EnableMenu(kDeleteNetworkDupes2, mode == kNetworkMode);
-    SetText(Item(kLblFileList), mode == kNormalMode   ? "*.PMI &Files"
-                                : mode == kBackupMode ? "*.BKI &Files"
-                                                      : "User Di&rectories");
-    SetText(Item(kLblSelList), mode == kNetworkMode ? "S&elected Directories" : "S&elected Files");
-    ApplyModeLists(*state_, *this, mode);
-}
-
-void TForm1::ModeRBNormalClick() {
-    SetModeControls(kNormalMode);
-}
-
-void TForm1::ModeRBBackupClick() {
-    SetModeControls(kBackupMode);
-}
-
-void TForm1::ModeRBNetworkClick() {
-    SetModeControls(kNetworkMode);
-}
-
-// New brings the whole window back to Normal Mode (buttons, menu items,
-// lists and captions too), and clears the status lines and meters.
-void TForm1::NewExecute() {
-    SetModeControls(kNormalMode);
-    NewLists(*state_, *this);
-}
-
-// --------------------------------------------------------------- selection
-
-void TForm1::DriveComboBox1Change() {
-    const auto drives = SelectedRows(Item(kDriveListBox));
-    if (!drives.empty()) {
-        const auto entries = Entries(kDriveListBox);
-        const std::string& text = entries[static_cast<std::size_t>(drives.front())];
-        if (!text.empty())
-            state_->currentDrive = text[0];
-    }
-    if (static_cast<unsigned char>(state_->currentDrive) < 'A')
-        state_->currentDrive = 'C';
-    if (!SetDrive(state_->currentDrive)) {
-        MessageDialog(Format("Drive %c: cannot be entered.",
-                             std::toupper(static_cast<unsigned char>(state_->currentDrive))),
-                      "Kestrove", Icon::Stop, Buttons::Ok);
-        return;
-    }
-    state_->currentDirectory = directory_;
-    PointFileList(*state_, *this);
-    const IniFile ini(state_->settingsFile);
-    if (auto error = ini.WriteString(kStartupSection, "Path", state_->currentDirectory)) {
-        MessageDialog(error->message, "Kestrove", Icon::Stop, Buttons::Ok);
-        return;
-    }
-    ShowDirectoryLists(*state_, *this);
-}
-
-void TForm1::FileListBox1Click() {
-    kestrove::FileListBox1Click(*state_, *this, SelectedRows(Item(kFileListBox1)));
-}
-
-void TForm1::FileListBox1DblClick() {
-    if (!Busy())
-        BtnMoveFileClick();
-}
-
-void TForm1::BtnMoveFileClick() {
-    const bool network = state_->mode >= kNetworkMode;
-    kestrove::BtnMoveFileClick(*state_, *this,
-                               SelectedRows(Item(network ? kListBox2 : kFileListBox1)));
-}
-
-void TForm1::BtnMoveAllFilesClick() {
-    kestrove::BtnMoveAllFilesClick(*state_, *this);
-}
-
-void TForm1::BtnUnMoveFile2Click() {
-    kestrove::BtnUnMoveFile2Click(*state_, *this);
-}
-
-void TForm1::BtnUnMoveAllFilesClick() {
-    kestrove::BtnUnMoveAllFilesClick(*state_, *this);
+    FillListBox(Item(kDirectoryListBox1), shown);
+    const std::size_t current = directory_.empty() ? 0 : DirectoryComponents(directory_).size();
+    SendMessageA(Item(kDirectoryListBox1), LB_SETCURSEL, current, 0);
 }
 
 // ---------------------------------------------------------------- commands
-
-void TForm1::ListBox1DblClick() {
-    if (Busy() || !viewer_)
-        return;
-    viewer_->View(*this);
-}
-
-void TForm1::RunDeleteDupes1Click() {
-    RunCommand([this] { kestrove::RunDeleteDupes1Click(*state_, *this); });
-}
-
-void TForm1::RunNetButtonClick() {
-    RunCommand([this] { kestrove::RunNetButtonClick(*state_, *this); });
-}
-
-void TForm1::BtnGetStatsClick() {
-    if (stats_)
-        RunCommand([this] { stats_->GetStats(*this); });
-}
-
-void TForm1::RestoreButtonClick() {
-    RunCommand([this] { kestrove::RestoreButtonClick(*state_, *this); });
-}
-
-void TForm1::MoveButtonClick() {
-    RunCommand([this] { kestrove::MoveButtonClick(*state_, *this); });
-}
-
-void TForm1::DeleteButtonClick() {
-    RunCommand([this] { kestrove::DeleteButtonClick(*state_, *this); });
-}
-
-void TForm1::FileNamesClick() {
-    if (!Busy() && folders_)
-        folders_->FileNamesClick(*this);
-}
-
-void TForm1::Stop() {
-    kestrove::Stop(*state_, *this);
-}
-
-void TForm1::SaveIndexFile1Click() {
-    RunCommand([this] { kestrove::SaveIndexFile1Click(*state_, *this); });
-}
-
-void TForm1::SaveLogFile1Click() {
-    if (!Busy())
-        kestrove::SaveLogFile1Click(*state_, *this);
-}
-
-void TForm1::SortONExecute() {
-    kestrove::SortONExecute(*state_);
-    UpdateOptionsMenu();
-}
-
-void TForm1::SortOFFExecute() {
-    kestrove::SortOFFExecute(*state_);
-    UpdateOptionsMenu();
-}
-
-void TForm1::SaveIndexasCSVClick() {
-    kestrove::SaveIndexasCSVClick(*state_);
-    UpdateOptionsMenu();
-}
-
-void TForm1::SaveIndexasTABClick() {
-    kestrove::SaveIndexasTABClick(*state_);
-    UpdateOptionsMenu();
-}
-
-void TForm1::SetDrivesExecute() {
-    if (drives_ && !Busy())
-        drives_->ShowModal(hwnd_);
-}
-
-void TForm1::SetOptionsExecute() {
-    if (options_ && !Busy())
-        options_->ShowModal(hwnd_);
-}
-
-void TForm1::HelpContents1Execute() {
-    OpenHelp(hwnd_, false);
-}
-
-void TForm1::HelpIndexExecute() {
-    OpenHelp(hwnd_, true);
-}
-
-void TForm1::About1Click() {
-    if (about_ && !Busy())
-        about_->ShowModal(hwnd_);
-}
 
 void TForm1::FileExit1Execute() {
     SendMessageA(hwnd_, WM_CLOSE, 0, 0);
@@ -1051,14 +686,10 @@ void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
         FlushDisplay();
         return;
     }
-    if (!redraw)
-        return;
-    const std::uint64_t now = GetTickCount64();
-    if (now - lastShown_ < kRepaintMs)
-        return;
-    lastShown_ = now;
-    FlushDisplay();
-    UpdateWindow(Item(kStatusIds[i]));  // at once, without handling other events
+    if (redraw && RepaintDue()) {
+        FlushDisplay();
+        UpdateWindow(Item(kStatusIds[i]));  // at once, without handling other events
+    }
 }
 
 void TForm1::SetCountLabel(CountLabel label, const std::string& text) {
@@ -1086,22 +717,9 @@ void TForm1::ShowAbort(bool visible) {
 
 void TForm1::ListChanged(ListId list) {
     HWND w = ListWindow(list);
-    switch (list) {
-        case ListId::FileListBox1:
-            FillListBox(w, state_->FileListBox1);
-            break;
-        case ListId::ListBox2:
-            FillListBox(w, state_->ListBox2);
-            break;
-        case ListId::ListBox1:
-        case ListId::ListBox3: {
-            const SortedList& s = list == ListId::ListBox1 ? state_->ListBox1 : state_->ListBox3;
-            FillListBox(w, s.entries());
-            if (s.highlighted >= 0 && s.highlighted < s.Count())
-                SendMessageA(w, LB_SETCURSEL, static_cast<WPARAM>(s.highlighted), 0);
-            break;
-        }
-    }
+    FillListBox(w, EntriesOf(*state_, list));
+    if (HighlightOf(*state_, list) >= 0)
+        SendMessageA(w, LB_SETCURSEL, static_cast<WPARAM>(HighlightOf(*state_, list)), 0);
 }
 
 void TForm1::HighlightEntry(ListId list, int index) {
@@ -1145,12 +763,21 @@ void TForm1::ProcessEvents() {
         pumpHook_(pumps_);
     // The first pump of a command shows it at once; after that at most
     // every kRepaintMs (a pump comes per message).
-    const std::uint64_t now = GetTickCount64();
-    if (pumps_ > 1 && now - lastShown_ < kRepaintMs)
+    if (pumps_ == 1) {
+        lastShown_ = GetTickCount64();
+    } else if (!RepaintDue()) {
         return;
-    lastShown_ = now;
+    }
     FlushDisplay();
     PumpMessages();
+}
+
+bool TForm1::RepaintDue() {
+    const std::uint64_t now = GetTickCount64();
+    if (now - lastShown_ < kRepaintMs)
+        return false;
+    lastShown_ = now;
+    return true;
 }
 
 std::optional<std::string> TForm1::ChooseSaveFile(std::string_view filter) {

@@ -8,22 +8,19 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/AppState.h"
+#include "core/MainWindow.h"
 #include "core/WindowPort.h"
 #include "win/Controls.h"
 
 namespace kestrove::win {
 
-class TAboutBox;
-class TForm2;
-class TForm3;
-class TForm4;
-class TForm5;
-class TForm6;
+struct Forms;
 
 // Control and menu ids. Tests send clicks and selections by these.
 enum ControlId : int {
@@ -91,15 +88,14 @@ enum ControlId : int {
     kAbout1,
 };
 
-class TForm1 : public Form, public WindowPort {
+class TForm1 : public Form, public MainWindowCommands {
   public:
     // `settingsFile`: the INI beside the executable.
     explicit TForm1(std::string settingsFile);
     ~TForm1() override;
 
-    void SetForms(TAboutBox* about, TForm2* viewer, TForm3* drives, TForm4* options,
-                  TForm5* folders, TForm6* stats);
-    AppState& state() { return *state_; }
+    // The windows shown from this one, once they are built.
+    void SetForms(const Forms* forms) { forms_ = forms; }
     const std::string& helpFile() const { return helpFile_; }
 
     // The menu bar and its state, for tests and the screenshots.
@@ -120,50 +116,17 @@ class TForm1 : public Form, public WindowPort {
     // A menu item chosen.
     void Choose(int id);
 
-    // --- handlers ---
-    void RGMode1Change();
-    void ModeRBNormalClick();
-    void ModeRBBackupClick();
-    void ModeRBNetworkClick();
-    void NewExecute();
-    void DriveComboBox1Change();
-    void FileListBox1Click();
-    void FileListBox1DblClick();
-    void BtnMoveFileClick();
-    void BtnMoveAllFilesClick();
-    void BtnUnMoveFile2Click();
-    void BtnUnMoveAllFilesClick();
-    void ListBox1DblClick();
-    void RunDeleteDupes1Click();
-    void RunNetButtonClick();
-    void BtnGetStatsClick();
-    void RestoreButtonClick();
-    void MoveButtonClick();
-    void DeleteButtonClick();
-    void FileNamesClick();
-    void Stop();
-    void SaveIndexFile1Click();
-    void SaveLogFile1Click();
-    void SortONExecute();
-    void SortOFFExecute();
-    void SaveIndexasCSVClick();
-    void SaveIndexasTABClick();
-    void SetDrivesExecute();
-    void SetOptionsExecute();
-    void HelpContents1Execute();
-    void HelpIndexExecute();
-    void About1Click();
-    void FileExit1Execute();
+    // --- the handlers only a toolkit has (MainWindowCommands has the rest) ---
+    void DriveComboBox1Change() override;
+    void FileExit1Execute() override;
 
-    // The Set Drives OK: the drive list built anew.
-    void FillDriveList(const std::vector<std::string>& drives);
-    // Enters a directory as the program does (the change event runs); false
-    // when it cannot be entered.
-    bool SetDirectory(const std::string& path);
-    bool SetDrive(char letter);
+    // The tree and the drive list as the program moves them.
+    void FillDriveList(const std::vector<std::string>& drives) override;
+    bool SetDirectory(const std::string& path) override;
+    bool SetDrive(char letter) override;
+    std::string TreeDirectory() const override { return directory_; }
     const std::string& directory() const { return directory_; }
 
-    bool Busy() const { return state_->busy; }
     // Whether the window has closed (the program then ends).
     bool Closed() const { return closed_; }
     // The program ends its event loop when the window closes.
@@ -171,58 +134,67 @@ class TForm1 : public Form, public WindowPort {
     // Tests: called at every pump of a command with its number (from 1).
     void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
     // Shows every pending status text and meter value now.
-    void FlushDisplay();
+    void FlushDisplay() override;
 
-    // --- WindowPort ---
+    // --- WindowPort: what the commands show ---
+    void ProcessEvents() override;
     Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
                          Buttons buttons) override;
+    std::optional<std::string> ChooseDirectory(const std::string& start) override;
+    std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
     void SetStatus(StatusLine line, const std::string& text, bool redraw = false) override;
-    void SetCountLabel(CountLabel label, const std::string& text) override;
     void SetMeter(Meter meter, int percent) override;
     void ShowMeter(Meter meter, bool visible) override;
     void ShowAbort(bool visible) override;
+    void SetCountLabel(CountLabel label, const std::string& text) override;
+    // --- WindowPort: the lists ---
+    void ShowList(ListId list, bool visible) override;
     void ListChanged(ListId list) override;
     void HighlightEntry(ListId list, int index) override;
-    void ShowList(ListId list, bool visible) override;
-    void SplitSelectedLists() override;
     void RestoreSelectedLists() override;
-    void ProcessEvents() override;
-    std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
-    std::optional<std::string> ChooseDirectory(const std::string& start) override;
+    void SplitSelectedLists() override;
 
   protected:
+    // The form's events.
     void Layout(int width, int height) override;
     void OnCommand(int id, int code, HWND control) override;
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnClose() override;
     void OnFontsChanged() override;
+    // What the engine's main window asks of the toolkit.
+    void CloseWindow() override;
+    void CommandStarts() override;
+    void OpenWindow(Window window) override;
+    void ShowHelp(bool index) override;
+    void ShowModeControls(const ModeControls& controls, bool layout) override;
+    std::vector<int> SelectedRows(ListId list) const override;
+    int ModeItemIndex() const override;
+    void HandlePendingEvents() override;
 
   private:
     void BuildControls();
     void BuildMenus();
     void Construct();
-    void SetModeControls(int mode);
     void SetMarker(int id, bool on);
-    void UpdateOptionsMenu();
-    void RunCommand(const std::function<void()>& command);
-    void SetCommandsEnabled(bool enabled);
+    // Controls and menu items are found by the names of the engine's table.
+    HWND Button(int id, const char* name, const char* caption, DWORD extra = 0);
+    int IdOf(std::string_view name) const;
     void EnableMenu(int id, bool on);
     void ShowControl(int id, bool visible);
     void FillDirectoryList();
     void EnterDirectoryEntry(int row);
     void SyncHighlight(ListId list);
     HWND ListWindow(ListId list) const;
+    // Whether kRepaintMs have passed since the screen was last brought up to
+    // date (and then it is now).
+    bool RepaintDue();
 
-    std::unique_ptr<AppState> state_;
     std::string helpFile_;
+    std::map<std::string_view, int> ids_;  // the table's names
+    std::map<int, std::string_view> names_;
     HMENU menu_ = nullptr;
     HBITMAP marker_ = nullptr;
-    TAboutBox* about_ = nullptr;
-    TForm2* viewer_ = nullptr;
-    TForm3* drives_ = nullptr;
-    TForm4* options_ = nullptr;
-    TForm5* folders_ = nullptr;
-    TForm6* stats_ = nullptr;
+    const Forms* forms_ = nullptr;
 
     // DirectoryListBox1: the current directory, and the directory of each
     // entry shown (its ancestors, itself, its subdirectories).
@@ -239,8 +211,6 @@ class TForm1 : public Form, public WindowPort {
     std::uint64_t lastShown_ = 0;
     int pumps_ = 0;
     std::function<void(int)> pumpHook_;
-    std::vector<std::pair<int, bool>> enabledBefore_;
-    bool closePending_ = false;
     bool closed_ = false;
     bool quitOnClose_ = false;
 };

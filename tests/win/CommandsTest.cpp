@@ -52,8 +52,8 @@ TEST(WinCommands, ARunGivesTheBytesOfTheSameRunThroughTheEngine) {
         ASSERT_TRUE(plain.Write(d + "\\PLAIN.PMI"));
     }
 
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     f.Click(kRunButton);
     EXPECT_EQ(f.Text(kLabelInfoMsg1), "1 of 2 files processed.");  // PLAIN had nothing to drop
@@ -78,15 +78,15 @@ TEST(WinCommands, ARunGivesTheBytesOfTheSameRunThroughTheEngine) {
 TEST(WinCommands, TheViewerShowsRowsMarksAndColours) {
     WinWorld w;
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     f.SelectEntries(kListBox1, {0});
     f.ListClick(kListBox1);
     w.OnModal([&](Form& form) {
-        ASSERT_EQ(&form, static_cast<Form*>(forms.Form2.get()));
+        ASSERT_EQ(&form, static_cast<Form*>(forms->Form2.get()));
         EXPECT_EQ(GetText(form.hwnd()), "WinPmail Index File");
-        VirtualGrid& g = forms.Form2->grid();
+        VirtualGrid& g = forms->Form2->grid();
         ASSERT_EQ(g.RecordRows(), 6);
         EXPECT_EQ(ListView_GetItemCount(g.hwnd()), 6);
         EXPECT_EQ(g.ShownText(1, 0), "1");
@@ -108,13 +108,13 @@ TEST(WinCommands, TheViewerShowsRowsMarksAndColours) {
         EXPECT_NE(counts.find("Unread:3, Read:2,  Deleted:1,  Dupes:2"), std::string::npos)
             << counts;
         EXPECT_EQ(GetText(form.Item(kLblCellInfo)), "Click on any cell for more informaton.");
-        forms.Form2->StringGrid1SelectCell(1, 2);
+        forms->Form2->StringGrid1SelectCell(1, 2);
         EXPECT_EQ(GetText(form.Item(kLblCellInfo)), "Row 2 Column Dupe/Deleted: [Dup]");
         form.Click(kLMDButton1);
     });
     f.ListDoubleClick(kListBox1);
     EXPECT_TRUE(w.modalSeen);
-    EXPECT_FALSE(IsWindowVisible(forms.Form2->hwnd()));
+    EXPECT_FALSE(IsWindowVisible(forms->Form2->hwnd()));
 
     // In Network Mode a double click shows nothing.
     f.Choose(kNetworkModeItem);
@@ -126,8 +126,8 @@ TEST(WinCommands, TheViewerShowsRowsMarksAndColours) {
 TEST(WinCommands, BoxesCarryTheirTitlesIconsAndButtons) {
     WinWorld w;
     w.Folder(w.mail + "\\INBOX.PMI", 2);
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
 
     w.script.answers.push_back(Answer::Ok);
     f.Click(kRunButton);
@@ -167,8 +167,8 @@ TEST(WinCommands, AMismatchQuestionAnsweredCancelEndsTheRunWithNothingChanged) {
     b.header().unread = 9;  // the header disagrees with the index
     ASSERT_TRUE(b.Write(w.mail + "\\INBOX.PMI"));
     const auto before = Bytes(w.mail + "\\INBOX.PMM");
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     w.script.answers.push_back(Answer::Cancel);
     f.Click(kRunButton);
@@ -183,11 +183,11 @@ TEST(WinCommands, AMismatchQuestionAnsweredCancelEndsTheRunWithNothingChanged) {
 TEST(WinCommands, StatisticsCountSendersAndSortOnClick) {
     WinWorld w;
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     w.OnModal([&](Form& form) {
-        TForm6& s = *forms.Form6;
+        TForm6& s = *forms->Form6;
         ASSERT_EQ(&form, static_cast<Form*>(&s));
         EXPECT_EQ(s.grid().RecordRows(), 3);  // alice, bob, dave (carol's is deleted)
         EXPECT_EQ(s.grid().ShownText(1, 1), "alice@example.net");
@@ -213,8 +213,8 @@ TEST(WinCommands, BackupModeRestoresWhatARunLeft) {
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
     const auto pmi = Bytes(w.mail + "\\INBOX.PMI");
     const auto pmm = Bytes(w.mail + "\\INBOX.PMM");
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     f.Click(kRunButton);
     ASSERT_TRUE(std::filesystem::exists(w.dir.Native("Mail\\INBOX.BKI")));
@@ -234,8 +234,8 @@ TEST(WinCommands, MoveEndsWhenItsChooserIsCancelledAndMovesWhenAnswered) {
     WinWorld w;
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
     std::filesystem::create_directories(w.dir.Native("Mail\\Old"));
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     f.Click(kRunButton);
     f.Choose(kBackupModeItem);
@@ -254,8 +254,8 @@ TEST(WinCommands, MoveEndsWhenItsChooserIsCancelledAndMovesWhenAnswered) {
 TEST(WinCommands, TheLogAndTheExportAreWrittenBesideTheirFiles) {
     WinWorld w;
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     f.Choose(kSaveIndexasTAB);
     EXPECT_TRUE(f.HasMarker(kSaveIndexasTAB));

@@ -16,9 +16,9 @@ TEST(WinForms, OtherOptionsClampWhatTheyReadAndWriteOnOkOnly) {
     w.WriteIni("Options", "MismatchedUnread", "5");
     w.WriteIni("Options", "RunCheck", "-3");
     w.WriteIni("Options", "GetStats", "0x2");
-    Forms forms = w.Open();
-    TForm4& o = *forms.Form4;
-    AppState& state = forms.Form1->state();
+    const auto forms = w.Open();
+    TForm4& o = *forms->Form4;
+    AppState& state = forms->Form1->state();
     EXPECT_EQ(o.RGUnread.itemIndex(), 2);
     EXPECT_EQ(o.RGRunCheck.itemIndex(), -1);
     EXPECT_EQ(o.RGStats.itemIndex(), 2);
@@ -30,12 +30,12 @@ TEST(WinForms, OtherOptionsClampWhatTheyReadAndWriteOnOkOnly) {
         o.RGBackup.setItemIndex(1);
         form.Click(IDCANCEL);  // the title bar's close: nothing written
     });
-    forms.Form1->Choose(kSetOptions1);
+    forms->Form1->Choose(kSetOptions1);
     EXPECT_EQ(w.ReadIni("Options", "BackupFiles"), "");
     EXPECT_EQ(state.settings.BackupFiles, 0);
 
     w.OnModal([&](Form& form) { form.Click(kOtherOptnsOK); });
-    forms.Form1->Choose(kSetOptions1);
+    forms->Form1->Choose(kSetOptions1);
     EXPECT_EQ(w.ReadIni("Options", "BackupFiles"), "1");  // the change kept from before
     EXPECT_EQ(w.ReadIni("Options", "MismatchedUnread"), "2");
     EXPECT_EQ(w.ReadIni("Options", "RunCheck"), "-1");
@@ -46,8 +46,8 @@ TEST(WinForms, SetDrivesWritesEveryLetterAndRebuildsTheDriveList) {
     WinWorld w;
     w.WriteIni("Startup", "DriveC", "1");
     w.WriteIni("Startup", "DriveD", "2");
-    Forms forms = w.Open();
-    TForm3& d = *forms.Form3;
+    const auto forms = w.Open();
+    TForm3& d = *forms->Form3;
     EXPECT_TRUE(d.Checked('C'));
     EXPECT_FALSE(d.Checked('D'));
     EXPECT_FALSE(d.Checked('Z'));
@@ -56,13 +56,13 @@ TEST(WinForms, SetDrivesWritesEveryLetterAndRebuildsTheDriveList) {
         d.SetChecked('C', false);
         form.Click(kSetDriveOK);
     });
-    forms.Form1->Choose(kN5);
+    forms->Form1->Choose(kN5);
     for (char c = 'A'; c <= 'Z'; ++c) {
         const std::string key = std::string("Drive") + c;
         EXPECT_EQ(w.ReadIni("Startup", key.c_str()), "0") << key;
     }
     // No drive checked: the single entry "c"; the directory kept.
-    EXPECT_EQ(forms.Form1->Entries(kDriveListBox), (std::vector<std::string>{"c"}));
+    EXPECT_EQ(forms->Form1->Entries(kDriveListBox), (std::vector<std::string>{"c"}));
     EXPECT_EQ(lstrcmpiA(w.ReadIni("Startup", "Path").c_str(), w.mail.c_str()), 0);
 }
 
@@ -76,10 +76,10 @@ TEST(WinForms, TheFolderListAddsAndTakesOutByClick) {
     beta.Add(Msg("a", "s", "d", 1, "t"));
     ASSERT_TRUE(gamma.Write(w.mail + "\\A.PMI"));
     ASSERT_TRUE(beta.Write(w.mail + "\\B.PMI"));
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     w.OnModal([&](Form& form) {
-        TForm5& l = *forms.Form5;
+        TForm5& l = *forms->Form5;
         EXPECT_EQ(GetText(form.hwnd()), "Alphabetic Folder List");
         ASSERT_EQ(l.grid().RecordRows(), 2);
         EXPECT_EQ(l.grid().ShownText(1, 1), "beta");  // the locale's order
@@ -103,14 +103,14 @@ TEST(WinForms, TheFolderListAddsAndTakesOutByClick) {
 
 TEST(WinForms, AboutShowsTheProductAndHelpOpensThePageBesideTheProgram) {
     WinWorld w;
-    Forms forms = w.Open();
+    const auto forms = w.Open();
     w.OnModal([&](Form& form) {
         EXPECT_EQ(GetText(form.hwnd()), "About");
         EXPECT_EQ(GetText(form.Item(kProductName)), "Kestrove");
         EXPECT_EQ(GetText(form.Item(kVersion)), "Version 2.30");
         form.Click(kOKButton);
     });
-    forms.Form1->Choose(kAbout1);
+    forms->Form1->Choose(kAbout1);
     EXPECT_TRUE(w.modalSeen);
 
     // Without the page beside the program the help says which file is missing.
@@ -118,11 +118,11 @@ TEST(WinForms, AboutShowsTheProductAndHelpOpensThePageBesideTheProgram) {
     const std::string page = std::string(platform::DirectoryPart(exe)) + "\\" + kHelpHtml;
     if (!platform::FileExists(page)) {
         w.script.answers.push_back(Answer::Ok);
-        forms.Form1->Choose(kContents1);
+        forms->Form1->Choose(kContents1);
         ASSERT_EQ(w.script.shown.size(), 1u);
         EXPECT_EQ(w.script.shown[0].text, "Cannot Open File: " + page);
     } else {
-        forms.Form1->Choose(kIndex1);
+        forms->Form1->Choose(kIndex1);
         EXPECT_TRUE(w.script.shown.empty());
     }
 }

@@ -23,8 +23,8 @@ TEST(WinMainWindow, StartsInTheSavedDirectoryInNormalMode) {
     WinWorld w;
     w.Folder(w.mail + "\\INBOX.PMI", 3);
     w.Folder(w.mail + "\\SENT.PMI", 2);
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
 
     EXPECT_EQ(GetText(f.hwnd()), "Kestrove - 2.30");
     EXPECT_EQ(f.helpFile(), "Kestrove.hlp");
@@ -53,8 +53,8 @@ TEST(WinMainWindow, StartsInTheSavedDirectoryInNormalMode) {
 TEST(WinMainWindow, AGoneStartDirectoryStartsInTheRootOfC) {
     WinWorld w;
     w.WriteIni("Startup", "Path", w.mail + "\\gone\\away");
-    Forms forms = w.Open();
-    EXPECT_EQ(forms.Form1->directory(), "C:\\");
+    const auto forms = w.Open();
+    EXPECT_EQ(forms->Form1->directory(), "C:\\");
     EXPECT_TRUE(w.script.shown.empty());  // without a message
 }
 
@@ -63,8 +63,8 @@ TEST(WinMainWindow, EveryModeShowsAndEnablesItsOwnControls) {
     w.Folder(w.mail + "\\INBOX.PMI", 2);
     std::filesystem::create_directories(w.dir.Native("Mail\\alice"));
     std::filesystem::create_directories(w.dir.Native("Mail\\bob"));
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     struct Expect {
         int radio;
         std::vector<int> shown, hidden, menusOn, menusOff;
@@ -137,8 +137,8 @@ TEST(WinMainWindow, FilesAreChosenAndTakenBack) {
     w.Folder(w.mail + "\\A.PMI", 2);
     w.Folder(w.mail + "\\B.PMI", 2);
     w.Folder(w.mail + "\\C.PMI", 2);
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     const std::string dir = f.directory();
 
     f.SelectEntries(kFileListBox1, {2, 0});
@@ -169,8 +169,8 @@ TEST(WinMainWindow, TheDirectoryListEntersSubdirectoriesAndSavesThem) {
     WinWorld w;
     std::filesystem::create_directories(w.dir.Native("Mail\\alice"));
     w.Folder(w.mail + "\\alice\\INBOX.PMI", 2);
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     const auto entries = f.Entries(kDirectoryListBox1);
     const auto alice = std::find_if(entries.begin(), entries.end(), [](const std::string& e) {
         return e.find("alice") != std::string::npos;
@@ -188,32 +188,36 @@ TEST(WinMainWindow, ARunningCommandLeavesOnlyAbortLive) {
     WinWorld w;
     for (const char* name : {"A", "B", "C"})
         w.Folder(w.mail + "\\" + name + ".PMI", 4, 1);
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
-    bool checked = false;
+    int checkedAt = 0;
     f.SetPumpHook([&](int pump) {
-        if (pump != 2)
+        if (checkedAt > 0 || pump < 2)
             return;
-        checked = true;
+        checkedAt = pump;
         EXPECT_TRUE(f.Busy());
         EXPECT_TRUE(f.Visible(kAbortButton));
         EXPECT_TRUE(f.Enabled(kAbortButton));
         for (int id : {kRunButton, kBtnGetStats, kModeNormal, kModeNetwork, kBtnUnMoveAllFiles,
-                       kFileListBox1, kListBox1, kDriveListBox, kDirectoryListBox1, kFileNames})
+                       kFileListBox1, kDriveListBox, kDirectoryListBox1, kFileNames})
             EXPECT_FALSE(f.Enabled(id)) << id;
         for (int id : {kRunDeleteDupes1, kNetworkModeItem, kClearNew, kSetOptions1, kN5, kAbout1})
             EXPECT_FALSE(f.MenuEnabled(id)) << id;
         EXPECT_TRUE(f.MenuEnabled(kExit1));
         EXPECT_TRUE(f.Visible(kProgressBarF));
         // Nested commands are refused whatever way they come.
+        w.OnModal([](Form&) { ADD_FAILURE() << "no window during a run"; });
         f.Click(kRunButton);
         f.ListDoubleClick(kListBox1);
+        f.RunDeleteDupes1Click();
+        f.Choose(kSetOptions1);
+        Form::SetModalHook({});
         f.Choose(kNormalModeItem);
         EXPECT_EQ(f.Entries(kListBox1).size(), 3u);
     });
     f.Click(kRunButton);
-    EXPECT_TRUE(checked);
+    EXPECT_EQ(checkedAt, 2);
     EXPECT_FALSE(f.Busy());
     EXPECT_EQ(f.Text(kLabelInfoMsg1), "3 of 3 files processed.");
     for (int id : {kRunButton, kBtnGetStats, kModeNormal, kFileListBox1, kListBox1})
@@ -226,8 +230,8 @@ TEST(WinMainWindow, AbortAndClosingStopTheRunBetweenFolders) {
     WinWorld w;
     for (const char* name : {"A", "B", "C"})
         w.Folder(w.mail + "\\" + name + ".PMI", 4, 1);
-    Forms forms = w.Open();
-    TForm1& f = *forms.Form1;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
     f.Click(kBtnMoveAllFiles);
     f.SetPumpHook([&](int pump) {
         if (pump == 1)

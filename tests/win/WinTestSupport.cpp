@@ -39,7 +39,7 @@ void WinWorld::Folder(const std::string& indexPath, int messages, int repeats) c
     ASSERT_TRUE(b.Write(indexPath));
 }
 
-win::Forms WinWorld::Open() const {
+std::unique_ptr<win::Forms> WinWorld::Open() const {
     return win::CreateForms(ini);
 }
 

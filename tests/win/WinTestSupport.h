@@ -32,7 +32,7 @@ struct WinWorld {
     // A folder of `messages` messages, the last `repeats` of them repeating
     // the one before.
     void Folder(const std::string& indexPath, int messages, int repeats = 0) const;
-    win::Forms Open() const;
+    std::unique_ptr<win::Forms> Open() const;
     // Runs `look` on the next modal window instead of its loop (once).
     void OnModal(std::function<void(win::Form&)> look);
     bool modalSeen = false;

@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
     const std::string ini = root + "\\Kestrove.INI";
     std::ofstream(ini) << "[Startup]\r\nPath=" << alice << "\r\n[Options]\r\nRunCheck=1\r\n";
 
-    Forms forms = CreateForms(ini);
-    TForm1& f = *forms.Form1;
+    const auto forms = CreateForms(ini);
+    TForm1& f = *forms->Form1;
     ShowWindow(f.hwnd(), SW_SHOW);
     Settle();
 
