@@ -4,9 +4,13 @@
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD ?= build
+PREFIX ?= /usr/local
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-asan test-windows package-windows screenshots-windows bench screenshots format clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test test-asan test-windows package-windows screenshots-windows bench fuzz \
+	fuzz-ci screenshots format clean install uninstall package-deb test-package
 
 all: build
 
@@ -54,13 +58,49 @@ bench: deps
 	@scripts/install-deps.sh windows
 	scripts/bench-windows.sh
 
+# The fuzz targets (clang libFuzzer with ASan and UBSan), each run for
+# FUZZ_SECONDS seconds on a corpus kept in build-fuzz/corpus.
+fuzz:
+	@scripts/install-deps.sh build fuzz
+	CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DKESTROVE_FUZZ=ON -DKESTROVE_QT=OFF -DKESTROVE_CLI=OFF -DKESTROVE_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh build-fuzz
+
+# What CI runs: every target for 20 seconds.
+fuzz-ci:
+	$(MAKE) fuzz FUZZ_SECONDS=20
+
 screenshots: build
 	@scripts/install-deps.sh screenshots
 	scripts/screenshots.sh $(BUILD)
 
+# Installs the programs, manual pages, help, desktop entry, metadata and
+# icons under $(PREFIX); DESTDIR=DIR stages them below DIR instead.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes what the last `make install` put in place (give the same DESTDIR).
+uninstall:
+	@if [ ! -f $(BUILD)/install_manifest.txt ]; then \
+	    echo "uninstall: nothing was installed from $(BUILD)"; exit 1; fi
+	while IFS= read -r f || [ -n "$$f" ]; do rm -f -- "$(DESTDIR)$$f"; done < $(BUILD)/install_manifest.txt
+	d=$$(sed -n 's|/share/doc/kestrove/copyright$$|/share/doc/kestrove|p' $(BUILD)/install_manifest.txt); \
+	if [ -n "$$d" ] && [ -d "$(DESTDIR)$$d" ]; then rmdir --ignore-fail-on-non-empty -- "$(DESTDIR)$$d"; fi
+
+# dist/kestrove_<version>_amd64.deb
+package-deb: build
+	@scripts/install-deps.sh package
+	cd $(BUILD) && cpack -G DEB
+
+# The installed files and the package checked: validators, a start of the
+# installed programs under Xvfb, the package's contents, lintian.
+test-package: package-deb
+	scripts/test-package.sh $(BUILD)
+
 format:
-	find core platform duplicates backup reports qt win cli tests bench \
+	find core platform duplicates backup reports qt win cli tests bench fuzz \
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf build build-asan build-win build-bench build-win-bench dist
+	rm -rf build build-asan build-win build-bench build-win-bench build-fuzz dist

@@ -8,6 +8,8 @@
 #include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/NameClash.h"
+#include "core/Reason.h"
 #include "core/Selection.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -101,12 +103,16 @@ bool DeleteForRestore(AppState& state, WindowPort& port, const std::string& path
     if (platform::FileExists(path)) {
         state.runLog.Write(Format("Restore File %s exists.\n", path.c_str()));
         if (!platform::RemoveFile(path)) {
-            std::string text = Format("Can't delete file %s - skipping file.", path.c_str());
+            const std::string reason = platform::LastErrorText();
+            std::string text =
+                WithReason(Format("Can't delete file %s - skipping file.", path.c_str()), reason);
             ReportStop(port, text, kBackupFileError);
             if (logBoxText)
                 state.runLog.Write(text + "\n");
             else
-                state.runLog.Write(Format("Restore File %s can't be deleted.\n", path.c_str()));
+                state.runLog.Write(
+                    WithReason(Format("Restore File %s can't be deleted.", path.c_str()), reason) +
+                    "\n");
             return false;
         }
     }
@@ -117,10 +123,10 @@ bool DeleteForRestore(AppState& state, WindowPort& port, const std::string& path
 bool RenameForRestore(AppState& state, WindowPort& port, const std::string& from,
                       const std::string& to) {
     if (!platform::RenameNoReplace(from, to)) {
-        ReportAndLog(
-            state, port,
-            Format("Can't rename file %s  to %s- skipping file.", from.c_str(), to.c_str()),
-            kBackupFileError);
+        ReportAndLog(state, port,
+                     WithSystemReason(Format("Can't rename file %s  to %s- skipping file.",
+                                             from.c_str(), to.c_str())),
+                     kBackupFileError);
         return false;
     }
     state.runLog.Write(Format("File %s as been renamed to %s.\n", from.c_str(), to.c_str()));
@@ -134,6 +140,7 @@ CommandResult RestoreButtonClick(AppState& state, WindowPort& port) {
     if (!HaveSelection(state, port))
         return EndedEarly(state, 0);
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     port.ShowAbort(true);
     int restored = 0;
@@ -146,6 +153,9 @@ CommandResult RestoreButtonClick(AppState& state, WindowPort& port) {
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
         const std::string indexFile = ReplaceExtension(backupIndex, ".PMI");
         const std::string messageFile = ReplaceExtension(backupIndex, ".PMM");
+        if (!NamesClear(state, port, backupIndex,
+                        {backupIndex, backupMessage, indexFile, messageFile}))
+            continue;
 
         // Both halves of the backup must be there before the folder's own
         // files are given up; otherwise the folder would be left without
@@ -180,6 +190,7 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
     if (!HaveSelection(state, port) || !MailboxCheckPassed(state, port))
         return EndedEarly(state, 0);
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     port.ShowAbort(true);
     int folders = 0;
@@ -191,11 +202,20 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
         if (!IsBackupEntry(state, port, backupIndex))
             continue;
         const std::string backupMessage = ReplaceExtension(backupIndex, ".BKM");
+        if (!NamesClear(state, port, backupIndex, {backupIndex, backupMessage}))
+            continue;
 
         if (!platform::RemoveFile(backupIndex)) {
-            ReportStop(port, Format("Can't delete file %s - skipping file.", backupIndex.c_str()),
-                       kBackupFileError);
-            state.runLog.Write(Format("Backup File %s can't be deleted.\n", backupIndex.c_str()));
+            const std::string reason = platform::LastErrorText();
+            ReportStop(
+                port,
+                WithReason(Format("Can't delete file %s - skipping file.", backupIndex.c_str()),
+                           reason),
+                kBackupFileError);
+            state.runLog.Write(
+                WithReason(Format("Backup File %s can't be deleted.", backupIndex.c_str()),
+                           reason) +
+                "\n");
             continue;
         }
         state.runLog.Write(Format("File %s as been deleted.\n", backupIndex.c_str()));
@@ -203,7 +223,8 @@ CommandResult DeleteButtonClick(AppState& state, WindowPort& port) {
 
         if (!platform::RemoveFile(backupMessage)) {
             ReportAndLog(state, port,
-                         Format("Can't delete file %s - skipping file.", backupMessage.c_str()),
+                         WithSystemReason(Format("Can't delete file %s - skipping file.",
+                                                 backupMessage.c_str())),
                          kBackupFileError);
             continue;
         }
@@ -238,6 +259,7 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
         return EndedEarly(state, 0);
     }
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     port.SetStatus(StatusLine::LabelInfoMsg1,
                    Format("Move files from %s to %s.", source.c_str(), destination.c_str()));
@@ -267,12 +289,16 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
             return EndedEarly(state, folders);
         }
 
+        if (!NamesClear(state, port, backupIndex,
+                        {backupIndex, backupMessage, indexTarget, messageTarget}))
+            continue;
+
         state.runLog.Write(
             Format("Try to copy File %s to %s\n", backupIndex.c_str(), indexTarget.c_str()));
         if (!platform::RenameNoReplace(backupIndex, indexTarget)) {
             ReportAndLog(state, port,
-                         Format("Cant rename file %s to %s - skipping file.", backupIndex.c_str(),
-                                indexTarget.c_str()),
+                         WithSystemReason(Format("Cant rename file %s to %s - skipping file.",
+                                                 backupIndex.c_str(), indexTarget.c_str())),
                          kRenameFileError);
             continue;
         }
@@ -282,8 +308,8 @@ CommandResult MoveButtonClick(AppState& state, WindowPort& port) {
 
         if (!platform::RenameNoReplace(backupMessage, messageTarget)) {
             ReportAndLog(state, port,
-                         Format("Can't rename file %s to %s - skipping file.",
-                                backupMessage.c_str(), messageTarget.c_str()),
+                         WithSystemReason(Format("Can't rename file %s to %s - skipping file.",
+                                                 backupMessage.c_str(), messageTarget.c_str())),
                          kRenameFileError);
             continue;
         }

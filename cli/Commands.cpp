@@ -37,6 +37,17 @@ bool IsWindowsPathText(std::string_view text) {
 }
 #endif
 
+// A native path whose names hold a backslash: the engine's path texts would
+// take it for a separator and reach another directory (x\..\..\bob).
+bool HoldsBackslashName(std::string_view argument) {
+#ifdef _WIN32
+    (void)argument;
+    return false;
+#else
+    return !IsWindowsPathText(argument) && argument.find('\\') != std::string_view::npos;
+#endif
+}
+
 // Separators at the end go, but "D:\" keeps its own.
 std::string WithoutTrailingSeparators(std::string text) {
     while (text.size() > 3 && platform::IsSeparator(text.back()))
@@ -71,9 +82,17 @@ class Session {
 
     // The operands as path texts, each file once, in the order given: a
     // file named twice (another spelling, letter case or link) would be
-    // rewritten, restored or counted twice. False after a usage message.
+    // rewritten, restored or counted twice. False after a usage message. A
+    // file whose name holds a backslash is skipped with a message
+    // (SkippedSome).
     bool Operands(std::vector<std::string>& texts) {
         for (const std::string& operand : options_.operands) {
+            if (HoldsBackslashName(operand)) {
+                WriteErr("kestrove-cli: " + ForConsole(operand) +
+                         ": a name holding a backslash - skipping file.\n");
+                skippedSome_ = true;
+                continue;
+            }
             std::string error;
             std::optional<std::string> text = PathText(operand, error);
             if (!text) {
@@ -90,6 +109,8 @@ class Session {
         }
         return true;
     }
+
+    bool SkippedSome() const { return skippedSome_; }
 
     bool PathOption(const std::string& value, std::string& text) {
         std::string error;
@@ -156,6 +177,7 @@ class Session {
     const Options& options_;
     std::unique_ptr<AppState> state_;  // the table is large: not on the stack
     TerminalPort port_;
+    bool skippedSome_ = false;
 };
 
 int StatusOf(const CommandResult& result) {
@@ -341,11 +363,15 @@ int DryRun(const Options& options, Session& session,
     return someSkipped ? kExitSomeNotDone : kExitAllDone;
 }
 
-// The index files of a user directory, as the network run lists them.
-std::vector<std::string> FoldersOf(const std::string& directory) {
+// The index files of a user directory, as the network run lists them; the
+// entries it skips are shown as it shows them.
+std::vector<std::string> FoldersOf(TerminalPort& port, const std::string& directory) {
+    const UserFolders folders = ListUserFolders(directory);
+    for (const std::string& text : folders.skipped)
+        port.MessageDialog(text, "Network Mode", Icon::Stop, Buttons::Ok);
     SortedList list;
-    for (const platform::DirEntry& entry : platform::FindFiles(directory + "\\*.pmi"))
-        list.Add(platform::JoinPath(directory, entry.name));
+    for (const std::string& path : folders.paths)
+        list.Add(path);
     return list.entries();
 }
 
@@ -392,7 +418,7 @@ int NetworkRun(const Options& options, Session& session,
     if (options.dryRun) {
         std::vector<std::vector<std::string>> lists;
         for (const std::string& directory : state.ListBox3.entries()) {
-            lists.push_back(FoldersOf(directory));
+            lists.push_back(FoldersOf(session.port(), directory));
             PrintLine(Format("%s: %d folders", ForConsole(directory).c_str(),
                              static_cast<int>(lists.back().size())));
         }
@@ -409,7 +435,8 @@ int NetworkRun(const Options& options, Session& session,
 
     NetworkRunResult result = RunNetButtonClick(state, session.port());
     session.port().ClearProgress();
-    bool someNotDone = false, someEnded = !result.completed;
+    // Entries that are no folder were skipped: not everything was done.
+    bool someNotDone = result.entriesSkipped > 0, someEnded = !result.completed;
     for (const auto& [directory, run] : result.directories) {
         if (run.completed)
             PrintLine(ForConsole(directory) + ": " + run.summary);
@@ -608,6 +635,10 @@ std::optional<std::string> PathText(const std::string& argument, std::string& er
     }
     return WithoutTrailingSeparators(*text);
 #else
+    if (HoldsBackslashName(argument)) {
+        error = argument + ": a name holding a backslash is not a path";
+        return std::nullopt;
+    }
     if (IsWindowsPathText(argument)) {
         if (!platform::DriveRoot(argument[0])) {
             error = argument + ": drive " + argument.substr(0, 2) + " is not mapped";
@@ -621,16 +652,8 @@ std::optional<std::string> PathText(const std::string& argument, std::string& er
         error = argument + ": " + failed.message();
         return std::nullopt;
     }
-    if (std::optional<std::string> text = platform::FromNative(absolute.string()))
-        return text;
     // No drive covers the path: a free letter stands for the root, Z: first.
-    for (char letter = 'Z'; letter >= 'D'; --letter) {
-        if (!platform::DriveRoot(letter)) {
-            platform::SetDriveRoot(letter, "/");
-            break;
-        }
-    }
-    if (std::optional<std::string> text = platform::FromNative(absolute.string()))
+    if (std::optional<std::string> text = platform::FromNativeMappingRoot(absolute.string()))
         return text;
     error = argument + ": no drive letter is free to stand for it";
     return std::nullopt;
@@ -645,7 +668,13 @@ int RunCommand(const Options& options) {
         std::vector<std::string> operands;
         if (!session.Operands(operands))
             return kExitUsage;
-        return command.run(options, session, operands);
+        if (operands.empty())  // every one skipped
+            return kExitSomeNotDone;
+        const int status = command.run(options, session, operands);
+        // A file skipped, or a log asked for and not written whole, is not
+        // "every entry done".
+        const bool lessThanAll = session.SkippedSome() || session.state().runLog.Failed();
+        return status == kExitAllDone && lessThanAll ? kExitSomeNotDone : status;
     }
     return kExitUsage;
 }

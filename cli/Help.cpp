@@ -64,7 +64,8 @@ Commands:
   names [--backup] DIR              the folders of DIR by display name
 
   kestrove-cli COMMAND --help (or kestrove-cli help COMMAND) tells more.
-  kestrove-cli --version prints the version.
+  kestrove-cli --version prints the version and where kestrove keeps its
+  settings.
 
 )";
 
@@ -85,7 +86,8 @@ constexpr std::string_view kTakes = R"(What each command takes (extensions in an
   export                the same; anything else ends the export before its
                         output file is made. The input is checked first: an
                         export file that is the index itself (through a
-                        link) is refused and never emptied
+                        link), or that this export wrote already (NAME.PMI
+                        and NAME.BKI share NAME.CSV), ends it untouched
   names DIR, --to DIR   a directory; anything else: usage error
   --log FILE            any file but a folder's (.PMI, .PMM, .BKI, .BKM) or
                         one that is a given folder's file under another

@@ -6,6 +6,9 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Options.h"
+#include "core/Settings.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
 
 #ifndef KESTROVE_VERSION
 #define KESTROVE_VERSION "unknown"
@@ -33,7 +36,15 @@ int main(int argc, char** argv) {
         return kExitAllDone;
     }
     if (options->version) {
-        WriteOut("kestrove-cli " KESTROVE_VERSION "\n");
+        // The window program's settings file, for whoever looks for it; on
+        // Windows that program lies beside this one.
+        const std::string program = kestrove::platform::JoinPath(
+            kestrove::platform::DirectoryPart(kestrove::platform::ExecutablePath()),
+            "kestrove.exe");
+        WriteOut("kestrove-cli " KESTROVE_VERSION "\nSettings file of kestrove: " +
+                 kestrove::SettingsFileShownName(kestrove::ProgramSettingsFile(program)) +
+                 "\nkestrove-cli itself reads no settings file; each setting comes from its "
+                 "option.\n");
         return kExitAllDone;
     }
     const int status = RunCommand(*options);

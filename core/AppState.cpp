@@ -63,7 +63,8 @@ int SortedList::IndexOf(std::string_view entry) const {
 void AppState::RereadFileList() {
     FileListBox1.clear();
     for (auto& entry : platform::FindFiles(platform::JoinPath(fileListDirectory, fileListMask))) {
-        if (!entry.isDirectory)
+        // A name holding a separator would be another path once joined.
+        if (!entry.isDirectory && platform::IsPlainName(entry.name))
             FileListBox1.push_back(std::move(entry.name));
     }
     std::stable_sort(FileListBox1.begin(), FileListBox1.end(),

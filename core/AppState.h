@@ -78,7 +78,8 @@ struct AppState {
     std::string currentIndexFile;
     std::string currentMessageFile;
 
-    // Re-reads FileListBox1 from its directory and mask (files only).
+    // Re-reads FileListBox1 from its directory and mask: files only, and
+    // only names that are one path component (platform::IsPlainName).
     void RereadFileList();
 };
 

@@ -25,6 +25,7 @@ struct CommandResult {
 // network run went.
 struct NetworkRunResult {
     bool completed = false;  // every selected directory had its run (no Abort)
+    int entriesSkipped = 0;  // "*.pmi" entries that are no folder (see ListUserFolders)
     std::vector<std::pair<std::string, CommandResult>> directories;
 };
 

@@ -55,7 +55,8 @@ std::string ChildDirectory(std::string_view parent, std::string_view name) {
 std::vector<std::string> Subdirectories(const std::string& directory) {
     SortedList sorted;
     for (const auto& e : platform::FindFiles(ChildDirectory(directory, "*.*")))
-        if (e.isDirectory && e.name != "." && e.name != "..")
+        // A name holding a separator would lead elsewhere once joined.
+        if (e.isDirectory && e.name != "." && e.name != ".." && platform::IsPlainName(e.name))
             sorted.Add(e.name);
     return sorted.entries();
 }

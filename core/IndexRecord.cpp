@@ -11,6 +11,13 @@ bool IndexRecord::ReadFrom(platform::File& file) {
     return file.Read(bytes.data(), bytes.size()) == bytes.size();
 }
 
+std::int64_t RecordLimit(platform::File& file) {
+    const std::int64_t length = file.Length();
+    if (length < 0)
+        return MAXMSG;
+    return length / static_cast<std::int64_t>(kRecordSize);
+}
+
 bool IndexRecord::WriteTo(platform::File& file) const {
     return file.Write(bytes.data(), bytes.size());
 }

@@ -63,6 +63,11 @@ struct IndexRecord {
 };
 static_assert(sizeof(IndexRecord) == kRecordSize);
 
+// How many records a loop over an open index file may read: the whole
+// records its length holds when it was opened, so a file that grows while
+// it is read still ends; MAXMSG when the length cannot be obtained.
+std::int64_t RecordLimit(platform::File& file);
+
 // The one table: MAXMSG slots of 118 bytes and a count of filled slots.
 // Allocated once (4,130,000 bytes); nothing is allocated per record.
 class MessageTable {

@@ -4,6 +4,7 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/ModeControls.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 
@@ -174,8 +175,8 @@ void FileListBox1Click(AppState& state, WindowPort& port, const std::vector<int>
         // zero bytes: an empty name and zero counts.
         const auto header = ReadHeaderOf(path);
         if (!header) {
-            port.MessageDialog(Format("Cannot Open File: %s", path.c_str()), "File Error",
-                               Icon::Stop, Buttons::Ok);
+            port.MessageDialog(WithSystemReason(Format("Cannot Open File: %s", path.c_str())),
+                               "File Error", Icon::Stop, Buttons::Ok);
             return;
         }
         const std::string name(header->name());

@@ -6,12 +6,31 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "platform/File.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 
 namespace kestrove {
 
 std::string SettingsFileName(std::string_view executablePath) {
     return ReplaceExtension(executablePath, ".INI");
+}
+
+std::string ProgramSettingsFile(std::string_view executablePath) {
+    if (auto directory = platform::UserConfigDirectory("kestrove"))
+        return platform::JoinPath(*directory, kSettingsFileName);
+    return SettingsFileName(executablePath);
+}
+
+std::optional<SettingsWriteError> PrepareSettingsDirectory(const std::string& settingsFile) {
+    const std::string directory(platform::DirectoryPart(settingsFile));
+    if (directory.empty() || platform::DirectoryExists(directory) ||
+        platform::CreateDirectories(directory))
+        return std::nullopt;
+    return SettingsWriteError{Format("Unable to write to %s", settingsFile.c_str())};
+}
+
+std::string SettingsFileShownName(const std::string& settingsFile) {
+    return platform::ToNative(settingsFile).value_or(settingsFile);
 }
 
 std::optional<std::int32_t> ParseIniInteger(std::string_view text) {
@@ -138,11 +157,33 @@ std::string ReadStartPath(const IniFile& ini) {
     return ini.ReadString(kStartupSection, "Path", kDefaultPath);
 }
 
+namespace {
+std::string DriveKey(char letter) {
+    return std::string("Drive") + letter;
+}
+}  // namespace
+
+DriveChoices ReadDriveChoices(const IniFile& ini) {
+    DriveChoices offered{};
+    for (std::size_t i = 0; i < offered.size(); ++i)
+        offered[i] =
+            ini.ReadInteger(kStartupSection, DriveKey(static_cast<char>('A' + i)), -1) == 1;
+    return offered;
+}
+
+std::optional<SettingsWriteError> WriteDriveChoices(const IniFile& ini,
+                                                    const DriveChoices& offered) {
+    for (std::size_t i = 0; i < offered.size(); ++i)
+        if (auto error =
+                ini.WriteBool(kStartupSection, DriveKey(static_cast<char>('A' + i)), offered[i]))
+            return error;
+    return std::nullopt;
+}
+
 std::vector<std::string> RebuildDriveList(const IniFile& ini, std::string_view fallback) {
     std::vector<std::string> drives;
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
-        std::string key = std::string("Drive") + letter;
-        std::int32_t offer = ini.ReadInteger(kStartupSection, key, -1);
+        std::int32_t offer = ini.ReadInteger(kStartupSection, DriveKey(letter), -1);
         if (offer != 1 && offer >= 0)
             continue;
         std::string root = std::string(1, letter) + ":\\";

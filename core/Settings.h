@@ -1,6 +1,6 @@
 #pragma once
-// The settings file beside the executable, the five integer settings and the
-// rule that fills the drive list.
+// The settings file, the five integer settings and the rule that fills the
+// drive list.
 
 #include <array>
 #include <cstdint>
@@ -18,6 +18,23 @@ std::string SettingsFileName(std::string_view executablePath);
 struct SettingsWriteError {
     std::string message;
 };
+
+// The settings file's name where it is not beside the executable.
+inline constexpr std::string_view kSettingsFileName = "Kestrove.INI";
+
+// Where the program at `executablePath` keeps its settings. On Windows
+// beside it (SettingsFileName), so a copy in any folder carries its own.
+// Elsewhere an installed program cannot write beside itself: Kestrove.INI in
+// the user's configuration directory (~/.config/kestrove/), in the same
+// format, so a file copied from Windows reads the same.
+std::string ProgramSettingsFile(std::string_view executablePath);
+
+// Makes the settings file's directory when it is missing (at start-up, so
+// that the first write finds it); "Unable to write to %s" when it cannot.
+std::optional<SettingsWriteError> PrepareSettingsDirectory(const std::string& settingsFile);
+
+// The settings file as the user finds it on this machine: the native path.
+std::string SettingsFileShownName(const std::string& settingsFile);
 
 // One key per call, through the platform's private-profile operations.
 class IniFile {
@@ -81,6 +98,15 @@ std::optional<SettingsWriteError> WriteDriveChecks(const IniFile& ini,
 
 // [Startup] Path, default "c:\".
 std::string ReadStartPath(const IniFile& ini);
+
+// The Set Drives window's 26 boxes, A to Z: checked exactly when DriveX
+// reads 1 (default -1).
+using DriveChoices = std::array<bool, 26>;
+DriveChoices ReadDriveChoices(const IniFile& ini);
+// Its OK: DriveA to DriveZ in order, "1" or "0"; stops at the first refused
+// write.
+std::optional<SettingsWriteError> WriteDriveChoices(const IniFile& ini,
+                                                    const DriveChoices& offered);
 
 // The drive list: "X:" for each letter whose key DriveX reads 1 or negative
 // (default -1) and whose root "X:\" exists, sorted; the single entry

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/AppState.h"
 #include "core/CommandResult.h"
@@ -52,6 +53,15 @@ void SaveLogFile1Click(AppState& state, WindowPort& port);
 // The same with the file already chosen. A file of a mail folder, by its
 // name or as one of the selected folders' files, is refused with a box.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
+// The folders of one user directory as the network run lists them: the
+// entries "*.pmi" that are regular files under plain names, as paths. Every
+// other entry (a directory, pipe, link loop, a name holding a separator) is
+// left out, with the text that says so in `skipped`.
+struct UserFolders {
+    std::vector<std::string> paths;
+    std::vector<std::string> skipped;
+};
+UserFolders ListUserFolders(const std::string& directory);
 // The network run over the user directories in ListBox3.
 NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port);
 
@@ -61,8 +71,10 @@ std::string NewIndexTempName(std::string_view indexPath);
 std::string NewMessageTempName(std::string_view indexPath);
 
 // Clears up after a rewrite that was killed: a new pair that was complete and
-// half renamed into place is finished; other temporaries are removed. Called
-// by the run before it loads a folder.
-void RecoverInterruptedRewrite(const std::string& indexPath);
+// half renamed into place is finished; other temporaries are removed when
+// they are recognisably the rewrite's own, else left (the rewrite then skips
+// the folder rather than empty them). What it does goes to `log`. Called by
+// the run before it loads a folder.
+void RecoverInterruptedRewrite(const std::string& indexPath, RunLog& log);
 
 }  // namespace kestrove

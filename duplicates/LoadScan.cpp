@@ -4,7 +4,9 @@
 #include <string>
 
 #include "core/Format.h"
+#include "core/MessageFile.h"
 #include "core/MessageFlag.h"
+#include "core/Reason.h"
 #include "duplicates/Duplicates.h"
 #include "platform/File.h"
 
@@ -13,8 +15,18 @@ namespace kestrove {
 bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, int position) {
     auto file = platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
     if (!file) {
-        port.MessageDialog(Format("Cannot Open File: %s", indexPath.c_str()), "File Error 1",
-                           Icon::Stop, Buttons::Ok);
+        std::string text = WithSystemReason(Format("Cannot Open File: %s", indexPath.c_str()));
+        // A run killed between its renames leaves the old folder whole in
+        // its backup pair; say where it is rather than only what is missing.
+        const std::string backupIndex = BackupIndexFileName(indexPath);
+        const std::string backupMessage = BackupMessageFileName(indexPath);
+        if (!platform::FileExists(indexPath) && platform::FileExists(backupIndex) &&
+            platform::FileExists(backupMessage))
+            text += Format(
+                "\nThe folder's backup pair %s and %s is complete: Restore puts it "
+                "back.",
+                backupIndex.c_str(), backupMessage.c_str());
+        port.MessageDialog(text, "File Error 1", Icon::Stop, Buttons::Ok);
         return false;
     }
     state.currentIndexFile = indexPath;
@@ -22,7 +34,8 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
 
     MessageTable& table = state.table;
     table.count = 0;
-    for (;;) {
+    const std::int64_t limit = RecordLimit(*file);
+    for (std::int64_t n = 0; n < limit; ++n) {
         IndexRecord record;
         if (!record.ReadFrom(*file))
             break;
@@ -35,6 +48,17 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
                                "Dimension Error", Icon::Stop, Buttons::Ok);
             return false;
         }
+    }
+    // A read error is not the end of the index: the records after it would
+    // be lost from the rewritten folder.
+    if (file->ReadFailed()) {
+        const std::string text =
+            Format("Cannot read file %s at %lld (%s).", indexPath.c_str(),
+                   static_cast<long long>(file->Tell()), platform::LastErrorText().c_str());
+        file.reset();
+        port.MessageDialog(text, "File Error 1", Icon::Stop, Buttons::Ok);
+        state.runLog.Write(text + "\n");
+        return false;
     }
     file.reset();
     if (state.runLog.IsOpen())

@@ -7,6 +7,8 @@
 #include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/NameClash.h"
+#include "core/Reason.h"
 #include "duplicates/Duplicates.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -31,6 +33,7 @@ constexpr Meter kMeters[] = {Meter::ProgressBarF, Meter::ProgressBarM, Meter::Pr
 
 CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
     CommandResult result;
     result.entries = state.ListBox1.Count();
     state.AbortRequested = false;
@@ -58,7 +61,14 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
         if (!RunTakesEntry(state, port, path))
             continue;
 
-        RecoverInterruptedRewrite(path);
+        // Every name the rewrite may rename, create or remove must name
+        // this folder's file alone, else nothing of the folder is touched.
+        if (!NamesClear(
+                state, port, path,
+                {path, MessageFileName(path), BackupIndexFileName(path),
+                 BackupMessageFileName(path), NewIndexTempName(path), NewMessageTempName(path)}))
+            continue;
+        RecoverInterruptedRewrite(path, state.runLog);
         if (!LoadIndex(state, port, path, k))
             return result;
         FindDuplicates(state);
@@ -150,12 +160,33 @@ void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName) 
     }
     if (state.runLog.Open(fileName))
         return;
-    port.MessageDialog(Format("Cannot Open File: %s", fileName.c_str()), "File Error", Icon::Stop,
-                       Buttons::Ok);
+    port.MessageDialog(WithSystemReason(Format("Cannot Open File: %s", fileName.c_str())),
+                       "File Error", Icon::Stop, Buttons::Ok);
+}
+
+UserFolders ListUserFolders(const std::string& directory) {
+    UserFolders folders;
+    for (const platform::DirEntry& entry : platform::FindFiles(directory + "\\*.pmi")) {
+        if (!platform::IsPlainName(entry.name)) {
+            folders.skipped.push_back(
+                Format("The name %s in %s holds a path separator - skipping file.",
+                       entry.name.c_str(), directory.c_str()));
+            continue;
+        }
+        std::string path = platform::JoinPath(directory, entry.name);
+        if (!platform::IsRegularFile(path)) {
+            folders.skipped.push_back(
+                Format("%s is not a regular file - skipping file.", path.c_str()));
+            continue;
+        }
+        folders.paths.push_back(std::move(path));
+    }
+    return folders;
 }
 
 NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port) {
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
     NetworkRunResult result;
     state.AbortRequested = false;
     if (state.ListBox3.Empty()) {
@@ -171,13 +202,20 @@ NetworkRunResult RunNetButtonClick(AppState& state, WindowPort& port) {
         const std::string directory = state.ListBox3[i];
 
         state.ListBox1.Clear();
-        for (const platform::DirEntry& entry : platform::FindFiles(directory + "\\*.pmi"))
-            state.ListBox1.Add(platform::JoinPath(directory, entry.name));
+        const UserFolders folders = ListUserFolders(directory);
+        for (const std::string& path : folders.paths)
+            state.ListBox1.Add(path);
         port.ListChanged(ListId::ListBox1);
+        // One bad entry does not cost the user the rest of the folders.
+        for (const std::string& text : folders.skipped) {
+            port.MessageDialog(text, "Network Mode", Icon::Stop, Buttons::Ok);
+            state.runLog.Write(text + "\n");
+            ++result.entriesSkipped;
+        }
 
-        const std::string folders = Format("%d folders", state.ListBox1.Count());
-        port.SetCountLabel(CountLabel::LblNumFiles, folders);
-        state.runLog.Write(folders + "\n");
+        const std::string count = Format("%d folders", state.ListBox1.Count());
+        port.SetCountLabel(CountLabel::LblNumFiles, count);
+        state.runLog.Write(count + "\n");
         if (state.ListBox1.Empty()) {
             const std::string text = Format("No PMI files in %s.", directory.c_str());
             port.MessageDialog(text, "Network Mode", Icon::Stop, Buttons::Ok);

@@ -5,6 +5,7 @@
 
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -36,6 +37,11 @@ class Copier {
                     return CopyResult::Finished;
                 case Counted::RunEnds:
                     return CopyResult::RunEnds;
+                case Counted::WriteFailed:
+                    return CopyResult::WriteFailed;
+                case Counted::ReadFailed:
+                    c_.readErrorAt = c_.in.Tell();
+                    return CopyResult::ReadFailed;
                 case Counted::Done:
                     break;
             }
@@ -46,17 +52,24 @@ class Copier {
             // The Ctrl-Z may follow the text's bytes.
             int extra = c_.in.ReadByte();
             if (extra < 0) {
+                const bool failed = c_.in.ReadFailed();
                 if (!Ask(Format("Cannot get char at %lld+%lld file %s\nOK to skip\nCancel to "
                                 "abort run",
                                 static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
                                 c_.messagePath.c_str()),
                          "File Error 10"))
                     return CopyResult::RunEnds;
+                // The text ends here, as at the end of the file; a byte
+                // that could not be read is not tried again.
+                if (failed)
+                    return CopyResult::Finished;
                 continue;  // the next read meets the end of the file
             }
             LogEnd();
             auto byte = static_cast<std::uint8_t>(extra);
             if (!c_.out.WriteByte(byte)) {
+                if (c_.out.HasRefusedBytes())
+                    return CopyResult::WriteFailed;
                 if (!Ask(CannotPut(byte), "File Error 11"))
                     return CopyResult::RunEnds;
                 continue;  // the byte is dropped
@@ -74,22 +87,27 @@ class Copier {
     }
 
   private:
-    enum class Counted { Done, EndOfFile, RunEnds };
+    enum class Counted { Done, EndOfFile, RunEnds, WriteFailed, ReadFailed };
 
     // Copies until `goal` bytes of the text have been written, or the old
     // file ends. A byte that cannot be written is put to the user; OK drops
-    // it, and it does not count.
+    // it, and it does not count. A failure that cannot be pinned to one byte
+    // (a refused flush, a read error) ends the copy.
     Counted CopyCounted(std::int64_t goal) {
         std::uint8_t* buf = c_.buffer.data();
         while (copied_ < goal) {
             auto want = static_cast<std::size_t>(std::min<std::int64_t>(
                 static_cast<std::int64_t>(c_.buffer.size()), goal - copied_));
             std::size_t got = c_.in.Read(buf, want);
+            // The bytes read before an error are copied first.
+            const bool readFailed = c_.in.ReadFailed();
             if (got == 0)
-                return Counted::EndOfFile;
+                return readFailed ? Counted::ReadFailed : Counted::EndOfFile;
             std::size_t done = 0;
             while (done < got) {
                 std::size_t accepted = WriteSome(c_.out, buf + done, got - done, *c_.outPosition);
+                if (accepted < got - done && c_.out.HasRefusedBytes())
+                    return Counted::WriteFailed;
                 if (accepted > 0) {
                     Count(static_cast<std::int64_t>(accepted));
                     last_ = buf[done + accepted - 1];
@@ -101,6 +119,8 @@ class Copier {
                     ++done;  // dropped
                 }
             }
+            if (readFailed)
+                return Counted::ReadFailed;
         }
         return Counted::Done;
     }
@@ -126,9 +146,10 @@ class Copier {
     }
 
     std::string CannotPut(std::uint8_t byte) const {
-        return Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run",
-                      byte, byte, static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
-                      c_.messagePath.c_str());
+        return WithSystemReason(
+            Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run", byte,
+                   byte, static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
+                   c_.messagePath.c_str()));
     }
 
     // A question with OK and Cancel: true for OK. Cancel ends the run, after

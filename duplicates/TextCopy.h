@@ -34,15 +34,21 @@ struct TextCopy {
     std::int32_t fsize = 0;
     std::uint16_t messageNumber = 0;      // the new number, for the log
     std::int64_t* outPosition = nullptr;  // bytes in `out`; advanced by the copy
+    std::int64_t readErrorAt = -1;        // set with CopyResult::ReadFailed
 };
 
-enum class CopyResult { Finished, RunEnds };
+enum class CopyResult {
+    Finished,
+    RunEnds,      // Cancel in a question; its text is in the log
+    WriteFailed,  // `out` refused bytes at a flush: it cannot be completed
+    ReadFailed,   // `in` failed (not its end) at `readErrorAt`
+};
 
 CopyResult CopyText(TextCopy& copy);
 
 // Writes what it can of n bytes at position `before` of `out`; returns how
 // many went through (n when all did). The byte at the returned index is the
-// one that failed.
+// one that failed, unless `out` HasRefusedBytes.
 std::size_t WriteSome(platform::File& out, const std::uint8_t* data, std::size_t n,
                       std::int64_t before);
 

@@ -1,6 +1,7 @@
 #include "platform/Faults.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace kestrove::platform::faults {
@@ -13,7 +14,7 @@ struct Rule {
     int remaining;  // calls to let pass before the failing one; -1: fail always
 };
 
-struct WriteRule {
+struct OffsetRule {
     std::string pathPart;
     std::int64_t offset;
 };
@@ -23,9 +24,25 @@ std::vector<Rule>& Rules() {
     return rules;
 }
 
-std::vector<WriteRule>& WriteRules() {
-    static std::vector<WriteRule> rules;
-    return rules;
+// The rules that fail at a byte offset: of a call of Write, of a write to
+// the system, of a read from the system.
+enum class At { Write, SystemWrite, Read };
+
+std::vector<OffsetRule>& OffsetRules(At at) {
+    static std::array<std::vector<OffsetRule>, 3> rules;
+    return rules[static_cast<std::size_t>(at)];
+}
+
+struct Counted {
+    Op op;
+    std::string path;
+};
+
+bool counting = false;
+
+std::vector<Counted>& CountedCalls() {
+    static std::vector<Counted> calls;
+    return calls;
 }
 
 char Fold(char c) {
@@ -60,15 +77,39 @@ void FailAlways(Op op, std::string pathPart) {
 }
 
 void FailWriteAt(std::string pathPart, std::int64_t offset) {
-    WriteRules().push_back({std::move(pathPart), offset});
+    OffsetRules(At::Write).push_back({std::move(pathPart), offset});
+}
+
+void FailSystemWriteAt(std::string pathPart, std::int64_t offset) {
+    OffsetRules(At::SystemWrite).push_back({std::move(pathPart), offset});
+}
+
+void FailReadAt(std::string pathPart, std::int64_t offset) {
+    OffsetRules(At::Read).push_back({std::move(pathPart), offset});
+}
+
+void StartCounting() {
+    counting = true;
+    CountedCalls().clear();
+}
+
+int Calls(Op op, std::string_view pathPart) {
+    return static_cast<int>(
+        std::count_if(CountedCalls().begin(), CountedCalls().end(),
+                      [&](const Counted& c) { return c.op == op && Contains(c.path, pathPart); }));
 }
 
 void Reset() {
     Rules().clear();
-    WriteRules().clear();
+    for (At at : {At::Write, At::SystemWrite, At::Read})
+        OffsetRules(at).clear();
+    CountedCalls().clear();
+    counting = false;
 }
 
 bool Hit(Op op, std::string_view path, std::string_view otherPath) {
+    if (counting)
+        CountedCalls().push_back({op, std::string(path)});
     auto& rules = Rules();
     if (rules.empty())
         return false;
@@ -94,8 +135,10 @@ bool Hit(Op op, std::string_view path, std::string_view otherPath) {
     return hit;
 }
 
-std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
-    auto& rules = WriteRules();
+namespace {
+
+std::size_t Before(std::vector<OffsetRule>& rules, std::string_view path, std::int64_t offset,
+                   std::size_t n) {
     if (rules.empty() || n == 0)
         return n;
     std::size_t allowed = n;
@@ -114,6 +157,30 @@ std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size
     if (first != rules.end())
         rules.erase(first);
     return allowed;
+}
+
+}  // namespace
+
+std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
+    return Before(OffsetRules(At::Write), path, offset, n);
+}
+
+std::size_t SystemWritableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
+    return Before(OffsetRules(At::SystemWrite), path, offset, n);
+}
+
+std::int64_t ReadableBefore(std::string_view path, std::int64_t offset, std::size_t n) {
+    auto& rules = OffsetRules(At::Read);
+    auto all = static_cast<std::int64_t>(n);
+    for (auto it = rules.begin(); it != rules.end(); ++it) {
+        if (!Contains(path, it->pathPart) || it->offset < offset || it->offset >= offset + all)
+            continue;
+        if (it->offset > offset)
+            return it->offset - offset;  // a short read first, as the system gives
+        rules.erase(it);
+        return -1;
+    }
+    return all;
 }
 
 }  // namespace kestrove::platform::faults

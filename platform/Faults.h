@@ -14,10 +14,13 @@ enum class Op {
     Open,    // File::Open for reading
     Create,  // File::Open for writing
     Read,    // File::Read / ReadByte
-    Write,   // File::Write / WriteByte / WriteString
+    Write,   // File::Write / WriteByte / WriteString, at the call
+    Flush,   // a write to the system: of the buffer (when it is full, and at
+             // Seek, Flush, Sync and Close) or of a block too large for it
     Seek,    // File::Seek
     Tell,    // File::Tell
-    Sync,    // File::Sync, File::Close, SyncDirectory
+    Sync,    // File::Sync, SyncDirectory
+    Close,   // File::Close (after the file's bytes went to the system)
     Rename,  // RenameNoReplace
     Delete,  // RemoveFile
 };
@@ -32,10 +35,21 @@ void FailAlways(Op op, std::string pathPart = {});
 // `pathPart` fails, whatever the buffering, once (the next such write). The
 // bytes before `offset` are written, as on a device that fills up.
 void FailWriteAt(std::string pathPart, std::int64_t offset);
+// The write to the system that would put byte `offset` of a matching file
+// takes the bytes before it and then fails, once, as a full disk does at
+// the flush of a buffer.
+void FailSystemWriteAt(std::string pathPart, std::int64_t offset);
+// The read from the system that would deliver byte `offset` of a matching
+// file returns the bytes before it; the next one, at `offset`, fails, once.
+void FailReadAt(std::string pathPart, std::int64_t offset);
+// Counts the calls of every Op per path from now on, for Calls().
+void StartCounting();
+// Calls of `op` on paths containing `pathPart` since StartCounting.
+int Calls(Op op, std::string_view pathPart = {});
 void Reset();
 
 // Used by the platform layer's implementations (not by tests). File applies
-// Open, Create, Read, Write, Seek, Tell and Sync itself; the native
+// Open, Create, Read, Write, Flush, Seek, Tell, Sync and Close itself; the native
 // RemoveFile, RenameNoReplace, SyncDirectory and ProfileWriteString (Write)
 // call Hit for theirs.
 //
@@ -46,6 +60,11 @@ bool Hit(Op op, std::string_view path, std::string_view otherPath = {});
 // may be written before an armed FailWriteAt offset, or `n` when none lies
 // in the range. A result below `n` disarms that offset.
 std::size_t WritableBefore(std::string_view path, std::int64_t offset, std::size_t n);
+// The same for a write to the system (FailSystemWriteAt).
+std::size_t SystemWritableBefore(std::string_view path, std::int64_t offset, std::size_t n);
+// For a read of `n` bytes from the system at `offset`: the number of bytes it
+// may deliver, or -1 when it fails (FailReadAt).
+std::int64_t ReadableBefore(std::string_view path, std::int64_t offset, std::size_t n);
 // The text LastErrorText() gives after an injected failure.
 inline constexpr std::string_view kInjectedFaultText = "Input/output error (injected fault)";
 

@@ -1,6 +1,6 @@
 // The buffered File over the operating system's NativeFile. The test faults
-// are applied when the call is made, so a test sees a failure at the call it
-// armed it for, never later at a flush.
+// of the calls (Write, Seek, ...) are applied when the call is made; those of
+// the system (Flush, FailSystemWriteAt, FailReadAt) where File calls it.
 #include "platform/File.h"
 
 #include <algorithm>
@@ -54,12 +54,25 @@ bool File::isOpen() const {
     return native_ != nullptr;
 }
 
+std::int64_t File::SystemRead(void* buffer, std::size_t n) {
+    std::int64_t allowed = faults::ReadableBefore(path_, bufferStart_, n);
+    if (allowed < 0) {
+        SetLastErrorText(std::string(faults::kInjectedFaultText));
+        readFailed_ = true;
+        return -1;
+    }
+    std::int64_t got = native_->Read(buffer, static_cast<std::size_t>(allowed));
+    if (got < 0)
+        readFailed_ = true;
+    return got;
+}
+
 bool File::FillReadBuffer() {
     if (buffer_.empty())
         buffer_.resize(kBufferSize);
     bufferStart_ += static_cast<std::int64_t>(bufferFill_);
     bufferPos_ = bufferFill_ = 0;
-    std::int64_t got = native_->Read(buffer_.data(), buffer_.size());
+    std::int64_t got = SystemRead(buffer_.data(), buffer_.size());
     if (got <= 0)
         return false;
     bufferFill_ = static_cast<std::size_t>(got);
@@ -67,10 +80,13 @@ bool File::FillReadBuffer() {
 }
 
 std::size_t File::Read(void* buffer, std::size_t n) {
+    readFailed_ = false;
     if (!native_ || mode_ != OpenMode::ReadBinary)
         return 0;
-    if (Injected(faults::Op::Read, path_))
+    if (Injected(faults::Op::Read, path_)) {
+        readFailed_ = true;
         return 0;
+    }
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     while (done < n) {
@@ -85,7 +101,7 @@ std::size_t File::Read(void* buffer, std::size_t n) {
             // Large reads bypass the buffer.
             bufferStart_ += static_cast<std::int64_t>(bufferFill_);
             bufferPos_ = bufferFill_ = 0;
-            std::int64_t got = native_->Read(out + done, n - done);
+            std::int64_t got = SystemRead(out + done, n - done);
             if (got <= 0)
                 break;
             bufferStart_ += got;
@@ -99,13 +115,30 @@ std::size_t File::Read(void* buffer, std::size_t n) {
 }
 
 int File::ReadByte() {
+    readFailed_ = false;
     if (!native_ || mode_ != OpenMode::ReadBinary)
         return -1;
-    if (Injected(faults::Op::Read, path_))
+    if (Injected(faults::Op::Read, path_)) {
+        readFailed_ = true;
         return -1;
+    }
     if (bufferPos_ >= bufferFill_ && !FillReadBuffer())
         return -1;
     return buffer_[bufferPos_++];
+}
+
+bool File::SystemWrite(const std::uint8_t* data, std::size_t n, std::size_t& accepted) {
+    accepted = 0;
+    if (Injected(faults::Op::Flush, path_))
+        return false;
+    std::size_t allowed = faults::SystemWritableBefore(path_, bufferStart_, n);
+    if (!native_->Write(data, allowed, accepted))
+        return false;
+    if (allowed < n) {
+        SetLastErrorText(std::string(faults::kInjectedFaultText));
+        return false;
+    }
+    return true;
 }
 
 bool File::Write(const void* data, std::size_t n) {
@@ -136,13 +169,14 @@ bool File::Write(const void* data, std::size_t n) {
     std::size_t done = 0;
     while (done < allowed) {
         if (bufferPos_ == 0 && allowed - done >= kBufferSize) {
-            // Large writes bypass the buffer.
-            std::size_t chunk = allowed - done;
-            bool ok = native_->Write(bytes + done, chunk);
-            bufferStart_ += static_cast<std::int64_t>(chunk);
+            // Large writes bypass the buffer; a failure is one at the call,
+            // after the bytes the system took.
+            std::size_t accepted = 0;
+            bool ok = SystemWrite(bytes + done, allowed - done, accepted);
+            bufferStart_ += static_cast<std::int64_t>(accepted);
             if (!ok)
                 return false;
-            done += chunk;
+            done += accepted;
             continue;
         }
         std::size_t take = std::min(allowed - done, buffer_.size() - bufferPos_);
@@ -170,19 +204,27 @@ bool File::WriteString(std::string_view text) {
 
 bool File::FlushWriteBuffer() {
     if (!writing_ || bufferPos_ == 0) {
-        writing_ = false;
+        writing_ = refused_ = false;
         return true;
     }
-    bool ok = native_->Write(buffer_.data(), bufferPos_);
-    bufferStart_ += static_cast<std::int64_t>(bufferPos_);
-    bufferPos_ = 0;
-    writing_ = false;
-    if (!ok)
-        native_->Seek(bufferStart_);  // keep the logical position
-    return ok;
+    std::size_t accepted = 0;
+    bool ok = SystemWrite(buffer_.data(), bufferPos_, accepted);
+    bufferStart_ += static_cast<std::int64_t>(accepted);
+    if (ok) {
+        bufferPos_ = 0;
+        writing_ = refused_ = false;
+        return true;
+    }
+    // The system took a prefix (the file ends right after it); the rest
+    // stays for the next try.
+    std::memmove(buffer_.data(), buffer_.data() + accepted, bufferPos_ - accepted);
+    bufferPos_ -= accepted;
+    refused_ = true;
+    return false;
 }
 
 bool File::Seek(std::int64_t position) {
+    readFailed_ = false;
     if (!native_)
         return false;
     if (Injected(faults::Op::Seek, path_))
@@ -251,11 +293,26 @@ bool File::Sync() {
 bool File::Close() {
     if (!native_)
         return false;
-    bool injected = Injected(faults::Op::Sync, path_);
     bool ok = Flush();
     ok = native_->Close() && ok;
     native_.reset();
+    // Bytes the system refused are gone with the buffer; the file holds what
+    // it accepted.
+    bufferPos_ = 0;
+    writing_ = refused_ = false;
+    bool injected = Injected(faults::Op::Close, path_);
     return ok && !injected;
+}
+
+bool File::Truncate(std::int64_t length) {
+    if (!native_ || mode_ == OpenMode::ReadBinary || length < 0)
+        return false;
+    if (!FlushWriteBuffer())
+        return false;
+    if (!native_->Truncate(length) || !native_->Seek(length))
+        return false;
+    bufferStart_ = length;
+    return true;
 }
 
 }  // namespace kestrove::platform

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,17 +25,27 @@ class NativeFile;  // the operating system's handle, per platform
 
 // A buffered file. Reads and writes go through one buffer; Seek and Tell see
 // the logical position. The destructor closes the file (without reporting).
+//
+// A failed write either fails at the call, with the bytes before the failing
+// one taken and Tell() right after them, or fails because the system refused
+// bytes taken earlier: those stay in the buffer (HasRefusedBytes), are tried
+// again at the next flush, and the file holds exactly the bytes the system
+// accepted; never a gap, never bytes dropped.
 class File {
   public:
+    // Regular files only: a pipe, a device or a directory is refused (it
+    // could block or never end) and LastErrorText() says so.
     static std::unique_ptr<File> Open(const std::string& path, OpenMode mode);
     ~File();
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
     // Reads up to n bytes; returns how many were read (less at the end or on
-    // an error).
+    // an error; ReadFailed tells which).
     std::size_t Read(void* buffer, std::size_t n);
     int ReadByte();  // 0..255, or -1 at the end or on an error
+    // The last Read or ReadByte stopped at an error, not at the end.
+    bool ReadFailed() const { return readFailed_; }
 
     bool Write(const void* data, std::size_t n);
     bool WriteByte(std::uint8_t byte);
@@ -47,6 +58,12 @@ class File {
     bool Flush();  // buffer to the operating system
     bool Sync();   // Flush, then to the disk
     bool Close();  // Flush and close; false when either failed
+    // Cuts a file open for writing to `length` bytes and puts the position
+    // there.
+    bool Truncate(std::int64_t length);
+    // Bytes taken by Write that the system refused at a flush; they cannot
+    // be pinned to the call that gave them.
+    bool HasRefusedBytes() const { return refused_ && bufferPos_ > 0; }
 
     const std::string& path() const { return path_; }
     bool isOpen() const;
@@ -55,6 +72,9 @@ class File {
     File(std::string path, OpenMode mode, std::unique_ptr<NativeFile> native);
     bool FillReadBuffer();
     bool FlushWriteBuffer();
+    // The system calls with the test faults of their level applied.
+    std::int64_t SystemRead(void* buffer, std::size_t n);
+    bool SystemWrite(const std::uint8_t* data, std::size_t n, std::size_t& accepted);
 
     std::string path_;
     OpenMode mode_;
@@ -64,6 +84,8 @@ class File {
     std::size_t bufferFill_ = 0;    // valid bytes in buffer_ (read side)
     bool writing_ = false;          // buffer_ holds unwritten bytes
     std::int64_t bufferStart_ = 0;  // file position of buffer_[0]
+    bool refused_ = false;          // the last flush left bytes in buffer_
+    bool readFailed_ = false;
 };
 
 struct DirEntry {
@@ -74,6 +96,8 @@ struct DirEntry {
 
 bool FileExists(const std::string& path);       // a file, not a directory
 bool DirectoryExists(const std::string& path);  // "C:\" included
+// A regular file (links followed): not a directory, pipe, device or socket.
+bool IsRegularFile(const std::string& path);
 bool RemoveFile(const std::string& path);
 // True when both paths name one existing file or directory: the same file
 // reached through another spelling, letter case, link or mount.
@@ -91,6 +115,13 @@ bool RenameNoReplace(const std::string& from, const std::string& to);
 // dot; the entries come "." and ".." first, then by name without regard to
 // case.
 std::vector<DirEntry> FindFiles(const std::string& pattern);
+// The names on disk, in the directory of `path`, that answer to its file
+// name without regard to letter case (on POSIX there can be several, e.g.
+// INBOX.PMM and inbox.pmm); sorted. Empty when there is none.
+std::vector<std::string> NamesAnswering(const std::string& path);
+// True where two names that differ only in letter case are two files
+// (POSIX); false where they name one (Windows).
+bool CaseSensitiveNames();
 bool SyncDirectory(const std::string& directory);
 // Gives `to` the permission bits of `from`, and its owner and group where
 // the process may do so. False only when the permissions could not be set.
@@ -99,6 +130,16 @@ bool CopyPermissions(const std::string& from, const std::string& to);
 // drive covers it: "Z:" and the native path with backslashes, the name Wine
 // gives it, so that messages naming the settings file still read sensibly.
 std::string ExecutablePath();
+// POSIX: the directory where the program `program` keeps the user's
+// settings, as a Windows path text: `program` in $XDG_CONFIG_HOME when that
+// is an absolute path, else in ~/.config. Through the drive that covers it
+// (FromNativeMappingRoot). Nothing is made on disk. Windows: empty; settings
+// live beside the executable there.
+std::optional<std::string> UserConfigDirectory(std::string_view program);
+// Makes `directory` and its missing parents; false when one could not be
+// made. On POSIX the new ones are private to the user (0700), as the
+// settings of a desktop program are.
+bool CreateDirectories(const std::string& directory);
 // The last failure of this layer, in words.
 std::string LastErrorText();
 

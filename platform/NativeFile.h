@@ -15,15 +15,19 @@ namespace kestrove::platform {
 class NativeFile {
   public:
     // Opens `path` (a Windows path text) for reading, or creates/empties it
-    // for writing. Null on failure, with LastErrorText() set.
+    // for writing; regular files only. Null on failure, with LastErrorText()
+    // set.
     static std::unique_ptr<NativeFile> Open(const std::string& path, bool forWriting);
     ~NativeFile();
 
     // Returns bytes read (0 at the end), or -1 on an error.
     std::int64_t Read(void* buffer, std::size_t n);
-    // Writes all n bytes or fails.
-    bool Write(const void* data, std::size_t n);
+    // Writes all n bytes or fails; `accepted` tells how many the system took
+    // before it failed (all n on success).
+    bool Write(const void* data, std::size_t n, std::size_t& accepted);
     bool Seek(std::int64_t position);
+    // Cuts the file to `length` bytes (the position is not moved).
+    bool Truncate(std::int64_t length);
     std::int64_t Length();
     bool Sync();
     bool Close();
@@ -33,6 +37,9 @@ class NativeFile {
     struct Handle;
     std::unique_ptr<Handle> handle_;
 };
+
+// LastErrorText() for a name that is not a regular file (a pipe, a device).
+inline constexpr const char* kNotRegularFileText = "Not a regular file";
 
 // Sets the text LastErrorText() returns (used by every implementation).
 void SetLastErrorText(std::string text);

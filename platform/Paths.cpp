@@ -8,6 +8,16 @@ bool IsSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
+bool IsPlainName(std::string_view name) {
+    if (name.empty())
+        return false;
+    for (char c : name) {
+        if (IsSeparator(c))
+            return false;
+    }
+    return true;
+}
+
 std::string_view FileNamePart(std::string_view path) {
     for (std::size_t i = path.size(); i > 0; --i) {
         if (IsSeparator(path[i - 1]))

@@ -16,8 +16,8 @@ namespace kestrove::platform {
 // POSIX only: the directory a drive letter stands for. Without a call to
 // SetDriveRoot/ClearDriveMap the map is the default one: the links x: in
 // ~/.wine/dosdevices when that folder exists, else C: = $HOME and Z: = "/".
-// Tests set their own map; the program never reads an environment variable
-// for it beyond the home directory. On Windows these calls are ignored.
+// Tests set their own map; the program reads no environment variable for
+// it beyond the home directory. On Windows these calls are ignored.
 // An empty `nativeDirectory` leaves the letter unmapped.
 void SetDriveRoot(char letter, std::string nativeDirectory);
 void ClearDriveMap();       // no drive mapped at all (tests start from here)
@@ -34,9 +34,21 @@ std::optional<std::string> DriveRoot(char letter);  // POSIX: mapped directory
 std::optional<std::string> ToNative(std::string_view windowsPath);
 
 // The Windows path text of a native path, through the drive whose root is
-// the longest prefix of it. Empty when no drive covers it. On Windows the
-// path itself, made absolute.
+// the longest prefix of it. Empty when no drive covers it, or (POSIX) when a
+// component holds a backslash, which the text would turn into a separator.
+// On Windows the path itself, made absolute.
 std::optional<std::string> FromNative(std::string_view nativePath);
+
+// A name found on disk is one path component. On POSIX a file may be called
+// "x\..\bob\INBOX.PMI"; joined into a path text its backslashes would
+// become separators and reach another directory. False for such names (and
+// the empty one): they are never joined.
+bool IsPlainName(std::string_view name);
+
+// FromNative, but when no drive covers the path a free letter (Z: first,
+// down to D:) is first made to stand for "/", as Wine's own Z: does. Empty
+// only when no letter is free. On Windows FromNative itself.
+std::optional<std::string> FromNativeMappingRoot(std::string_view nativePath);
 
 // Helpers on path texts; they never touch the disk.
 bool IsSeparator(char c);                               // '\\' or '/'

@@ -1,6 +1,7 @@
 #include "qt/Program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <exception>
 
 #include "core/Settings.h"
@@ -20,7 +21,7 @@ Forms CreateForms(const std::string& settingsFile) {
     Forms forms;
     forms.Form1 = std::make_unique<TForm1>(settingsFile);
     TForm1* main = forms.Form1.get();
-    forms.AboutBox = new TAboutBox(main);
+    forms.AboutBox = new TAboutBox(settingsFile, main);
     forms.Form2 = new TForm2(main->state(), main);
     forms.Form3 = new TForm3(*main, main);
     forms.Form4 = new TForm4(main->state(), main);
@@ -36,8 +37,16 @@ int RunProgram(int argc, char** argv) {
         // The help file beside the executable; the main window names its
         // own ("Kestrove.hlp") when it is built.
         QApplication::setApplicationName(QStringLiteral("Kestrove"));
+        QApplication::setDesktopFileName(QStringLiteral("kestrove"));
+        // The installed icon, from the icon theme (none when run from the build).
+        QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kestrove")));
         const std::string exe = platform::ExecutablePath();
-        Forms forms = CreateForms(SettingsFileName(exe));
+        const std::string settingsFile = ProgramSettingsFile(exe);
+        // Without its directory every settings write fails: say why at
+        // once; the program still runs on the defaults.
+        if (auto error = PrepareSettingsDirectory(settingsFile))
+            Dialogs::Error(nullptr, error->message);
+        Forms forms = CreateForms(settingsFile);
         forms.Form1->show();
         app.exec();
     } catch (const std::exception& e) {

@@ -4,11 +4,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/Settings.h"
+#include "qt/Dialogs.h"
 #include "qt/Widgets.h"
 
 namespace kestrove {
 
-TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+TAboutBox::TAboutBox(const std::string& settingsFile, QWidget* parent) : QDialog(parent) {
     SetUpDialog(this, QStringLiteral("AboutBox"), QStringLiteral("About"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 16, 24, 16);
@@ -26,10 +28,14 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     Comments = new QLabel(
         QStringLiteral("Removes duplicate messages from\nPegasus Mail (WinPmail) folders."), this);
     Comments->setObjectName(QStringLiteral("Comments"));
+    SettingsFile =
+        new QLabel(QStringLiteral("Settings: ") + ToQt(SettingsFileShownName(settingsFile)), this);
+    SettingsFile->setObjectName(QStringLiteral("SettingsFile"));
+    SettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
     OKButton = NewButton(this, QStringLiteral("OKButton"), QStringLiteral("OK"));
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-    for (QLabel* l : {ProductName, Version, Comments}) {
+    for (QLabel* l : {ProductName, Version, Comments, SettingsFile}) {
         l->setAlignment(Qt::AlignHCenter);
         layout->addWidget(l);
     }

@@ -1,7 +1,9 @@
 #pragma once
-// About: the product name, its version and an OK button.
+// About: the product name, its version, the settings file in use and an OK
+// button.
 
 #include <QDialog>
+#include <string>
 
 class QLabel;
 class QPushButton;
@@ -11,11 +13,12 @@ namespace kestrove {
 class TAboutBox : public QDialog {
     Q_OBJECT
   public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit TAboutBox(const std::string& settingsFile, QWidget* parent = nullptr);
 
     QLabel* ProductName;
     QLabel* Version;
     QLabel* Comments;
+    QLabel* SettingsFile;
     QPushButton* OKButton;
 };
 

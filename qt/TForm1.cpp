@@ -558,6 +558,30 @@ void TForm1::OnDirectoryChanged() {
     DriveComboBox1Change();
 }
 
+<<<<<<< HEAD
+=======
+// While a long command runs the table disables every other command; only
+// Abort (and leaving the program, which asks the run to stop) stays live.
+void TForm1::RunCommand(const std::function<void()>& command) {
+    if (state_->busy)
+        return;
+    pumps_ = 0;
+    lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
+    lastRepaint_ = Now();
+    {
+        BusyScope busy(*state_);
+        ApplyControls();
+        command();
+    }
+    FlushDisplay();
+    ApplyControls();
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+>>>>>>> main
 // ------------------------------------------------------------------- modes
 
 void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
@@ -722,12 +746,8 @@ void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
         return;
     }
     // The clock is read for every eighth redraw only: they come per record.
-    if (!redraw || (++redraws_ & 7) != 0)
+    if (!redraw || (++redraws_ & 7) != 0 || !RepaintDue())
         return;
-    const std::int64_t now = NowMs();
-    if (now - lastRepaint_ < kRepaintIntervalMs)
-        return;
-    lastRepaint_ = now;
     FlushDisplay();
     // At once, without handling other events.
     const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
@@ -742,7 +762,14 @@ void TForm1::SetMeter(kestrove::Meter meter, int percent) {
     const auto i = static_cast<std::size_t>(MeterIndex(meter));
     pendingMeter_[i] = percent;
     meterDirty_[i] = true;
-    if (!state_->busy)
+    if (!state_->busy) {
+        FlushDisplay();
+        return;
+    }
+    // Nothing pumps while one long text is copied, and its Characters meter
+    // moves about 100 times: it is shown from here, within the throttle. (A
+    // meter repaints itself at once when its value shows a change.)
+    if (RepaintDue())
         FlushDisplay();
 }
 
@@ -810,15 +837,26 @@ void TForm1::RestoreSelectedLists() {
     ListBox1->setVisible(false);
 }
 
+std::int64_t TForm1::Now() const {
+    return clock_ ? clock_() : NowMs();
+}
+
+bool TForm1::RepaintDue() {
+    const std::int64_t now = Now();
+    if (now - lastRepaint_ < kRepaintIntervalMs)
+        return false;
+    lastRepaint_ = now;
+    return true;
+}
+
 void TForm1::ProcessEvents() {
     ++pumps_;
     if (pumpHook_)
         pumpHook_(pumps_);
-    // The first pump of a command shows it at once; after that the clock is
-    // read every eighth pump (a pump comes per message).
-    if (pumps_ > 1 && (pumps_ & 7) != 0)
-        return;
-    const std::int64_t now = NowMs();
+    // A pump comes per message. The first of a command handles events and
+    // repaints at once; later ones when the clock, read at every pump, says
+    // the interval has passed, so Abort never waits for a count of messages.
+    const std::int64_t now = Now();
     if (now - lastPump_ < kRepaintIntervalMs)
         return;
     lastPump_ = now;

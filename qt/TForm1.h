@@ -137,6 +137,9 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     // Tests: called at every pump of a command, with the pump's number
     // (from 1 for each command).
     void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
+    // Tests: the clock (milliseconds) the repaint throttle reads; empty for
+    // the real one.
+    void SetClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
     // Shows every pending status text and meter value now.
     void FlushDisplay() override;
 
@@ -204,6 +207,15 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     int pumps_ = 0;
     unsigned redraws_ = 0;
     std::function<void(int)> pumpHook_;
+<<<<<<< HEAD
+=======
+    std::function<std::int64_t()> clock_;
+    std::int64_t Now() const;
+    // True when the repaint interval has passed since the last repaint,
+    // which then counts from now.
+    bool RepaintDue();
+    bool closePending_ = false;
+>>>>>>> main
     bool fillingLists_ = false;
 };
 

@@ -92,15 +92,15 @@ TForm4::TForm4(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     OtherOptnsOK = AddOkButton(this, layout, QStringLiteral("OtherOptnsOK"));
     connect(OtherOptnsOK, &QPushButton::clicked, this, [this] { OtherOptnsOKClick(); });
 
-    // The file's values, clamped by the groups, are what the commands see.
-    const IniFile ini(state_.settingsFile);
-    const Settings read = ReadSettings(ini);
+    // The file's values, clamped as the groups hold them, are what the
+    // commands see.
+    const Settings read = ClampSettings(ReadSettings(IniFile(state_.settingsFile)));
     RGUnread->setItemIndex(read.MismatchedUnread);
     RGDeleted->setItemIndex(read.MismatchedDeleted);
     RGBackup->setItemIndex(read.BackupFiles);
     RGRunCheck->setItemIndex(read.RunCheck);
     RGStats->setItemIndex(read.GetStats);
-    state_.settings = Chosen();
+    state_.settings = read;
 }
 
 Settings TForm4::Chosen() const {

@@ -1,6 +1,7 @@
 #include "reports/Export.h"
 
 #include <memory>
+#include <vector>
 
 #include "core/BusyScope.h"
 #include "core/CommandChecks.h"
@@ -8,6 +9,7 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/ModeControls.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -53,6 +55,7 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
     if (!HaveSelection(state, port))
         return result;
     BusyScope busy(state);
+    std::vector<std::string> exported;  // the export files made so far
     for (int k = 0; k < state.ListBox1.Count(); ++k) {
         state.currentIndexFile = state.ListBox1[k];
         const std::string indexPath = state.currentIndexFile;
@@ -76,7 +79,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         std::unique_ptr<platform::File> input =
             platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
         if (!input) {
-            FileError(port, Format("Cannot Open Input Index File: %s", indexPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Open Input Index File: %s", indexPath.c_str())));
             return result;
         }
         if (platform::IsSameFile(indexPath, outputPath)) {
@@ -84,11 +88,22 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
             FileError(port, Format("Output file %s is the index file itself.", outputPath.c_str()));
             return result;
         }
+        // NAME.PMI and NAME.BKI have the same export file: the second would
+        // replace the first's without a word.
+        for (const std::string& earlier : exported) {
+            if (platform::IsSameFile(earlier, outputPath)) {
+                input->Close();
+                FileError(port, Format("Output file %s was written by this export already.",
+                                       outputPath.c_str()));
+                return result;
+            }
+        }
         std::unique_ptr<platform::File> output =
             platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
         if (!output) {
             input->Close();
-            FileError(port, Format("Cannot Open Output Index File: %s", outputPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Open Output Index File: %s", outputPath.c_str())));
             return result;
         }
 
@@ -98,7 +113,8 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         bool written = output->Write(title.data(), title.size());
         int counted = 0;
         IndexRecord record;
-        while (written && record.ReadFrom(*input)) {
+        const std::int64_t limit = RecordLimit(*input);
+        for (std::int64_t n = 0; written && n < limit && record.ReadFrom(*input); ++n) {
             const std::string line = ExportRecordLine(record, csv);
             written = output->Write(line.data(), line.size());
             ++counted;
@@ -108,10 +124,12 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         if (!output->Close())
             written = false;
         if (!written) {
-            FileError(port, Format("Cannot Write Output Index File: %s", outputPath.c_str()));
+            FileError(port, WithSystemReason(
+                                Format("Cannot Write Output Index File: %s", outputPath.c_str())));
             return result;
         }
         port.SetStatus(StatusLine::LabelInfoMsg2, "");
+        exported.push_back(outputPath);
         ++result.done;
     }
     result.completed = true;

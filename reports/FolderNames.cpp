@@ -6,6 +6,7 @@
 
 #include "core/Format.h"
 #include "core/MessageFile.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -60,7 +61,8 @@ std::string FolderListModel::CellText(int row, int column) const {
 Rgb FolderListModel::CellBackground(int row, int column) const {
     if (row == 0 || column == 0)
         return kSkyBlue;
-    if (column == 3 && row < RowCount() && rows_[static_cast<std::size_t>(row - 1)].marked)
+    if (column == 3 && row > 0 && row < RowCount() &&
+        rows_[static_cast<std::size_t>(row - 1)].marked)
         return kRed;
     return kCream;
 }
@@ -88,8 +90,9 @@ bool FileNamesClick(AppState& state, WindowPort& port, FolderListModel& model) {
         std::unique_ptr<platform::File> message =
             platform::File::Open(messagePath, platform::OpenMode::ReadBinary);
         if (!message) {
-            port.MessageDialog(Format("Cannot Open File: %s", messagePath.c_str()), "File Error",
-                               Icon::Stop, Buttons::Ok);
+            port.MessageDialog(
+                WithSystemReason(Format("Cannot Open File: %s", messagePath.c_str())), "File Error",
+                Icon::Stop, Buttons::Ok);
             return false;
         }
         // A file shorter than the header reads as one padded with zeros, as

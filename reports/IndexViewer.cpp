@@ -7,6 +7,7 @@
 #include "core/Format.h"
 #include "core/MessageFile.h"
 #include "core/MessageFlag.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -226,8 +227,9 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
         std::unique_ptr<platform::File> message =
             platform::File::Open(messagePath, platform::OpenMode::ReadBinary);
         if (!message) {
-            port.MessageDialog(Format("Cannot Open File: %s", messagePath.c_str()), "File Error",
-                               Icon::Stop, Buttons::Ok);
+            port.MessageDialog(
+                WithSystemReason(Format("Cannot Open File: %s", messagePath.c_str())), "File Error",
+                Icon::Stop, Buttons::Ok);
             return model.Result(false);
         }
         MessageFileHeader header = ReadHeader(*message);
@@ -243,8 +245,8 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
     std::unique_ptr<platform::File> index =
         platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
     if (!index) {
-        port.MessageDialog(Format("Cannot Open File: %s", indexPath.c_str()), "File Error",
-                           Icon::Stop, Buttons::Ok);
+        port.MessageDialog(WithSystemReason(Format("Cannot Open File: %s", indexPath.c_str())),
+                           "File Error", Icon::Stop, Buttons::Ok);
         return model.Result(false);
     }
 
@@ -255,7 +257,10 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
     MessageTable& table = state.table;
     table.count = 0;
     int loaded = 0;
+    const std::int64_t limit = RecordLimit(*index);
     for (;;) {
+        if (loaded >= limit)
+            break;
         if (loaded == MAXMSG) {
             IndexRecord extra;
             if (extra.ReadFrom(*index)) {

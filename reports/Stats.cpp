@@ -12,6 +12,7 @@
 #include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFlag.h"
+#include "core/Reason.h"
 #include "platform/File.h"
 #include "platform/Text.h"
 
@@ -264,6 +265,7 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
     if (!HaveSelection(state, port))
         return false;
     BusyScope busy(state);
+    RunLog::Reporter logFailures(state.runLog, port);
 
     MessageTable& table = state.table;
     table.count = 0;  // AddressCount
@@ -294,18 +296,16 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
             platform::File::Open(path, platform::OpenMode::ReadBinary);
         if (!file) {
             table.count = 0;
-            port.MessageDialog(Format("Cannot Open File: %s", path.c_str()), "File Error 1",
-                               Icon::Stop, Buttons::Ok);
+            port.MessageDialog(WithSystemReason(Format("Cannot Open File: %s", path.c_str())),
+                               "File Error 1", Icon::Stop, Buttons::Ok);
             return false;
         }
-        const std::int64_t length = file->Length();
-        const std::int64_t records =
-            length > 0 ? length / static_cast<std::int64_t>(kRecordSize) : 0;
+        const std::int64_t records = RecordLimit(*file);
 
         port.SetStatus(StatusLine::LabelInfoMsg1, Format("File:%3d %s", n, path.c_str()));
         int counted = 0;
         IndexRecord record;
-        while (record.ReadFrom(*file)) {
+        for (std::int64_t n = 0; n < records && record.ReadFrom(*file); ++n) {
             MessageStatus(status, counted);
             port.SetStatus(StatusLine::LabelInfoMsg2, status, true);
             if (!SenderText(record, state.settings.GetStats, sender))

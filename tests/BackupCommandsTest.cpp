@@ -10,12 +10,15 @@
 #include "platform/Faults.h"
 #include "platform/File.h"
 #include "tests/support/FolderBuilder.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
 namespace kestrove {
 namespace {
 
+using testing::FixedTextThenReason;
+using testing::Injected;
 using testing::ScriptedPort;
 using testing::TempDir;
 namespace faults = platform::faults;
@@ -64,6 +67,13 @@ class BackupCommands : public ::testing::Test {
         EXPECT_EQ(port.boxes[0].title, title);
         EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
         EXPECT_EQ(port.boxes[0].buttons, buttons);
+    }
+    // One box about a failed system call: its fixed text, then the reason.
+    void ExpectOneFailureBox(const std::string& fixed, const std::string& title) {
+        ASSERT_EQ(port.boxes.size(), 1u);
+        EXPECT_TRUE(FixedTextThenReason(port.boxes[0].text, fixed));
+        EXPECT_EQ(port.boxes[0].title, title);
+        EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
     }
     void ExpectListsReset() {
         EXPECT_TRUE(state.ListBox1.Empty());
@@ -161,12 +171,14 @@ TEST_F(BackupCommands, RestoreFailureTableLeavesEachFolderAsDescribed) {
     faults::Reset();
 
     ASSERT_EQ(port.boxes.size(), 4u);
-    EXPECT_EQ(port.boxes[0].text, "Can't delete file " + P("A.PMI") + " - skipping file.");
-    EXPECT_EQ(port.boxes[1].text, "Can't delete file " + P("B.PMM") + " - skipping file.");
-    EXPECT_EQ(port.boxes[2].text,
-              "Can't rename file " + P("C.BKI") + "  to " + P("C.PMI") + "- skipping file.");
-    EXPECT_EQ(port.boxes[3].text,
-              "Can't rename file " + P("D.BKM") + "  to " + P("D.PMM") + "- skipping file.");
+    EXPECT_EQ(port.boxes[0].text,
+              Injected("Can't delete file " + P("A.PMI") + " - skipping file."));
+    EXPECT_EQ(port.boxes[1].text,
+              Injected("Can't delete file " + P("B.PMM") + " - skipping file."));
+    EXPECT_EQ(port.boxes[2].text, Injected("Can't rename file " + P("C.BKI") + "  to " +
+                                           P("C.PMI") + "- skipping file."));
+    EXPECT_EQ(port.boxes[3].text, Injected("Can't rename file " + P("D.BKM") + "  to " +
+                                           P("D.PMM") + "- skipping file."));
     auto files = [&](const std::string& b) {
         return Get(b + ".PMI") + "|" + Get(b + ".PMM") + "|" + Get(b + ".BKI") + "|" +
                Get(b + ".BKM");
@@ -177,7 +189,8 @@ TEST_F(BackupCommands, RestoreFailureTableLeavesEachFolderAsDescribed) {
     EXPECT_EQ(files("D"), "D backup index|-|-|D backup text");
 
     std::string log = Log();
-    EXPECT_NE(log.find("Restore File " + P("A.PMI") + " can't be deleted.\n"), std::string::npos);
+    EXPECT_NE(log.find(Injected("Restore File " + P("A.PMI") + " can't be deleted.") + "\n"),
+              std::string::npos);
     for (int i = 1; i < 4; ++i)
         EXPECT_NE(log.find(port.boxes[i].text + "\n"), std::string::npos) << i;
     EXPECT_EQ(Summary(), "0 of 4 files processed.");
@@ -215,7 +228,8 @@ TEST_F(BackupCommands, DeleteCountsFoldersAndFiles) {
     port.Reply(Answer::Ok, "Backup File Error");
     DeleteButtonClick(state, port);
 
-    ExpectOneBox("Can't delete file " + P("C.BKM") + " - skipping file.", "Backup File Error");
+    ExpectOneFailureBox("Can't delete file " + P("C.BKM") + " - skipping file.",
+                        "Backup File Error");
     EXPECT_EQ(Get("A.BKI") + Get("A.BKM") + Get("B.BKI") + Get("B.BKM") + Get("C.BKI"), "-----");
     EXPECT_EQ(Log(), "File " + P("A.BKI") + " as been deleted.\nFile " + P("A.BKM") +
                          " as been deleted.\nFile " + P("B.BKI") + " as been deleted.\nFile " +
@@ -234,9 +248,10 @@ TEST_F(BackupCommands, DeleteOfABackupIndexThatCannotBeDeletedKeepsThePair) {
     DeleteButtonClick(state, port);
     faults::Reset();
 
-    ExpectOneBox("Can't delete file " + P("A.BKI") + " - skipping file.", "Backup File Error");
+    ExpectOneBox(Injected("Can't delete file " + P("A.BKI") + " - skipping file."),
+                 "Backup File Error");
     EXPECT_EQ(Get("A.BKI") + "|" + Get("A.BKM"), "A backup index|A backup text");
-    EXPECT_EQ(Log(), "Backup File " + P("A.BKI") + " can't be deleted.\n");
+    EXPECT_EQ(Log(), Injected("Backup File " + P("A.BKI") + " can't be deleted.") + "\n");
     EXPECT_EQ(Summary(), "0 of 1 files processed (0 deleted).");
 }
 
@@ -337,8 +352,11 @@ TEST_F(BackupCommands, LongPathsAreReportedWhole) {
     OpenLog();
     port.Reply(Answer::Ok, "Backup File Error");
     DeleteButtonClick(state, port);
-    ExpectOneBox("Can't delete file " + P(name) + " - skipping file.", "Backup File Error");
-    EXPECT_EQ(Log(), "Backup File " + P(name) + " can't be deleted.\n");
+    ExpectOneFailureBox("Can't delete file " + P(name) + " - skipping file.", "Backup File Error");
+    const std::string log = Log();
+    ASSERT_TRUE(log.ends_with(")\n"));
+    EXPECT_TRUE(FixedTextThenReason(log.substr(0, log.size() - 1),
+                                    "Backup File " + P(name) + " can't be deleted."));
 }
 
 class MoveCommand : public BackupCommands {
@@ -388,10 +406,12 @@ TEST_F(MoveCommand, ExistingTargetsAreNotReplaced) {
     MoveButtonClick(state, port);
 
     ASSERT_EQ(port.boxes.size(), 2u);
-    EXPECT_EQ(port.boxes[0].text,
-              "Cant rename file " + P("A.BKI") + " to " + P("DEST\\A.BKI") + " - skipping file.");
-    EXPECT_EQ(port.boxes[1].text,
-              "Can't rename file " + P("B.BKM") + " to " + P("DEST\\B.BKM") + " - skipping file.");
+    EXPECT_TRUE(FixedTextThenReason(
+        port.boxes[0].text,
+        "Cant rename file " + P("A.BKI") + " to " + P("DEST\\A.BKI") + " - skipping file."));
+    EXPECT_TRUE(FixedTextThenReason(
+        port.boxes[1].text,
+        "Can't rename file " + P("B.BKM") + " to " + P("DEST\\B.BKM") + " - skipping file."));
     EXPECT_EQ(Get("DEST\\A.BKI") + "|" + Get("A.BKI"), "someone else's index|A backup index");
     EXPECT_EQ(Get("DEST\\B.BKI") + "|" + Get("B.BKM") + "|" + Get("DEST\\B.BKM"),
               "B backup index|B backup text|someone else's text");

@@ -5,6 +5,7 @@
 // was, byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include "core/MessageFlag.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/FolderBuilder.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/TempDir.h"
 
 namespace kestrove::testing {
@@ -249,9 +251,30 @@ TEST_F(CliWrongArguments, AFileNamedTwiceIsTakenOnce) {
 
 // The export opens and checks its input before it creates its output.
 TEST_F(CliWrongArguments, TheExportNeverEmptiesAFileItHasNotChecked) {
-    Refused({"export", N("P9.PMI")}, 3,
-            "File Error: Cannot Open Input Index File: " + T("P9.PMI") + "\n");
+    {
+        // The box ends with the system's reason, in the system's words.
+        CliResult r = Cli({"export", N("P9.PMI")});
+        EXPECT_EQ(r.status, 3);
+        ASSERT_TRUE(r.err.ends_with("\n"));
+        EXPECT_TRUE(
+            FixedTextThenReason(r.err.substr(0, r.err.size() - 1),
+                                "File Error: Cannot Open Input Index File: " + T("P9.PMI")));
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(Take(dir.Native()), before);
+    }
     EXPECT_FALSE(fs::exists(dir.Native("P9.CSV")));
+
+    // The glob P1.*: the index and its backup share one export file, which
+    // keeps the first one's export (P1.BKI sorts first).
+    CliResult both = Cli({"export", N("P1.PMI"), N("P1.BKI")});
+    EXPECT_EQ(both.status, 3);
+    EXPECT_EQ(both.out, "File " + T("P1.CSV") + "\n");
+    EXPECT_EQ(both.err,
+              "File Error: Output file " + T("P1.CSV") + " was written by this export already.\n");
+    auto csv = ReadFileBytes(dir / "P1.CSV");
+    ASSERT_TRUE(csv);
+    EXPECT_EQ(std::count(csv->begin(), csv->end(), '\n'), 2);  // title and erin's record
+    fs::remove(dir.Native("P1.CSV"));
 #ifndef _WIN32
     // An export file that is a link to the index itself.
     fs::create_symlink(dir.Native("P1.PMI"), dir.Native("P1.CSV"));

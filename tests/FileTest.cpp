@@ -5,6 +5,7 @@
 
 #include "platform/Faults.h"
 #include "platform/File.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/FolderBuilder.h"
 #include "tests/support/TempDir.h"
 
@@ -14,6 +15,9 @@ namespace {
 using kestrove::testing::ReadFileBytes;
 using kestrove::testing::TempDir;
 using kestrove::testing::WriteFileBytes;
+#ifndef _WIN32
+using kestrove::testing::ScopedFileSizeLimit;
+#endif
 
 std::vector<std::uint8_t> Counting(std::size_t n) {
     std::vector<std::uint8_t> bytes(n);
@@ -226,7 +230,7 @@ TEST_F(FileTest, SyncAndCloseFaultsStillCloseTheFile) {
     faults::FailNth(faults::Op::Sync, 1);
     EXPECT_FALSE(f->Sync());
     EXPECT_TRUE(f->Sync());
-    faults::FailNth(faults::Op::Sync, 1);
+    faults::FailNth(faults::Op::Close, 1);
     EXPECT_FALSE(f->Close());
     EXPECT_FALSE(f->isOpen());
     EXPECT_EQ(ReadFileBytes(dir / "C.BIN")->size(), 3u);
@@ -258,6 +262,139 @@ TEST_F(FileTest, FailWriteAtStopsAtTheOffsetWhateverTheBuffering) {
     EXPECT_EQ(x->Tell(), 0);
     EXPECT_TRUE(x->WriteByte(1));
 }
+
+// A write the system refuses at a flush: nothing is dropped and nothing is
+// skipped. The file holds exactly what the system took; the rest waits in
+// the buffer for the next flush.
+TEST_F(FileTest, AFailedFlushKeepsTheRefusedBytes) {
+    auto data = Counting(1000);
+    auto f = File::Open(dir / "K.BIN", OpenMode::WriteBinary);
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(f->Write(data.data(), 600));
+    faults::FailNth(faults::Op::Flush, 1);
+    EXPECT_FALSE(f->Flush());
+    EXPECT_TRUE(f->HasRefusedBytes());
+    EXPECT_EQ(f->Tell(), 600);
+    EXPECT_EQ(ReadFileBytes(dir / "K.BIN")->size(), 0u);
+    ASSERT_TRUE(f->Write(data.data() + 600, 400));
+    EXPECT_TRUE(f->Flush());
+    EXPECT_FALSE(f->HasRefusedBytes());
+    ASSERT_TRUE(f->Close());
+    EXPECT_EQ(*ReadFileBytes(dir / "K.BIN"), data);
+
+    // A flush forced by a full buffer, failing part way: Write reports it,
+    // the file ends right after the accepted bytes, Close cannot finish it.
+    data = Counting(200000);
+    faults::FailSystemWriteAt("P.BIN", 70000);
+    f = File::Open(dir / "P.BIN", OpenMode::WriteBinary);
+    ASSERT_TRUE(f);
+    std::size_t pos = 0;
+    bool failed = false;
+    while (pos < data.size() && !failed) {
+        failed = !f->Write(data.data() + pos, 1000);
+        pos += 1000;
+    }
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(pos, 132000u);  // the second full buffer
+    EXPECT_TRUE(f->HasRefusedBytes());
+    EXPECT_EQ(LastErrorText(), faults::kInjectedFaultText);
+    EXPECT_EQ(ReadFileBytes(dir / "P.BIN")->size(), 70000u);
+    faults::FailNth(faults::Op::Flush, 1);
+    EXPECT_FALSE(f->Close());
+    auto bytes = ReadFileBytes(dir / "P.BIN");
+    ASSERT_EQ(bytes->size(), 70000u);
+    EXPECT_TRUE(std::equal(bytes->begin(), bytes->end(), data.begin()));
+
+    // Seek and Truncate need the buffer out first, and fail while it cannot go.
+    f = File::Open(dir / "S.BIN", OpenMode::WriteBinary);
+    ASSERT_TRUE(f->Write(data.data(), 10));
+    faults::FailNth(faults::Op::Flush, 1);
+    EXPECT_FALSE(f->Seek(0));
+    EXPECT_EQ(f->Tell(), 10);
+    faults::FailNth(faults::Op::Flush, 1);
+    EXPECT_FALSE(f->Truncate(4));
+    EXPECT_TRUE(f->Truncate(4));
+    EXPECT_EQ(f->Tell(), 4);
+    EXPECT_EQ(f->Length(), 4);
+    ASSERT_TRUE(f->WriteString("xy"));
+    ASSERT_TRUE(f->Close());
+    bytes = ReadFileBytes(dir / "S.BIN");
+    ASSERT_EQ(bytes->size(), 6u);
+    EXPECT_TRUE(std::equal(bytes->begin(), bytes->begin() + 4, data.begin()));
+    EXPECT_EQ((*bytes)[4], 'x');
+}
+
+// A block too large for the buffer goes to the system at the call; its
+// failure is one at the call, after the bytes the system took.
+TEST_F(FileTest, ALargeWriteFailsAtTheCall) {
+    auto data = Counting(300000);
+    faults::FailSystemWriteAt("L.BIN", 100000);
+    auto f = File::Open(dir / "L.BIN", OpenMode::WriteBinary);
+    ASSERT_TRUE(f);
+    EXPECT_FALSE(f->Write(data.data(), data.size()));
+    EXPECT_FALSE(f->HasRefusedBytes());
+    EXPECT_EQ(f->Tell(), 100000);
+    EXPECT_TRUE(f->Write(data.data() + 100000, 200000));
+    ASSERT_TRUE(f->Close());
+    EXPECT_EQ(*ReadFileBytes(dir / "L.BIN"), data);
+}
+
+// A read error is told apart from the end of the file.
+TEST_F(FileTest, AReadErrorIsNotTheEnd) {
+    auto data = Counting(150000);
+    ASSERT_TRUE(WriteFileBytes(dir / "R.BIN", data));
+    faults::FailReadAt("R.BIN", 70000);
+    auto f = File::Open(dir / "R.BIN", OpenMode::ReadBinary);
+    ASSERT_TRUE(f);
+    std::vector<std::uint8_t> back(data.size());
+    std::size_t got = 0;
+    while (std::size_t n = f->Read(back.data() + got, 1000))
+        got += n;
+    EXPECT_EQ(got, 70000u);
+    EXPECT_TRUE(f->ReadFailed());
+    EXPECT_EQ(f->Tell(), 70000);
+    // Once only: the next read goes on from there.
+    while (std::size_t n = f->Read(back.data() + got, 1000))
+        got += n;
+    EXPECT_FALSE(f->ReadFailed());
+    EXPECT_EQ(got, data.size());
+    EXPECT_EQ(back, data);
+
+    faults::FailReadAt("R.BIN", 5);
+    ASSERT_TRUE(f->Seek(0));
+    std::uint8_t b[4];
+    EXPECT_EQ(f->Read(b, 4), 4u);
+    EXPECT_EQ(f->ReadByte(), data[4]);
+    EXPECT_EQ(f->ReadByte(), -1);
+    EXPECT_TRUE(f->ReadFailed());
+    EXPECT_EQ(f->ReadByte(), data[5]);
+    EXPECT_FALSE(f->ReadFailed());
+}
+
+#ifndef _WIN32
+// A real failing write(): the file size limit of the process, with the
+// signal ignored, makes the system refuse bytes past it (EFBIG).
+TEST_F(FileTest, ARealFailingWriteLeavesTheAcceptedBytes) {
+    ScopedFileSizeLimit limit(100000);
+    auto data = Counting(200000);
+    auto f = File::Open(dir / "Q.BIN", OpenMode::WriteBinary);
+    ASSERT_TRUE(f);
+    std::size_t pos = 0;
+    bool failed = false;
+    while (pos < data.size() && !failed) {
+        failed = !f->Write(data.data() + pos, 3000);
+        pos += 3000;
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_TRUE(f->HasRefusedBytes());
+    EXPECT_NE(LastErrorText().find("large"), std::string::npos) << LastErrorText();
+    EXPECT_FALSE(f->Close());
+    auto bytes = ReadFileBytes(dir / "Q.BIN");
+    ASSERT_TRUE(bytes);
+    ASSERT_EQ(bytes->size(), 100000u);
+    EXPECT_TRUE(std::equal(bytes->begin(), bytes->end(), data.begin()));
+}
+#endif
 
 }  // namespace
 }  // namespace kestrove::platform

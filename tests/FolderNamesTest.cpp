@@ -8,6 +8,7 @@
 #include "platform/File.h"
 #include "reports/FolderNames.h"
 #include "tests/support/FolderBuilder.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
@@ -92,6 +93,19 @@ TEST_F(FolderNameList, AClickAddsOrRemovesTheFile) {
     EXPECT_EQ(model.CellText(1, 3), "");
 }
 
+// Cells outside the grid read no row: the marker column of a row above the
+// first was read before the rows.
+TEST_F(FolderNameList, CellsOutsideTheGridAreBlank) {
+    Folder("A.PMI", "Inbox");
+    state.ListBox1.Add(dir / "A.PMI");
+    ASSERT_TRUE(FileNamesClick(state, port, model));
+    for (int row : {-1, -2, model.RowCount()}) {
+        EXPECT_EQ(model.CellBackground(row, 3), kCream) << row;
+        EXPECT_EQ(model.CellText(row, 3), "") << row;
+    }
+    EXPECT_EQ(model.CellText(1, FolderListModel::kColumns), "");
+}
+
 TEST_F(FolderNameList, BackupModeNamesComeFromTheBackupMessageFiles) {
     FolderBuilder folder;
     folder.header().name = "Old mail";
@@ -131,7 +145,8 @@ TEST_F(FolderNameList, NothingToListOrAFileThatCannotBeRead) {
     port.Reply(Answer::Ok, "File Error");
     EXPECT_FALSE(FileNamesClick(state, port, model));
     ASSERT_EQ(port.boxes.size(), 1u);
-    EXPECT_EQ(port.boxes[0].text, "Cannot Open File: " + (dir / "GONE.PMM"));
+    EXPECT_TRUE(testing::FixedTextThenReason(port.boxes[0].text,
+                                             "Cannot Open File: " + (dir / "GONE.PMM")));
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
 }
 

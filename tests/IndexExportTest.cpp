@@ -10,6 +10,7 @@
 #include "reports/Export.h"
 #include "tests/support/FolderBuilder.h"
 #include "tests/support/OpenFiles.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
@@ -115,7 +116,8 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     port.Reply(Answer::Ok, "File Error");
     SaveIndexFile1Click(state, port);
     ASSERT_EQ(port.boxes.size(), 1u);
-    EXPECT_EQ(port.boxes[0].text, "Cannot Open Input Index File: " + P("B.PMI"));
+    EXPECT_TRUE(testing::FixedTextThenReason(port.boxes[0].text,
+                                             "Cannot Open Input Index File: " + P("B.PMI")));
     EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
     const std::string a = Get("A.CSV");
     EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), 3);
@@ -129,7 +131,8 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     create.Reply(Answer::Ok, "File Error");
     SaveIndexFile1Click(state, create);
     ASSERT_EQ(create.boxes.size(), 1u);
-    EXPECT_EQ(create.boxes[0].text, "Cannot Open Output Index File: " + P("B.CSV"));
+    EXPECT_EQ(create.boxes[0].text,
+              testing::Injected("Cannot Open Output Index File: " + P("B.CSV")));
     EXPECT_EQ(Get("C.CSV"), "-");
 
     // A failed write is reported, not left as a short file that looks done.
@@ -139,7 +142,8 @@ TEST_F(IndexExport, FailuresEndTheExport) {
     write.Reply(Answer::Ok, "File Error");
     SaveIndexFile1Click(state, write);
     ASSERT_EQ(write.boxes.size(), 1u);
-    EXPECT_EQ(write.boxes[0].text, "Cannot Write Output Index File: " + P("A.CSV"));
+    EXPECT_EQ(write.boxes[0].text,
+              testing::Injected("Cannot Write Output Index File: " + P("A.CSV")));
     EXPECT_EQ(testing::CountOpenFiles(), openBefore);
 
     ScriptedPort empty;
@@ -170,6 +174,23 @@ TEST_F(IndexExport, WrongInputsAreRefusedBeforeAnyFileIsWritten) {
         EXPECT_EQ(Get("A.PMM"), text);
         EXPECT_EQ(Get("A.TXT"), index);
     }
+    // A.PMI and its backup A.BKI have one export file: the second export
+    // would replace the first's.
+    ASSERT_TRUE(Corners().Write(P("B.PMI")));
+    ASSERT_TRUE(testing::WriteFileBytes(P("B.BKI"), "short"));
+    ScriptedPort both;
+    state.ListBox1.Clear();
+    Select("B.PMI");
+    Select("b.bki");
+    state.exportCsv = true;
+    both.Reply(Answer::Ok, "File Error");
+    const CommandResult result = SaveIndexFile1Click(state, both);
+    EXPECT_EQ(result.done, 1);
+    ASSERT_EQ(both.boxes.size(), 1u);
+    EXPECT_EQ(both.boxes[0].text,
+              "Output file " + P("B.CSV") + " was written by this export already.");
+    EXPECT_EQ(Get("B.CSV"), ExportTitleLine(true));  // b.bki's, which sorts first
+
     std::error_code failed;
     std::filesystem::create_hard_link(dir.Native("A.PMI"), dir.Native("A.CSV"), failed);
     if (failed)

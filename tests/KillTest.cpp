@@ -145,7 +145,8 @@ TEST(KillTest, AKillAtAnyMomentLosesNothing) {
         // The next run clears up: no temporaries stay, a half-renamed new
         // pair is completed, and the folders are fine again.
         for (const Folder3& f : folders) {
-            RecoverInterruptedRewrite(f.path);
+            RunLog log;
+            RecoverInterruptedRewrite(f.path, log);
             EXPECT_FALSE(Exists(NewIndexTempName(f.path)) || Exists(NewMessageTempName(f.path)));
             const std::string state = CheckFolder(f);
             EXPECT_NE(state, "new message file in place");

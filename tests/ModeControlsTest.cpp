@@ -2,6 +2,7 @@
 // rules while a command runs.
 #include <gtest/gtest.h>
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@ namespace {
 // The command buttons a mode shows, in the order of the table's fields.
 struct ShownButtons {
     bool run, stats, restore, move, del, net;
+    bool operator==(const ShownButtons&) const = default;
 };
 
 ShownButtons Shown(const ModeControls& t) {
@@ -36,81 +38,117 @@ std::vector<bool> RunMenuEnabled(const ModeControls& t) {
     return enabled;
 }
 
-TEST(ModeControls, NormalMode) {
-    const ModeControls t = ModeControlsFor(kNormalMode, false, true, true);
-    EXPECT_EQ(t.fileMask, "*.pmi");
-    EXPECT_EQ(t.filterText, "PMI Files|*.pmi");
-    const ShownButtons b = Shown(t);
-    EXPECT_TRUE(b.run && b.stats);
-    EXPECT_FALSE(b.restore || b.move || b.del || b.net);
-    EXPECT_TRUE(t.FileNames.state.visible);
-    EXPECT_EQ(t.FileNames.click, Action::FileNamesClick);
-    EXPECT_TRUE(t.NormalMode.marker && !t.BackupMode.marker && !t.NetworkMode.marker);
-    EXPECT_EQ(RunMenuEnabled(t), (std::vector<bool>{true, true, false, false, false, false}));
-    EXPECT_TRUE(t.FileListBox1.state.visible && t.ListBox1.state.visible);
-    EXPECT_FALSE(t.ListBox2.state.visible || t.ListBox3.state.visible);
-    EXPECT_EQ(t.LblFileList, "*.PMI Files");
-    EXPECT_EQ(t.LblSelList, "Selected Files");
-    EXPECT_EQ(t.noneSelected, "No Files Selected");
-    EXPECT_EQ(t.availableList, ListId::FileListBox1);
-    EXPECT_EQ(t.selectedList, ListId::ListBox1);
-    // A click on a file shows its summary, a double click adds it; a double
-    // click on a selected file views it.
-    EXPECT_EQ(t.FileListBox1.click, Action::FileListBox1Click);
-    EXPECT_EQ(t.FileListBox1.doubleClick, Action::BtnMoveFileClick);
-    EXPECT_EQ(t.ListBox1.doubleClick, Action::ListBox1DblClick);
-    EXPECT_FALSE(t.processEventsAfterButtons);
-    EXPECT_FALSE(t.AbortButton.state.visible);
-}
+// One mode's row of the table, as the main window must show it.
+struct ModeRow {
+    int mode;
+    std::string_view mask, filter;
+    ShownButtons buttons;
+    std::vector<bool> runMenu;  // Run menu items enabled, in menu order
+    bool fileLists;             // FileListBox1 and ListBox1 (else ListBox2 and ListBox3)
+    std::string_view fileList, selList, noneSelected;
+    Action folderNames;
+};
 
-TEST(ModeControls, BackupMode) {
-    const ModeControls t = ModeControlsFor(kBackupMode, false, true, true);
-    EXPECT_EQ(t.fileMask, "*.bki");
-    EXPECT_EQ(t.filterText, "BKI Files|*.bki");
-    const ShownButtons b = Shown(t);
-    EXPECT_TRUE(b.stats && b.restore && b.move && b.del);
-    EXPECT_FALSE(b.run || b.net);
-    EXPECT_TRUE(t.FileNames.state.visible);
-    EXPECT_EQ(t.FileNames.click, Action::FileNamesClick);
-    EXPECT_TRUE(!t.NormalMode.marker && t.BackupMode.marker && !t.NetworkMode.marker);
-    EXPECT_EQ(RunMenuEnabled(t), (std::vector<bool>{false, true, true, true, true, false}));
-    EXPECT_TRUE(t.FileListBox1.state.visible && t.ListBox1.state.visible);
-    EXPECT_FALSE(t.ListBox2.state.visible || t.ListBox3.state.visible);
-    EXPECT_EQ(t.LblFileList, "*.BKI Files");
-    EXPECT_EQ(t.LblSelList, "Selected Files");
-    EXPECT_EQ(t.noneSelected, "No Files Selected");
-    EXPECT_EQ(t.ListBox1.doubleClick, Action::ListBox1DblClick);
-    // "Move Backup Files" runs the command of the Move button.
-    EXPECT_EQ(t.MoveBackupFiles2.choose, Action::MoveButtonClick);
-    EXPECT_EQ(t.MoveButton.click, Action::MoveButtonClick);
-}
+const ModeRow kRows[] = {
+    {kNormalMode,
+     "*.pmi",
+     "PMI Files|*.pmi",
+     {true, true, false, false, false, false},
+     {true, true, false, false, false, false},
+     true,
+     "*.PMI Files",
+     "Selected Files",
+     "No Files Selected",
+     Action::FileNamesClick},
+    {kBackupMode,
+     "*.bki",
+     "BKI Files|*.bki",
+     {false, true, true, true, true, false},
+     {false, true, true, true, true, false},
+     true,
+     "*.BKI Files",
+     "Selected Files",
+     "No Files Selected",
+     Action::FileNamesClick},
+    // Folder names stay on show in Network Mode but have nothing to list.
+    {kNetworkMode,
+     "*.pmi",
+     "PMI Files|*.pmi",
+     {false, false, false, false, false, true},
+     {false, true, false, false, false, true},
+     false,
+     "User Directories",
+     "Selected Directories",
+     "No Directories Selected",
+     Action::Nothing},
+    {kNetworkMode + 1,
+     "*.pmi",
+     "PMI Files|*.pmi",
+     {false, false, false, false, false, true},
+     {false, true, false, false, false, true},
+     false,
+     "User Directories",
+     "Selected Directories",
+     "No Directories Selected",
+     Action::Nothing},
+};
 
-TEST(ModeControls, NetworkMode) {
-    for (int mode : {2, 3}) {  // 2 or more is Network Mode
-        const ModeControls t = ModeControlsFor(mode, false, true, true);
-        EXPECT_EQ(t.fileMask, "*.pmi");
-        const ShownButtons b = Shown(t);
-        EXPECT_TRUE(b.net);
-        EXPECT_FALSE(b.run || b.stats || b.restore || b.move || b.del);
-        // Folder names stay on show but have nothing to list.
+TEST(ModeControls, EachModesRow) {
+    for (const ModeRow& row : kRows) {
+        SCOPED_TRACE(row.mode);
+        const ModeControls t = ModeControlsFor(row.mode, false, true, true);
+        const bool network = row.mode >= kNetworkMode;
+        EXPECT_EQ(t.mode, row.mode);
+        EXPECT_EQ(t.fileMask, row.mask);
+        EXPECT_EQ(t.filterText, row.filter);
+        EXPECT_EQ(Shown(t), row.buttons);
         EXPECT_TRUE(t.FileNames.state.visible && t.FileNames.state.enabled);
-        EXPECT_EQ(t.FileNames.click, Action::Nothing);
-        EXPECT_TRUE(!t.NormalMode.marker && !t.BackupMode.marker && t.NetworkMode.marker);
-        EXPECT_EQ(RunMenuEnabled(t), (std::vector<bool>{false, true, false, false, false, true}));
-        EXPECT_EQ(t.DeleteNetworkDupes2.choose, Action::RunNetButtonClick);
-        EXPECT_FALSE(t.FileListBox1.state.visible || t.ListBox1.state.visible);
-        EXPECT_TRUE(t.ListBox2.state.visible && t.ListBox3.state.visible);
-        EXPECT_EQ(t.LblFileList, "User Directories");
-        EXPECT_EQ(t.LblSelList, "Selected Directories");
-        EXPECT_EQ(t.noneSelected, "No Directories Selected");
-        EXPECT_EQ(t.availableList, ListId::ListBox2);
-        EXPECT_EQ(t.selectedList, ListId::ListBox3);
-        // A click on a user directory adds it; the hidden file lists mean
-        // nothing.
-        EXPECT_EQ(t.ListBox2.click, Action::BtnMoveFileClick);
-        EXPECT_EQ(t.ListBox1.doubleClick, Action::Nothing);
-        EXPECT_TRUE(t.processEventsAfterButtons);
+        EXPECT_EQ(t.FileNames.click, row.folderNames);
+        EXPECT_FALSE(t.AbortButton.state.visible);
+        EXPECT_EQ(t.NormalMode.marker, row.mode == kNormalMode);
+        EXPECT_EQ(t.BackupMode.marker, row.mode == kBackupMode);
+        EXPECT_EQ(t.NetworkMode.marker, network);
+        EXPECT_EQ(RunMenuEnabled(t), row.runMenu);
+        EXPECT_EQ(t.FileListBox1.state.visible, row.fileLists);
+        EXPECT_EQ(t.ListBox1.state.visible, row.fileLists);
+        EXPECT_EQ(t.ListBox2.state.visible, !row.fileLists);
+        EXPECT_EQ(t.ListBox3.state.visible, !row.fileLists);
+        EXPECT_EQ(t.availableList, row.fileLists ? ListId::FileListBox1 : ListId::ListBox2);
+        EXPECT_EQ(t.selectedList, row.fileLists ? ListId::ListBox1 : ListId::ListBox3);
+        EXPECT_EQ(t.LblFileList, row.fileList);
+        EXPECT_EQ(t.LblSelList, row.selList);
+        EXPECT_EQ(t.noneSelected, row.noneSelected);
+        // Only the Network Mode switch lets the buttons redraw at once.
+        EXPECT_EQ(t.processEventsAfterButtons, network);
     }
+}
+
+// What a click on a list means: in the file modes a click on a file shows
+// its summary, a double click adds it, and a double click on a selected
+// file views it; in Network Mode a click on a user directory adds it and
+// the hidden file lists mean nothing.
+TEST(ModeControls, ClicksOnTheLists) {
+    for (int mode : {kNormalMode, kBackupMode}) {
+        const ModeControls t = ModeControlsFor(mode, false, true, true);
+        EXPECT_EQ(t.FileListBox1.click, Action::FileListBox1Click);
+        EXPECT_EQ(t.FileListBox1.doubleClick, Action::BtnMoveFileClick);
+        EXPECT_EQ(t.ListBox1.doubleClick, Action::ListBox1DblClick);
+    }
+    const ModeControls net = ModeControlsFor(kNetworkMode, false, true, true);
+    EXPECT_EQ(net.ListBox2.click, Action::BtnMoveFileClick);
+    EXPECT_EQ(net.ListBox1.doubleClick, Action::Nothing);
+    EXPECT_EQ(net.ListBox3.doubleClick, Action::Nothing);
+}
+
+// The two Run menu items without a command of their own run their buttons'.
+TEST(ModeControls, MenuItemsOfTheButtons) {
+    const ModeControls backup = ModeControlsFor(kBackupMode, false, true, true);
+    EXPECT_EQ(backup.MoveBackupFiles2.choose, Action::MoveButtonClick);
+    EXPECT_EQ(backup.MoveButton.click, Action::MoveButtonClick);
+    const ModeControls net = ModeControlsFor(kNetworkMode, false, true, true);
+    EXPECT_EQ(net.DeleteNetworkDupes2.choose, Action::RunNetButtonClick);
+    EXPECT_EQ(net.RunNetButton.click, Action::RunNetButtonClick);
+    EXPECT_EQ(net.GetStats1.choose, Action::BtnGetStatsClick);  // says "No files selected."
 }
 
 // What stays the same in every mode: the arrows, the File, Options and Help

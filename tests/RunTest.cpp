@@ -187,7 +187,7 @@ TEST_F(RunTest, SaveLogFile) {
     port.saveFileAnswer = dir / "sub";
     port.Reply(Answer::Ok, "File Error");
     SaveLogFile1Click(state, port);
-    EXPECT_EQ(port.boxes.at(0).text, "Cannot Open File: " + dir / "sub");
+    EXPECT_TRUE(FixedTextThenReason(port.boxes.at(0).text, "Cannot Open File: " + dir / "sub"));
     EXPECT_EQ(port.boxes.at(0).icon, Icon::Stop);
     EXPECT_FALSE(state.runLog.IsOpen());
     port.saveFileAnswer.reset();  // cancelled: nothing
@@ -266,20 +266,23 @@ class NetworkRun : public RunTest {
 
 TEST_F(NetworkRun, TwoNoneAndThreeFolders) {
     const auto users = Users({2, 0, 2});
-    std::filesystem::create_directory(dir.Native("U3\\Z.pmi"));  // listed as a folder
+    // A directory named like a folder is no folder: skipped, not a run's end.
+    std::filesystem::create_directory(dir.Native("U3\\A.pmi"));
     const std::string log = OpenLog();
     port.Reply(Answer::Ok, "Network Mode");
     port.Reply(Answer::Ok, "No Data");
-    port.Reply(Answer::Ok, "File Error 1");
+    port.Reply(Answer::Ok, "Network Mode");
     RunNetButtonClick(state, port);
 
     EXPECT_EQ(port.boxes.at(0).text, "No PMI files in " + users[1] + ".");
     EXPECT_EQ(port.boxes.at(0).icon, Icon::Stop);
-    EXPECT_EQ(port.boxes.at(2).text, "Cannot Open File: " + users[2] + "\\Z.pmi");
+    const std::string skipped = users[2] + "\\A.pmi is not a regular file - skipping file.";
+    EXPECT_EQ(port.boxes.at(2).text, skipped);
+    EXPECT_EQ(port.boxes.size(), 3u);
     EXPECT_EQ(port.countLabelHistory, (std::vector<std::pair<CountLabel, std::string>>{
                                           {CountLabel::LblNumFiles, "2 folders"},
                                           {CountLabel::LblNumFiles, "0 folders"},
-                                          {CountLabel::LblNumFiles, "3 folders"}}));
+                                          {CountLabel::LblNumFiles, "2 folders"}}));
     for (const auto& u : {users[0], users[2]})
         for (const char* f : {"\\F0.PMI", "\\F1.PMI"})
             EXPECT_TRUE(Processed(u + f)) << u + f;
@@ -291,21 +294,21 @@ TEST_F(NetworkRun, TwoNoneAndThreeFolders) {
     EXPECT_TRUE(port.listVisible[ListId::ListBox3]);
     EXPECT_EQ(state.ListBox3.highlighted, 2);
     EXPECT_EQ(state.ListBox1.entries(),
-              (std::vector<std::string>{users[2] + "\\F0.PMI", users[2] + "\\F1.PMI",
-                                        users[2] + "\\Z.pmi"}));
+              (std::vector<std::string>{users[2] + "\\F0.PMI", users[2] + "\\F1.PMI"}));
 
     // The network run's own lines, in order, among the per-folder ones.
     std::vector<std::string> own;
     for (const std::string& line : Lines(log))
         if (line.find("folders") != std::string::npos || line.starts_with("No PMI") ||
-            line.starts_with("Processing") || line.starts_with("PMI File"))
+            line.starts_with("Processing") || line.starts_with("PMI File") ||
+            line.find("skipping") != std::string::npos)
             own.push_back(line);
     EXPECT_EQ(own, (std::vector<std::string>{"2 folders", "Processing directory 0: " + users[0],
                                              "PMI File " + users[0] + "\\F0.PMI has 6 messages.",
                                              "PMI File " + users[0] + "\\F1.PMI has 6 messages.",
                                              "0 folders", "No PMI files in " + users[1] + ".",
-                                             "Processing directory 1: " + users[1], "3 folders",
-                                             "Processing directory 2: " + users[2],
+                                             "Processing directory 1: " + users[1], skipped,
+                                             "2 folders", "Processing directory 2: " + users[2],
                                              "PMI File " + users[2] + "\\F0.PMI has 6 messages.",
                                              "PMI File " + users[2] + "\\F1.PMI has 6 messages."}));
 }

@@ -14,6 +14,7 @@
 #include "reports/Stats.h"
 #include "tests/support/FolderBuilder.h"
 #include "tests/support/OpenFiles.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 
@@ -183,7 +184,8 @@ TEST_F(SenderStats, FailuresAndAbortShowNothing) {
     port = ScriptedPort();
     port.Reply(Answer::Ok, "File Error 1");
     EXPECT_FALSE(BtnGetStatsClick(state, port, view, [this] { ++shown; }));
-    EXPECT_EQ(port.boxes.at(0).text, "Cannot Open File: " + P("MISSING.PMI"));
+    EXPECT_TRUE(testing::FixedTextThenReason(port.boxes.at(0).text,
+                                             "Cannot Open File: " + P("MISSING.PMI")));
     EXPECT_EQ(port.boxes.at(0).icon, Icon::Stop);
     EXPECT_EQ(shown, 0);
     EXPECT_TRUE(port.abortVisible);  // the command ends where it is

@@ -2,7 +2,11 @@
 // start path and the drive list.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "core/Settings.h"
 #include "platform/Faults.h"
@@ -125,6 +129,38 @@ TEST_F(SettingsTest, ARefusedWriteThroughTheFaultHook) {
     EXPECT_EQ(back.GetStats, 0);
 }
 
+// The Set Drives boxes: only a key holding 1 checks its box; the OK writes
+// all 26 keys in order and stops at the first refused one.
+TEST_F(SettingsTest, DriveChoices) {
+    Put("[Startup]\r\nDriveA=1\r\nDriveB=2\r\nDriveC=-1\r\nDriveD=0x1\r\n");
+    DriveChoices offered = ReadDriveChoices(ini);
+    EXPECT_TRUE(offered[0]);
+    EXPECT_FALSE(offered[1] || offered[2] || offered[25]);
+    EXPECT_TRUE(offered[3]);
+
+    offered = {};
+    offered[2] = offered[25] = true;
+    EXPECT_FALSE(WriteDriveChoices(ini, offered));
+    EXPECT_EQ(ini.ReadString("Startup", "DriveA", "-"), "0");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveC", "-"), "1");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveZ", "-"), "1");
+    EXPECT_EQ(ReadDriveChoices(ini), offered);
+
+    platform::faults::FailNth(platform::faults::Op::Write, 4, "kestrove.ini");
+    const DriveChoices all = [] {
+        DriveChoices a{};
+        a.fill(true);
+        return a;
+    }();
+    auto error = WriteDriveChoices(ini, all);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "Unable to write to " + ini.path());
+    EXPECT_EQ(ini.ReadString("Startup", "DriveA", "-"), "1");  // written before
+    EXPECT_EQ(ini.ReadString("Startup", "DriveB", "-"), "1");
+    EXPECT_EQ(ini.ReadString("Startup", "DriveD", "-"), "0");  // refused: as it was
+    EXPECT_EQ(ini.ReadString("Startup", "DriveE", "-"), "0");  // not reached
+}
+
 TEST(RadioGroups, ClampLikeTheOptionsWindow) {
     EXPECT_EQ(ClampRadioIndex(0, 3), 0);
     EXPECT_EQ(ClampRadioIndex(2, 3), 2);
@@ -242,6 +278,133 @@ TEST_F(SettingsTest, DriveListOfTheRealDrives) {
     EXPECT_EQ(RebuildDriveList(ini, "C"), (std::vector<std::string>{"C"}));
 }
 #endif
+
+// Where the program keeps its settings, and the directory made for them.
+#ifndef _WIN32
+class SettingsLocationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+            const char* value = std::getenv(name);
+            saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        setenv("HOME", home.Native().c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved) {
+            if (value)
+                setenv(name.c_str(), value->c_str(), 1);
+            else
+                unsetenv(name.c_str());
+        }
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+    TempDir home{'H'};
+    const std::string exe = "Z:\\usr\\bin\\kestrove";
+};
+
+TEST_F(SettingsLocationTest, InTheUsersConfigDirectoryNotBesideTheProgram) {
+    EXPECT_EQ(ProgramSettingsFile(exe), "H:\\.config\\kestrove\\Kestrove.INI");
+    EXPECT_EQ(SettingsFileShownName(ProgramSettingsFile(exe)),
+              (home.Native() / ".config" / "kestrove" / "Kestrove.INI").string());
+
+    // An absolute XDG_CONFIG_HOME is taken, trailing separators or not; a
+    // relative or empty one is not valid and ~/.config holds.
+    setenv("XDG_CONFIG_HOME", (home.Native() / "conf").c_str(), 1);
+    EXPECT_EQ(ProgramSettingsFile(exe), "H:\\conf\\kestrove\\Kestrove.INI");
+    setenv("XDG_CONFIG_HOME", ((home.Native() / "conf").string() + "//").c_str(), 1);
+    EXPECT_EQ(ProgramSettingsFile(exe), "H:\\conf\\kestrove\\Kestrove.INI");
+    setenv("XDG_CONFIG_HOME", "conf", 1);
+    EXPECT_EQ(ProgramSettingsFile(exe), "H:\\.config\\kestrove\\Kestrove.INI");
+    setenv("XDG_CONFIG_HOME", "", 1);
+    EXPECT_EQ(ProgramSettingsFile(exe), "H:\\.config\\kestrove\\Kestrove.INI");
+
+    // No drive covers it: a free letter stands for "/", Z: first, as in Wine.
+    setenv("XDG_CONFIG_HOME", "/nonexistent-kestrove/conf", 1);
+    platform::SetDriveRoot('Z', "/somewhere-else");
+    EXPECT_EQ(ProgramSettingsFile(exe), "Y:\\nonexistent-kestrove\\conf\\kestrove\\Kestrove.INI");
+    EXPECT_EQ(platform::DriveRoot('Y'), "/");
+    platform::SetDriveRoot('Y', "");
+    platform::SetDriveRoot('Z', "");
+}
+
+TEST_F(SettingsLocationTest, DirectoryMadePrivateAtStartAndTheFileOnFirstWrite) {
+    setenv("XDG_CONFIG_HOME", (home.Native() / "a" / "b").c_str(), 1);
+    const std::string file = ProgramSettingsFile(exe);
+    const IniFile ini(file);
+    // Reading makes nothing.
+    EXPECT_EQ(ReadStartPath(ini), "c:\\");
+    EXPECT_FALSE(std::filesystem::exists(home.Native() / "a"));
+
+    EXPECT_FALSE(PrepareSettingsDirectory(file));
+    const auto made = home.Native() / "a" / "b" / "kestrove";
+    ASSERT_TRUE(std::filesystem::is_directory(made));
+    EXPECT_EQ(std::filesystem::status(made).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    EXPECT_EQ(
+        std::filesystem::status(home.Native() / "a").permissions() & std::filesystem::perms::all,
+        std::filesystem::perms::owner_all);
+    EXPECT_FALSE(std::filesystem::exists(made / "Kestrove.INI"));
+    EXPECT_FALSE(PrepareSettingsDirectory(file));  // already there
+
+    EXPECT_FALSE(ini.WriteString("Startup", "Path", "D:\\MAIL"));
+    auto bytes = testing::ReadFileBytes(file);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "[Startup]\r\nPath=D:\\MAIL\r\n");
+}
+
+TEST_F(SettingsLocationTest, AFileCopiedFromWindowsReadsTheSame) {
+    // Any letter case of the name, CR LF lines, keys in another case.
+    std::filesystem::create_directories(home.Native() / ".config" / "kestrove");
+    ASSERT_TRUE(testing::WriteFileBytes(home / ".config\\kestrove\\KESTROVE.ini",
+                                        "; from C:\\Kestrove\r\n[STARTUP]\r\npath=D:\\Mail\r\n"
+                                        "[Options]\r\nbackupfiles=2\r\nRunCheck=1\r\n"));
+    const IniFile ini(ProgramSettingsFile(exe));
+    EXPECT_EQ(ReadStartPath(ini), "D:\\Mail");
+    Settings s = ReadSettings(ini);
+    EXPECT_EQ(s.BackupFiles, 2);
+    EXPECT_EQ(s.RunCheck, 1);
+    EXPECT_EQ(s.MismatchedUnread, 0);
+    // Written back into that file, not beside it.
+    EXPECT_FALSE(ini.WriteString("Startup", "Path", "D:\\Other"));
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(home.Native() / ".config" / "kestrove"),
+                      std::filesystem::directory_iterator()),
+        1);
+}
+
+TEST_F(SettingsLocationTest, ADirectoryThatCannotBeMadeIsReportedWithTheFile) {
+    ASSERT_TRUE(testing::WriteFileBytes(home / "conf", "not a directory"));
+    setenv("XDG_CONFIG_HOME", (home.Native() / "conf").c_str(), 1);
+    const std::string file = ProgramSettingsFile(exe);
+    auto error = PrepareSettingsDirectory(file);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "Unable to write to H:\\conf\\kestrove\\Kestrove.INI");
+    EXPECT_TRUE(IniFile(file).WriteString("Startup", "Path", "c:\\"));
+}
+#else
+TEST(SettingsLocation, BesideTheProgramOnWindows) {
+    EXPECT_EQ(ProgramSettingsFile("C:\\Tools\\Kestrove.exe"), "C:\\Tools\\Kestrove.INI");
+    EXPECT_EQ(SettingsFileShownName("C:\\Tools\\Kestrove.INI"), "C:\\Tools\\Kestrove.INI");
+}
+#endif
+
+TEST(SettingsLocation, PreparingMakesMissingDirectoriesOnly) {
+    TempDir dir;
+    const std::string file = dir / "one\\two\\Kestrove.INI";
+    EXPECT_FALSE(PrepareSettingsDirectory(file));
+    EXPECT_TRUE(platform::DirectoryExists(dir / "one\\two"));
+    EXPECT_FALSE(platform::FileExists(file));
+    EXPECT_FALSE(PrepareSettingsDirectory(file));
+
+    platform::faults::FailNth(platform::faults::Op::Create, 1, "three");
+    auto error = PrepareSettingsDirectory(dir / "three\\Kestrove.INI");
+    platform::faults::Reset();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->message, "Unable to write to " + dir / "three\\Kestrove.INI");
+    EXPECT_FALSE(platform::DirectoryExists(dir / "three"));
+}
 
 }  // namespace
 }  // namespace kestrove

@@ -35,9 +35,11 @@ struct Outcome {
 const std::string kPath = "D:\\NEW.PMM";
 constexpr std::uint16_t kNumber = 42;
 
+// (The writes fail through the test faults, whose reason ends the text.)
 std::string CannotPut(int c, std::int64_t fpos, std::int64_t n) {
-    return Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run", c, c,
-                  static_cast<long long>(fpos), static_cast<long long>(n), kPath.c_str());
+    return Injected(Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run",
+                           c, c, static_cast<long long>(fpos), static_cast<long long>(n),
+                           kPath.c_str()));
 }
 
 // The rule as written: one byte read, one byte written, at a time.

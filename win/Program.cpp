@@ -42,7 +42,7 @@ std::unique_ptr<Forms> CreateForms(const std::string& settingsFile) {
 int RunProgram() {
     InitControls();
     try {
-        const auto forms = CreateForms(SettingsFileName(platform::ExecutablePath()));
+        const auto forms = CreateForms(ProgramSettingsFile(platform::ExecutablePath()));
         forms->Form1->QuitOnClose(true);
         ShowWindow(forms->Form1->hwnd(), SW_SHOW);
         UpdateWindow(forms->Form1->hwnd());

@@ -32,6 +32,14 @@ bool SameNameNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string HomeDirectory() {
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return "/";
+}
+
 bool FailNoDrive() {
     SetLastErrorText("The path has no mapped drive letter");
     return false;
@@ -59,14 +67,6 @@ int LetterIndex(char letter) {
     return -1;
 }
 
-std::string HomeDirectory() {
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-        return pw->pw_dir;
-    return "/";
-}
-
 bool IsDirectory(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -75,7 +75,7 @@ bool IsDirectory(const std::string& path) {
 void LoadDefaultMap(DriveMap& map) {
     map.roots = {};
     map.loaded = true;
-    std::string home = HomeDirectory();
+    std::string home = posix::HomeDirectory();
     std::string devices = home + "/.wine/dosdevices";
     if (IsDirectory(devices)) {
         // Each link "x:" stands for drive X; "x::" entries are raw devices.
@@ -222,6 +222,8 @@ std::optional<std::string> ToNative(std::string_view windowsPath) {
 std::optional<std::string> FromNative(std::string_view nativePath) {
     if (nativePath.empty() || nativePath.front() != '/')
         return std::nullopt;
+    if (nativePath.find('\\') != std::string_view::npos)
+        return std::nullopt;  // a backslash in a name would become a separator
     auto parts = NativeComponents(nativePath);
 
     int bestLetter = -1;
@@ -262,5 +264,32 @@ std::optional<std::string> FromNative(std::string_view nativePath) {
     }
     return text;
 }
+
+std::optional<std::string> FromNativeMappingRoot(std::string_view nativePath) {
+    if (auto text = FromNative(nativePath))
+        return text;
+    for (char letter = 'Z'; letter >= 'D'; --letter) {
+        if (!DriveRoot(letter)) {
+            SetDriveRoot(letter, "/");
+            return FromNative(nativePath);
+        }
+    }
+    return std::nullopt;
+}
+
+namespace posix {
+
+std::string WindowsTextOf(const std::string& native) {
+    if (auto text = FromNative(native))
+        return *text;
+    // No drive covers it: the text Wine would give it on Z:, so that
+    // messages naming it still read sensibly.
+    std::string text = "Z:";
+    for (char c : native)
+        text.push_back(c == '/' ? '\\' : c);
+    return text;
+}
+
+}  // namespace posix
 
 }  // namespace kestrove::platform

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/Faults.h"
@@ -141,6 +142,11 @@ bool DirectoryExists(const std::string& path) {
     return StatOf(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return StatOf(path, st) && S_ISREG(st.st_mode);
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
     struct stat first {
     }, second{};
@@ -228,6 +234,32 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     return entries;
 }
 
+bool CaseSensitiveNames() {
+    return true;
+}
+
+std::vector<std::string> NamesAnswering(const std::string& path) {
+    std::vector<std::string> names;
+    auto native = ToNative(path);
+    if (!native)
+        return names;
+    std::size_t cut = native->find_last_of('/');
+    if (cut == std::string::npos)
+        return names;
+    const std::string directory = cut == 0 ? "/" : native->substr(0, cut);
+    const std::string_view name = FileNamePart(path);
+    DIR* dir = opendir(directory.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* found = readdir(dir)) {
+        if (posix::SameNameNoCase(found->d_name, name))
+            names.emplace_back(found->d_name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool SyncDirectory(const std::string& directory) {
     if (Injected(faults::Op::Sync, directory))
         return false;
@@ -272,15 +304,44 @@ std::string ExecutablePath() {
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0)
         return "Z:\\kestrove";
-    std::string native(buffer, static_cast<std::size_t>(n));
-    if (auto text = FromNative(native))
-        return *text;
-    // No drive covers the program: the text Wine would give it on Z:, so
-    // the settings file's name still reads sensibly in messages.
-    std::string text = "Z:";
-    for (char c : native)
-        text.push_back(c == '/' ? '\\' : c);
-    return text;
+    return posix::WindowsTextOf(std::string(buffer, static_cast<std::size_t>(n)));
+}
+
+std::optional<std::string> UserConfigDirectory(std::string_view program) {
+    // A relative XDG_CONFIG_HOME is invalid and to be ignored.
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base =
+        xdg && xdg[0] == '/' ? std::string(xdg) : posix::HomeDirectory() + "/.config";
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    if (base != "/")
+        base.push_back('/');
+    const std::string native = base + std::string(program);
+    return FromNativeMappingRoot(native).value_or(posix::WindowsTextOf(native));
+}
+
+bool CreateDirectories(const std::string& directory) {
+    if (Injected(faults::Op::Create, directory))
+        return false;
+    auto native = ToNative(directory);
+    if (!native)
+        return posix::FailNoDrive();
+    // Each component in turn; one that exists (as a directory or a link to
+    // one) is passed through.
+    for (std::size_t slash = native->find('/', 1);; slash = native->find('/', slash + 1)) {
+        std::string part = native->substr(0, slash);
+        struct stat st {};
+        if (stat(part.c_str(), &st) != 0 && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return posix::FailWithErrno(errno);
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat made {};
+    if (stat(native->c_str(), &made) != 0)
+        return posix::FailWithErrno(errno);
+    if (!S_ISDIR(made.st_mode))
+        return posix::FailWithErrno(ENOTDIR);
+    return true;
 }
 
 }  // namespace kestrove::platform

@@ -17,6 +17,13 @@ bool FailWithErrno(int error) {
     SetLastErrorText(std::strerror(error));
     return false;
 }
+
+bool FailNotRegular(unsigned mode) {
+    if (S_ISDIR(mode))
+        return FailWithErrno(EISDIR);  // Windows does not open a directory as a file either
+    SetLastErrorText(kNotRegularFileText);
+    return false;
+}
 }  // namespace posix
 
 struct NativeFile::Handle {
@@ -33,20 +40,39 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWr
         posix::FailNoDrive();
         return nullptr;
     }
+    // Regular files only: a named pipe blocks an open (and every read) until
+    // someone writes to it, and a device such as /dev/zero never ends. Test
+    // the name first, open without blocking, then test what was opened.
+    struct stat st {};
+    if (stat(native->c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            posix::FailNotRegular(st.st_mode);
+            return nullptr;
+        }
+    } else if (!forWriting || errno != ENOENT) {
+        posix::FailWithErrno(errno);
+        return nullptr;
+    }
     int flags = forWriting ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
-    int fd = ::open(native->c_str(), flags | O_CLOEXEC, 0666);
+    int fd = ::open(native->c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) {
         posix::FailWithErrno(errno);
         return nullptr;
     }
-    // Windows does not open a directory as a file; neither do we.
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (fstat(fd, &st) != 0) {
+        int error = errno;
         ::close(fd);
         posix::FailWithErrno(error);
         return nullptr;
     }
+    if (!S_ISREG(st.st_mode)) {  // the name was changed between the two tests
+        ::close(fd);
+        posix::FailNotRegular(st.st_mode);
+        return nullptr;
+    }
+    // A regular file never blocks; the flag goes so reads behave as usual.
+    if (int status = fcntl(fd, F_GETFL); status >= 0)
+        fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
     std::unique_ptr<NativeFile> file(new NativeFile());
     file->handle_ = std::make_unique<Handle>();
     file->handle_->fd = fd;
@@ -67,19 +93,21 @@ std::int64_t NativeFile::Read(void* buffer, std::size_t n) {
     }
 }
 
-bool NativeFile::Write(const void* data, std::size_t n) {
+bool NativeFile::Write(const void* data, std::size_t n, std::size_t& accepted) {
+    accepted = 0;
     if (!handle_ || handle_->fd < 0)
-        return false;
+        return posix::FailWithErrno(EBADF);
     const auto* p = static_cast<const char*>(data);
-    while (n > 0) {
-        ssize_t put = ::write(handle_->fd, p, n);
+    while (accepted < n) {
+        ssize_t put = ::write(handle_->fd, p + accepted, n - accepted);
         if (put < 0) {
             if (errno == EINTR)
                 continue;
             return posix::FailWithErrno(errno);
         }
-        p += put;
-        n -= static_cast<std::size_t>(put);
+        if (put == 0)
+            return posix::FailWithErrno(ENOSPC);
+        accepted += static_cast<std::size_t>(put);
     }
     return true;
 }
@@ -90,6 +118,17 @@ bool NativeFile::Seek(std::int64_t position) {
     if (::lseek(handle_->fd, static_cast<off_t>(position), SEEK_SET) < 0)
         return posix::FailWithErrno(errno);
     return true;
+}
+
+bool NativeFile::Truncate(std::int64_t length) {
+    if (!handle_ || handle_->fd < 0 || length < 0)
+        return posix::FailWithErrno(EINVAL);
+    for (;;) {
+        if (::ftruncate(handle_->fd, static_cast<off_t>(length)) == 0)
+            return true;
+        if (errno != EINTR)
+            return posix::FailWithErrno(errno);
+    }
 }
 
 std::int64_t NativeFile::Length() {

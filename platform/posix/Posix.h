@@ -11,8 +11,17 @@ namespace kestrove::platform::posix {
 // UTF-8, where folding single bytes would be wrong.
 bool SameNameNoCase(std::string_view a, std::string_view b);
 
+// $HOME, else the home directory of the user's account, else "/".
+std::string HomeDirectory();
+// The Windows path text of a native absolute path: through the drive that
+// covers it, else "Z:" and the path with backslashes, the name Wine gives it.
+std::string WindowsTextOf(const std::string& native);
+
 // Sets LastErrorText() from errno; returns false for convenience.
 bool FailWithErrno(int error);
+// Sets LastErrorText() for a file that is not a regular one (a directory,
+// pipe, device or socket), from its st_mode; returns false.
+bool FailNotRegular(unsigned mode);
 // Sets LastErrorText() for a path without a mapped drive; returns false.
 bool FailNoDrive();
 

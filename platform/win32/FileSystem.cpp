@@ -57,6 +57,12 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool IsRegularFile(const std::string& path) {
+    DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
 bool DirectoryExists(const std::string& path) {
     // A drive root such as "C:\" reports the directory attribute too.
     DWORD attributes = AttributesOf(path);
@@ -119,6 +125,23 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     }
     FindClose(search);
     return entries;
+}
+
+bool CaseSensitiveNames() {
+    return false;
+}
+
+std::vector<std::string> NamesAnswering(const std::string& path) {
+    // Windows itself matches without regard to case: one name at most.
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    names.emplace_back(data.cFileName);
+    FindClose(search);
+    return names;
 }
 
 bool SyncDirectory(const std::string& directory) {
@@ -194,6 +217,40 @@ std::string ExecutablePath() {
         }
         buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
     }
+}
+
+std::optional<std::string> UserConfigDirectory(std::string_view) {
+    return std::nullopt;
+}
+
+bool CreateDirectories(const std::string& directory) {
+    if (Injected(faults::Op::Create, directory)) {
+        return false;
+    }
+    // Each component after the root in turn ("C:\" or "\\server\share\").
+    std::size_t start = directory.size() >= 3 && directory[1] == ':' ? 3 : 0;
+    if (directory.rfind("\\\\", 0) == 0) {
+        std::size_t share = directory.find_first_of("\\/", 2);
+        start = share == std::string::npos ? directory.size()
+                                           : directory.find_first_of("\\/", share + 1);
+    }
+    for (std::size_t cut = directory.find_first_of("\\/", start);;
+         cut = directory.find_first_of("\\/", cut + 1)) {
+        std::string part = directory.substr(0, cut);
+        if (!part.empty() && !DirectoryExists(part) && !CreateDirectoryA(part.c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            win32::RecordLastError();
+            return false;
+        }
+        if (cut == std::string::npos) {
+            break;
+        }
+    }
+    if (!DirectoryExists(directory)) {
+        SetLastErrorText(win32::SystemErrorText(ERROR_DIRECTORY));
+        return false;
+    }
+    return true;
 }
 
 }  // namespace kestrove::platform

@@ -30,6 +30,13 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWr
         win32::RecordLastError();
         return nullptr;
     }
+    // Files on a disk only: a name such as CON or a pipe is a device that
+    // can block or never end.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        SetLastErrorText(kNotRegularFileText);
+        return nullptr;
+    }
     std::unique_ptr<NativeFile> file(new NativeFile());
     file->handle_ = std::make_unique<Handle>();
     file->handle_->h = h;
@@ -67,17 +74,19 @@ std::int64_t NativeFile::Read(void* buffer, std::size_t n) {
     return static_cast<std::int64_t>(total);
 }
 
-bool NativeFile::Write(const void* data, std::size_t n) {
+bool NativeFile::Write(const void* data, std::size_t n, std::size_t& accepted) {
+    accepted = 0;
     if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
         SetLastErrorText("The file is not open");
         return false;
     }
     const auto* in = static_cast<const char*>(data);
-    std::size_t total = 0;
-    while (total < n) {
-        DWORD want = static_cast<DWORD>(std::min(n - total, kMaxChunk));
+    while (accepted < n) {
+        DWORD want = static_cast<DWORD>(std::min(n - accepted, kMaxChunk));
         DWORD put = 0;
-        if (!WriteFile(handle_->h, in + total, want, &put, nullptr)) {
+        BOOL ok = WriteFile(handle_->h, in + accepted, want, &put, nullptr);
+        accepted += put;  // a failed call may still have written some
+        if (!ok) {
             win32::RecordLastError();
             return false;
         }
@@ -85,7 +94,6 @@ bool NativeFile::Write(const void* data, std::size_t n) {
             SetLastErrorText(win32::SystemErrorText(ERROR_DISK_FULL));
             return false;
         }
-        total += put;
     }
     return true;
 }
@@ -98,6 +106,27 @@ bool NativeFile::Seek(std::int64_t position) {
     LARGE_INTEGER target;
     target.QuadPart = position;
     if (!SetFilePointerEx(handle_->h, target, nullptr, FILE_BEGIN)) {
+        win32::RecordLastError();
+        return false;
+    }
+    return true;
+}
+
+bool NativeFile::Truncate(std::int64_t length) {
+    if (!handle_ || handle_->h == INVALID_HANDLE_VALUE) {
+        SetLastErrorText("The file is not open");
+        return false;
+    }
+    LARGE_INTEGER target, here, zero;
+    target.QuadPart = length;
+    zero.QuadPart = 0;
+    // SetEndOfFile cuts at the file pointer; put it back afterwards.
+    if (!SetFilePointerEx(handle_->h, zero, &here, FILE_CURRENT) ||
+        !SetFilePointerEx(handle_->h, target, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_->h)) {
+        win32::RecordLastError();
+        return false;
+    }
+    if (!SetFilePointerEx(handle_->h, here, nullptr, FILE_BEGIN)) {
         win32::RecordLastError();
         return false;
     }

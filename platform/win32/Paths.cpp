@@ -25,6 +25,10 @@ std::optional<std::string> ToNative(std::string_view windowsPath) {
     return std::string(windowsPath);
 }
 
+std::optional<std::string> FromNativeMappingRoot(std::string_view nativePath) {
+    return FromNative(nativePath);
+}
+
 std::optional<std::string> FromNative(std::string_view nativePath) {
     std::string path(nativePath);
     std::vector<char> buffer(MAX_PATH);

@@ -8,15 +8,17 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <filesystem>
+#include <set>
 
 #include "core/MessageFlag.h"
-#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/MoveDlg.h"
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
@@ -34,6 +36,8 @@ class RunTest : public QObject {
     void moveCancelledMovesNothing();
     void runLog();
     void statusLinesAreNotRepaintedPerRecord();
+    void charactersMeterMovesWithinALongText();
+    void abortWaitsOnlyForTheRepaintInterval();
 };
 
 namespace {
@@ -313,6 +317,91 @@ void RunTest::statusLinesAreNotRepaintedPerRecord() {
     QVERIFY2(counter.paints <= elapsed / 25 + 4,
              qPrintable(QStringLiteral("%1 paints in %2 ms").arg(counter.paints).arg(elapsed)));
     QVERIFY(counter.paints < records / 10);
+    KESTROVE_VERIFY_DIALOGS();
+}
+
+namespace {
+// The values a meter shows each time it is painted.
+class PaintedValues : public QObject {
+  public:
+    explicit PaintedValues(QProgressBar* bar) : bar_(bar) { bar->installEventFilter(this); }
+    std::vector<int> values;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            values.push_back(bar_->value());
+        return false;
+    }
+
+  private:
+    QProgressBar* bar_;
+};
+}  // namespace
+
+// Nothing pumps while one long text is copied; the Characters meter is
+// drawn there all the same, as often as the throttle allows.
+void RunTest::charactersMeterMovesWithinALongText() {
+    UiWorld world;
+    world.MakeDir(world.d / "Mail");
+    FolderBuilder folder;
+    folder.Add(Msg("a@b", "Long", "D", 1, std::string(2000000, 'x')));
+    folder.Add(folder.messages().back());
+    folder.Write(world.d / "Mail\\LONG.PMI");
+    world.WriteIni("Startup", "Path", "D:\\Mail");
+    Forms forms = world.Open();
+    TForm1& f = *forms.Form1;
+    std::int64_t now = 0;
+    f.SetClock([&] { return now += 31; });  // every reading past the interval
+    QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
+    PaintedValues painted(f.ProgressBar1->bar());
+    int pumps = 0;
+    std::size_t paintsAtPump2 = 0;
+    f.SetPumpHook([&](int pump) {
+        pumps = pump;
+        if (pump == 2)  // the first message's, before its text
+            paintsAtPump2 = painted.values.size();
+    });
+    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    f.SetPumpHook({});
+    f.SetClock({});
+    QCOMPARE(f.LabelInfoMsg1->text(), QStringLiteral("1 of 1 files processed."));
+    QCOMPARE(pumps, 4);  // the folder's, two messages', the end's
+    std::set<int> within;
+    for (std::size_t i = paintsAtPump2; i < painted.values.size(); ++i)
+        if (painted.values[i] > 0 && painted.values[i] < 100)
+            within.insert(painted.values[i]);
+    QVERIFY2(within.size() >= 50, qPrintable(QString::number(within.size())));
+    KESTROVE_VERIFY_DIALOGS();
+}
+
+// Events are handled at the first pump after the repaint interval, by the
+// clock read at every pump, and not more often.
+void RunTest::abortWaitsOnlyForTheRepaintInterval() {
+    for (int later : {0, 1, 4}) {
+        UiWorld world;
+        world.MakeDir(world.d / "Mail");
+        world.Folder(world.d / "Mail\\MANY.PMI", 40, 4);
+        world.WriteIni("Startup", "Path", "D:\\Mail");
+        Forms forms = world.Open();
+        TForm1& f = *forms.Form1;
+        std::int64_t now = 1000;
+        f.SetClock([&] { return now; });
+        QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
+        int lastPump = 0;
+        const int clickAt = 3, timeAt = clickAt + later;
+        f.SetPumpHook([&](int pump) {
+            lastPump = pump;
+            if (pump == clickAt)  // a click waiting in the queue
+                QMetaObject::invokeMethod(f.AbortButton, &QPushButton::click, Qt::QueuedConnection);
+            if (pump == timeAt)
+                now += 30;
+        });
+        QTest::mouseClick(f.RunButton, Qt::LeftButton);
+        f.SetPumpHook({});
+        f.SetClock({});
+        QVERIFY(f.state().AbortRequested);
+        QCOMPARE(lastPump, timeAt);
+        QVERIFY(!f.LabelInfoMsg1->text().contains(QStringLiteral("processed")));
+    }
     KESTROVE_VERIFY_DIALOGS();
 }
 

@@ -167,7 +167,8 @@ void SelectionTest::headerSummaryOfMissingFile() {
     const QString before = f.LabelInfoMsg1->text();
     Dialogs::SetNextAnswer(Answer::Ok, QStringLiteral("File Error"));
     ClickItem(f.FileListBox1, 1);
-    QCOMPARE(Dialogs::Boxes().back().text, QStringLiteral("Cannot Open File: C:\\\\B.PMM"));
+    QCOMPARE(Dialogs::Boxes().back().text,
+             QStringLiteral("Cannot Open File: C:\\\\B.PMM (No such file or directory)"));
     QCOMPARE(Dialogs::Boxes().back().icon, Icon::Stop);
     QCOMPARE(f.LabelInfoMsg1->text(), before);
     KESTROVE_VERIFY_DIALOGS();

@@ -10,6 +10,7 @@
 
 #include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
+#include "qt/TAboutBox.h"
 #include "qt/TForm1.h"
 #include "qt/TForm3.h"
 #include "qt/TForm4.h"
@@ -76,6 +77,10 @@ void StartupTest::withoutSettingsFile() {
         QVERIFY(!box->isChecked());
     QCOMPARE(forms.Form4->RGUnread->itemIndex(), 0);
     QCOMPARE(forms.Form4->RGStats->itemIndex(), 0);
+    // About names the settings file in use, as the machine spells it.
+    QCOMPARE(forms.AboutBox->SettingsFile->text(),
+             QStringLiteral("Settings: ") +
+                 QString::fromStdString(world.s.Native("Kestrove.INI").string()));
     KESTROVE_VERIFY_DIALOGS();
 }
 

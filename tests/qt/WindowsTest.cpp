@@ -113,7 +113,8 @@ void WindowsTest::viewerReportsMissingMessageFile() {
     QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
     Dialogs::SetNextAnswer(Answer::Ok, QStringLiteral("File Error"));
     DoubleClickItem(f.ListBox1, 0);
-    QCOMPARE(Dialogs::Boxes().back().text, QStringLiteral("Cannot Open File: C:\\\\X.pmm"));
+    QCOMPARE(Dialogs::Boxes().back().text,
+             QStringLiteral("Cannot Open File: C:\\\\X.pmm (No such file or directory)"));
     KESTROVE_VERIFY_DIALOGS();  // and no window
 }
 

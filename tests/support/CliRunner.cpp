@@ -81,7 +81,7 @@ void CloseFd(int& fd) {
 
 CliProcess::CliProcess(const std::vector<std::string>& args, const CliOptions& options,
                        Streams streams)
-    : terminal_(streams == Streams::Terminal) {
+    : terminal_(streams == Streams::Terminal), timeout_(options.timeout) {
     if (terminal_) {
         int master = posix_openpt(O_RDWR | O_NOCTTY);
         if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
@@ -215,12 +215,14 @@ void CliProcess::Signal(int signal) {
 }
 
 CliResult CliProcess::Wait() {
-    // Two minutes at most: a program that hangs fails its test, not the run.
-    const auto end = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    // A program that hangs fails its test, not the run.
+    const auto end = std::chrono::steady_clock::now() + timeout_;
     while ((outFd_ >= 0 || errFd_ >= 0) && std::chrono::steady_clock::now() < end)
         Pump(100);
-    if (outFd_ >= 0 || errFd_ >= 0)
+    if (outFd_ >= 0 || errFd_ >= 0) {
         kill(pid_, SIGKILL);
+        result_.timedOut = true;
+    }
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
@@ -313,7 +315,12 @@ CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options
     CliResult result;
     if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &process)) {
-        WaitForSingleObject(process.hProcess, 120000);
+        if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(options.timeout.count())) ==
+            WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            result.timedOut = true;
+        }
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
         result.status = static_cast<int>(code);

@@ -12,14 +12,17 @@
 namespace kestrove::testing {
 
 struct CliResult {
-    int status = -1;  // the exit status; 128 + the signal when one ended it
-    std::string out;  // standard output (on a terminal: everything it wrote)
-    std::string err;  // standard error
+    int status = -1;        // the exit status; 128 + the signal when one ended it
+    std::string out;        // standard output (on a terminal: everything it wrote)
+    std::string err;        // standard error
+    bool timedOut = false;  // killed because it had not ended within the time limit
 };
 
 struct CliOptions {
     std::string input;                       // standard input's bytes
     std::map<std::string, std::string> env;  // variables set for the child
+    // Longer than this and the program is killed (a hang fails its test).
+    std::chrono::milliseconds timeout = std::chrono::minutes(2);
 };
 
 // The program under test (empty when this build has none).
@@ -58,6 +61,7 @@ class CliProcess {
     void Pump(int timeoutMs);
 
     bool terminal_;
+    std::chrono::milliseconds timeout_;
     int pid_ = -1;
     int inFd_ = -1, outFd_ = -1, errFd_ = -1;  // on a terminal all are the master
     CliResult result_;

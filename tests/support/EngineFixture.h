@@ -12,6 +12,7 @@
 
 #include "core/AppState.h"
 #include "tests/support/FolderBuilder.h"
+#include "tests/support/Reasons.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"
 

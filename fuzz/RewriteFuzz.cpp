@@ -1,0 +1,166 @@
+// The whole run over one fuzzed folder in a scratch directory, with an
+// oracle: a rewritten folder holds every text the rule keeps, in order, and
+// its backup pair is the old pair byte for byte; a folder not rewritten is
+// as it was; nothing else in the directory changes.
+//
+// Input: an options byte (bit 0 the sort switch, 1 a run log, 2 a lock
+// file, 3 the lock-file check off, 4 an old backup index file, 5 an old
+// backup message file, 6 an unrelated file, 7 no message file); the
+// settings MismatchedUnread, MismatchedDeleted and BackupFiles; 32 bits of
+// answers (see ScriptPort); the index file (a byte count and bytes); the
+// rest is the message file.
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/AppState.h"
+#include "core/MessageFile.h"
+#include "core/MessageFlag.h"
+#include "duplicates/Duplicates.h"
+#include "fuzz/FuzzSupport.h"
+#include "tests/support/FolderBuilder.h"
+
+using namespace kestrove;
+using namespace kestrove::fuzz;
+
+namespace {
+
+IndexRecord RecordAt(const Bytes& pmi, std::size_t i) {
+    IndexRecord r;
+    std::memcpy(r.bytes.data(), pmi.data() + i * kRecordSize, kRecordSize);
+    return r;
+}
+
+bool SameKey(const IndexRecord& a, const IndexRecord& b) {
+    return a.from() == b.from() && a.subject() == b.subject() && a.date() == b.date() &&
+           a.mtime() == b.mtime() && a.fsize() == b.fsize();
+}
+
+// The pair the rule gives for the table as the scan left it: records not
+// dropped, whose text starts inside the old message file, in table order.
+kestrove::testing::FolderBytes Expected(const MessageTable& table, const Bytes& oldPmm) {
+    kestrove::testing::FolderBytes out;
+    MessageFileHeader header;
+    std::copy_n(oldPmm.begin(), std::min(oldPmm.size(), kHeaderSize), header.bytes.begin());
+    header.set_deleted(0);
+    header.set_delsize(0);
+    out.pmm.assign(header.bytes.begin(), header.bytes.end());
+    std::uint16_t number = 0;
+    for (int i = 0; i < table.count; ++i) {
+        const IndexRecord& r = table[i];
+        const bool dropped =
+            r.HasFlag(kDeletedBit) ||
+            (i > 0 && !table[i - 1].HasFlag(kDeletedBit) && SameKey(table[i - 1], r));
+        if (dropped || r.fpos() >= oldPmm.size())
+            continue;
+        const Bytes text = kestrove::testing::CopiedText(oldPmm, r.fpos(), r.fsize());
+        IndexRecord kept = r;
+        kept.set_msg_number(number++);
+        kept.set_fpos(static_cast<std::uint32_t>(out.pmm.size()));
+        out.pmi.insert(out.pmi.end(), kept.bytes.begin(), kept.bytes.end());
+        out.pmm.insert(out.pmm.end(), text.begin(), text.end());
+    }
+    return out;
+}
+
+// The table holds the index's whole records, sorted when the switch is on.
+void CheckTable(const MessageTable& table, const Bytes& pmi, bool sortOn) {
+    const std::size_t n = pmi.size() / kRecordSize;
+    Check(table.count == static_cast<std::int32_t>(n), "the table lost records");
+    std::vector<Bytes> fromFile, fromTable;
+    for (std::size_t i = 0; i < n; ++i) {
+        IndexRecord r = RecordAt(pmi, i);
+        fromFile.emplace_back(r.bytes.begin(), r.bytes.end());
+        const IndexRecord& t = table[static_cast<int>(i)];
+        fromTable.emplace_back(t.bytes.begin(), t.bytes.end());
+        if (sortOn && i > 0)
+            Check(CompareTimeSize(table[static_cast<int>(i) - 1], t) <= 0,
+                  "the table is not sorted");
+    }
+    if (sortOn) {
+        std::sort(fromFile.begin(), fromFile.end());
+        std::sort(fromTable.begin(), fromTable.end());
+    }
+    Check(fromFile == fromTable, "the table is not the index's records");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static AppState* state = new AppState();
+    Scratch& scratch = TheScratch();
+    scratch.Clear();
+    Input in(data, size);
+    const std::uint8_t options = in.U8();
+    state->settings.MismatchedUnread = in.U8() % 4;
+    state->settings.MismatchedDeleted = in.U8() % 4;
+    state->settings.BackupFiles = in.U8() % 4;
+    state->settings.RunCheck = (options & 8) ? 1 : 0;
+    state->sortOn = options & 1;
+    const std::uint32_t script = in.U32();
+    const Bytes pmi = in.File();
+    const Bytes pmm = in.Rest();
+    const bool hasPmm = !(options & 128);
+
+    scratch.Put("INBOX.PMI", pmi);
+    if (hasPmm)
+        scratch.Put("INBOX.PMM", pmm);
+    if (options & 4)
+        scratch.Put("WINPMAIL.LCK", {});
+    if (options & 16)
+        scratch.Put("INBOX.BKI", {'o', 'l', 'd', 'i'});
+    if (options & 32)
+        scratch.Put("INBOX.BKM", {'o', 'l', 'd', 'm'});
+    if (options & 64)
+        scratch.Put("NOTES.PMI", {'n', 'o', 't', 'e', 's'});
+    const auto before = scratch.Snapshot();
+
+    const std::string path = scratch.folder / "INBOX.PMI";
+    state->currentDirectory = scratch.folder.path();
+    state->ListBox1.Clear();
+    state->ListBox1.Add(path);
+    if (options & 2)
+        state->runLog.Open(scratch.logs / "run.log");
+    ScriptPort port(script);
+    const CommandResult result = RunDeleteDupes1Click(*state, port);
+    state->runLog.Close();
+    const bool rewritten = result.summary == "1 of 1 files processed.";
+
+    auto after = scratch.Snapshot();
+    for (const char* temp : {"INBOX.KXI", "INBOX.KXM"})
+        Check(after.count(temp) == 0, "a temporary file was left");
+    for (const auto& [name, bytes] : before) {
+        const bool folderFile = name == "INBOX.PMI" || name == "INBOX.PMM";
+        const bool backupFile = name == "INBOX.BKI" || name == "INBOX.BKM";
+        if (folderFile || backupFile)
+            continue;
+        Check(after.count(name) && after[name] == bytes, "an unrelated file changed: " + name);
+    }
+    for (const auto& [name, bytes] : after)
+        Check(before.count(name) || (rewritten && (name == "INBOX.BKI" || name == "INBOX.BKM")),
+              "a new file: " + name);
+
+    if (!rewritten) {
+        Check(after.count("INBOX.PMI") && after["INBOX.PMI"] == pmi,
+              "an index file not rewritten was changed");
+        Check(after.count("INBOX.PMM") == hasPmm && (!hasPmm || after["INBOX.PMM"] == pmm),
+              "a message file not rewritten was changed");
+        for (const char* backup : {"INBOX.BKI", "INBOX.BKM"})
+            Check(!after.count(backup) || after[backup] == before.at(backup),
+                  "an old backup file was changed");
+        return 0;
+    }
+
+    Check(hasPmm, "a folder without its message file was rewritten");
+    Check(after.count("INBOX.BKI") && after["INBOX.BKI"] == pmi,
+          "the backup index file is not the old index file");
+    Check(after.count("INBOX.BKM") && after["INBOX.BKM"] == pmm,
+          "the backup message file is not the old message file");
+    CheckTable(state->table, pmi, state->sortOn);
+    const auto expect = Expected(state->table, pmm);
+    Check(after.count("INBOX.PMI") && after["INBOX.PMI"] == expect.pmi,
+          "the new index file is not the kept records");
+    Check(after.count("INBOX.PMM") && after["INBOX.PMM"] == expect.pmm,
+          "the new message file is not the kept texts in order");
+    return 0;
+}
