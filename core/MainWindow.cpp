@@ -103,19 +103,17 @@ void MainWindowCommands::StartUp() {
 }
 
 std::optional<SettingsWriteError> MainWindowCommands::SetDriveOKxClick(
-    const std::array<bool, 26>& checked) {
+    const DriveChoices& offered) {
     const IniFile ini(state_->settingsFile);
-    if (auto error = WriteDriveChecks(ini, checked))
+    if (auto error = WriteDriveChoices(ini, offered))
         return error;
-    const std::string path = ReadStartPath(ini);
     // A drive chosen in the drive list would pull the tree back to itself
     // when the directory changes; the list is built anew below anyway.
     FillDriveList({});
-    const char letter = path.empty() ? 'C' : path[0];
-    if (!SetDrive(letter) || !SetDirectory(path)) {
-        SetDrive('C');
-        SetDirectory("C:\\");
-    }
+    // The stored directory, or drive C and "C:\" as at start-up.
+    const StartDirectory start = ChooseStartDirectory(ini);
+    SetDrive(start.drive);
+    SetDirectory(start.directory);
     const std::string tree = TreeDirectory();
     if (auto error = ini.WriteString(kStartupSection, "Path",
                                      tree.empty() ? state_->currentDirectory : tree))

@@ -79,7 +79,7 @@ class MainWindowCommands : public WindowPort {
     // The Set Drives window's OK with its 26 boxes (A to Z): writes them,
     // re-enters the saved directory (drive C and "C:\" when it is gone),
     // saves it and builds the drive list anew. A refused write stops it.
-    std::optional<SettingsWriteError> SetDriveOKxClick(const std::array<bool, 26>& checked);
+    std::optional<SettingsWriteError> SetDriveOKxClick(const DriveChoices& offered);
 
     // Shows every pending status text and meter value now.
     virtual void FlushDisplay() = 0;

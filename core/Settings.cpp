@@ -196,23 +196,4 @@ std::vector<std::string> RebuildDriveList(const IniFile& ini, std::string_view f
     return drives;
 }
 
-std::array<bool, 26> ReadDriveChecks(const IniFile& ini) {
-    std::array<bool, 26> checked{};
-    for (std::size_t i = 0; i < checked.size(); ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        checked[i] = ini.ReadInteger(kStartupSection, key, -1) == 1;
-    }
-    return checked;
-}
-
-std::optional<SettingsWriteError> WriteDriveChecks(const IniFile& ini,
-                                                   const std::array<bool, 26>& checked) {
-    for (std::size_t i = 0; i < checked.size(); ++i) {
-        const std::string key = std::string("Drive") + static_cast<char>('A' + i);
-        if (auto error = ini.WriteBool(kStartupSection, key, checked[i]))
-            return error;
-    }
-    return std::nullopt;
-}
-
 }  // namespace kestrove

@@ -90,12 +90,6 @@ Settings ClampSettings(const Settings& settings);
 // Writes the five keys in order; stops at the first refused write.
 std::optional<SettingsWriteError> WriteSettings(const IniFile& ini, const Settings& settings);
 
-// The Set Drives boxes A to Z: checked exactly when [Startup] DriveX reads 1.
-std::array<bool, 26> ReadDriveChecks(const IniFile& ini);
-// Writes DriveA ... DriveZ as "1" or "0"; stops at the first refused write.
-std::optional<SettingsWriteError> WriteDriveChecks(const IniFile& ini,
-                                                   const std::array<bool, 26>& checked);
-
 // [Startup] Path, default "c:\".
 std::string ReadStartPath(const IniFile& ini);
 

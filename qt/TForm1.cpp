@@ -558,30 +558,6 @@ void TForm1::OnDirectoryChanged() {
     DriveComboBox1Change();
 }
 
-<<<<<<< HEAD
-=======
-// While a long command runs the table disables every other command; only
-// Abort (and leaving the program, which asks the run to stop) stays live.
-void TForm1::RunCommand(const std::function<void()>& command) {
-    if (state_->busy)
-        return;
-    pumps_ = 0;
-    lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
-    lastRepaint_ = Now();
-    {
-        BusyScope busy(*state_);
-        ApplyControls();
-        command();
-    }
-    FlushDisplay();
-    ApplyControls();
-    if (closePending_) {
-        closePending_ = false;
-        close();
-    }
-}
-
->>>>>>> main
 // ------------------------------------------------------------------- modes
 
 void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
@@ -671,7 +647,7 @@ void TForm1::ShowHelp(bool index) {
 void TForm1::CommandStarts() {
     pumps_ = 0;
     lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
-    lastRepaint_ = NowMs();
+    lastRepaint_ = Now();
 }
 
 void TForm1::CloseWindow() {

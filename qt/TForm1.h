@@ -207,15 +207,11 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     int pumps_ = 0;
     unsigned redraws_ = 0;
     std::function<void(int)> pumpHook_;
-<<<<<<< HEAD
-=======
     std::function<std::int64_t()> clock_;
     std::int64_t Now() const;
     // True when the repaint interval has passed since the last repaint,
     // which then counts from now.
     bool RepaintDue();
-    bool closePending_ = false;
->>>>>>> main
     bool fillingLists_ = false;
 };
 

@@ -227,7 +227,7 @@ TForm3::TForm3(TForm1& main, HWND owner) : main_(main) {
     OnFontsChanged();
     Relayout();
     // Only a key holding 1 checks its box.
-    const auto checked = ReadDriveChecks(IniFile(main_.state().settingsFile));
+    const DriveChoices checked = ReadDriveChoices(IniFile(main_.state().settingsFile));
     for (std::size_t i = 0; i < checked.size(); ++i)
         SetChecked(static_cast<char>('A' + i), checked[i]);
 }
@@ -262,7 +262,7 @@ void TForm3::OnCommand(int id, int, HWND) {
 }
 
 void TForm3::SetDriveOKxClick() {
-    std::array<bool, 26> checked{};
+    DriveChoices checked{};
     for (std::size_t i = 0; i < checked.size(); ++i)
         checked[i] = Checked(static_cast<char>('A' + i));
     if (auto error = main_.SetDriveOKxClick(checked)) {
