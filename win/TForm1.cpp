@@ -774,10 +774,10 @@ void TForm1::ProcessEvents() {
 
 bool TForm1::RepaintDue() {
     const std::uint64_t now = GetTickCount64();
-    if (now - lastShown_ < kRepaintMs)
-        return false;
-    lastShown_ = now;
-    return true;
+    const bool due = now - lastShown_ >= kRepaintMs;
+    if (due)
+        lastShown_ = now;
+    return due;
 }
 
 std::optional<std::string> TForm1::ChooseSaveFile(std::string_view filter) {
