@@ -9,8 +9,8 @@ CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan test-windows bench fuzz fuzz-ci screenshots format clean \
-	install uninstall package-deb test-package
+.PHONY: all deps build run test test-asan test-windows package-windows screenshots-windows bench fuzz \
+	fuzz-ci screenshots format clean install uninstall package-deb test-package
 
 all: build
 
@@ -40,10 +40,23 @@ test-windows:
 	@scripts/install-deps.sh windows
 	scripts/test-windows.sh
 
+# The portable zip dist/Kestrove-2.30-win64.zip, then a test of what it holds.
+package-windows:
+	@scripts/install-deps.sh windows
+	scripts/package-windows.sh
+	scripts/test-package-windows.sh
+
+# Pictures of every window of the Windows program under wine into docs/windows/.
+screenshots-windows:
+	@scripts/install-deps.sh windows screenshots-windows
+	scripts/screenshots-windows.sh
+
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DKESTROVE_BENCH=ON -DKESTROVE_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build build-bench -j $(JOBS)
 	@if [ -x bench/run.sh ]; then bench/run.sh build-bench; else echo "no benchmarks yet"; fi
+	@scripts/install-deps.sh windows
+	scripts/bench-windows.sh
 
 # The fuzz targets (clang libFuzzer with ASan and UBSan), each run for
 # FUZZ_SECONDS seconds on a corpus kept in build-fuzz/corpus.
@@ -86,8 +99,8 @@ test-package: package-deb
 	scripts/test-package.sh $(BUILD)
 
 format:
-	find core platform duplicates backup reports qt cli tests bench fuzz \
+	find core platform duplicates backup reports qt win cli tests bench fuzz \
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:
-	rm -rf build build-asan build-win build-bench build-fuzz dist
+	rm -rf build build-asan build-win build-bench build-win-bench build-fuzz dist

@@ -17,61 +17,22 @@
 
 #include <unistd.h>
 
+#include "bench/BenchSupport.h"
 #include "core/MessageFlag.h"
 #include "duplicates/Duplicates.h"
 #include "platform/File.h"
-#include "tests/support/FolderBuilder.h"
-#include "tests/support/NullPort.h"
-#include "tests/support/TempDir.h"
 #include "qt/Dialogs.h"
 #include "qt/Program.h"
 #include "qt/TForm1.h"
 #include "qt/TForm2.h"
 #include "qt/Widgets.h"
+#include "tests/support/FolderBuilder.h"
+#include "tests/support/NullPort.h"
+#include "tests/support/TempDir.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-FolderBytes BigFolder(int records, int everyNthRepeats) {
-    FolderBuilder folder;
-    for (int i = 0; i < records; ++i) {
-        const int n =
-            (everyNthRepeats > 0 && i % everyNthRepeats == everyNthRepeats - 1) ? i - 1 : i;
-        std::string text = "From: sender" + std::to_string(n % 500) +
-                           "@example.org\r\nSubject: Message " + std::to_string(n) + "\r\n\r\n" +
-                           std::string(static_cast<std::size_t>(2000 + (n * 7919) % 8000), 'x') +
-                           "\r\n";
-        folder.Add(Msg("sender" + std::to_string(n % 500) + "@example.org",
-                       "Message " + std::to_string(n), "01 Mar 2024 10:00", 100000 + n,
-                       std::move(text), kReadBit));
-    }
-    return folder.Build();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-// The mean of the fastest third: what the work costs when nothing else on
-// the machine gets in its way (other work only ever adds time).
-double Fastest(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = std::max<std::size_t>(1, v.size() / 3);
-    double sum = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        sum += v[i];
-    return sum / static_cast<double>(n);
-}
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-}  // namespace
+using namespace kestrove::bench;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -71,4 +71,25 @@ void AppState::RereadFileList() {
                      [](const std::string& a, const std::string& b) { return LessNoCase(a, b); });
 }
 
+const std::vector<std::string>& EntriesOf(const AppState& state, ListId list) {
+    switch (list) {
+        case ListId::FileListBox1:
+            return state.FileListBox1;
+        case ListId::ListBox2:
+            return state.ListBox2;
+        case ListId::ListBox1:
+            return state.ListBox1.entries();
+        case ListId::ListBox3:
+            break;
+    }
+    return state.ListBox3.entries();
+}
+
+int HighlightOf(const AppState& state, ListId list) {
+    const SortedList* s = list == ListId::ListBox1   ? &state.ListBox1
+                          : list == ListId::ListBox3 ? &state.ListBox3
+                                                     : nullptr;
+    return s && s->highlighted < s->Count() ? s->highlighted : -1;
+}
+
 }  // namespace kestrove

@@ -8,6 +8,7 @@
 #include "core/IndexRecord.h"
 #include "core/RunLog.h"
 #include "core/Settings.h"
+#include "core/WindowPort.h"
 
 namespace kestrove {
 
@@ -81,5 +82,10 @@ struct AppState {
     // only names that are one path component (platform::IsPlainName).
     void RereadFileList();
 };
+
+// The entries of one of the four lists, and its highlighted entry (-1 for
+// none; the available lists keep no highlight of their own).
+const std::vector<std::string>& EntriesOf(const AppState& state, ListId list);
+int HighlightOf(const AppState& state, ListId list);
 
 }  // namespace kestrove

@@ -2,6 +2,46 @@
 
 namespace kestrove {
 
+const ButtonField kButtonFields[12] = {
+    {"BtnMoveFile", &ModeControls::BtnMoveFile},
+    {"BtnMoveAllFiles", &ModeControls::BtnMoveAllFiles},
+    {"BtnUnMoveFile", &ModeControls::BtnUnMoveFile},
+    {"BtnUnMoveAllFiles", &ModeControls::BtnUnMoveAllFiles},
+    {"RunButton", &ModeControls::RunButton},
+    {"BtnGetStats", &ModeControls::BtnGetStats},
+    {"RestoreButton", &ModeControls::RestoreButton},
+    {"MoveButton", &ModeControls::MoveButton},
+    {"DeleteButton", &ModeControls::DeleteButton},
+    {"RunNetButton", &ModeControls::RunNetButton},
+    {"FileNames", &ModeControls::FileNames},
+    {"AbortButton", &ModeControls::AbortButton},
+};
+
+const MenuField kMenuFields[22] = {
+    {"ClearNew", &ModeControls::ClearNew},
+    {"NormalMode", &ModeControls::NormalMode},
+    {"BackupMode", &ModeControls::BackupMode},
+    {"NetworkMode", &ModeControls::NetworkMode},
+    {"SaveIndexFile1", &ModeControls::SaveIndexFile1},
+    {"SaveLogFile1", &ModeControls::SaveLogFile1},
+    {"Exit1", &ModeControls::Exit1},
+    {"Sort1", &ModeControls::Sort1},
+    {"SortOFF1", &ModeControls::SortOFF1},
+    {"SaveIndexasCSV", &ModeControls::SaveIndexasCSV},
+    {"SaveIndexasTAB", &ModeControls::SaveIndexasTAB},
+    {"N5", &ModeControls::N5},
+    {"SetOptions1", &ModeControls::SetOptions1},
+    {"RunDeleteDupes1", &ModeControls::RunDeleteDupes1},
+    {"GetStats1", &ModeControls::GetStats1},
+    {"RestoreBackupFiles1", &ModeControls::RestoreBackupFiles1},
+    {"MoveBackupFiles2", &ModeControls::MoveBackupFiles2},
+    {"DeleteBackupFiles1", &ModeControls::DeleteBackupFiles1},
+    {"DeleteNetworkDupes2", &ModeControls::DeleteNetworkDupes2},
+    {"Contents1", &ModeControls::Contents1},
+    {"Index1", &ModeControls::Index1},
+    {"About1", &ModeControls::About1},
+};
+
 namespace {
 
 ButtonControl Button(bool visible, Action click) {

@@ -122,6 +122,19 @@ struct ModeControls {
     bool processEventsAfterButtons = false;
 };
 
+// The table's buttons and menu items under the names of their controls, for
+// the front ends to find their own controls by.
+struct ButtonField {
+    std::string_view name;
+    ButtonControl ModeControls::*field;
+};
+struct MenuField {
+    std::string_view name;
+    MenuControl ModeControls::*field;
+};
+extern const ButtonField kButtonFields[12];
+extern const MenuField kMenuFields[22];
+
 // The table for a mode (0 Normal, 1 Backup, 2 or more Network) and the
 // switches of the Options menu. While `busy` (a long command runs) every
 // control that starts something is disabled and means nothing; Abort stays

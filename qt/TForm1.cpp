@@ -106,8 +106,7 @@ int MeterIndex(kestrove::Meter meter) {
 }  // namespace
 
 TForm1::TForm1(std::string settingsFile, QWidget* parent)
-    : QMainWindow(parent), state_(std::make_unique<AppState>()) {
-    state_->settingsFile = std::move(settingsFile);
+    : QMainWindow(parent), MainWindowCommands(std::move(settingsFile)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kestrove - 2.30"));
     BuildControls();
@@ -377,8 +376,8 @@ void TForm1::BuildControls() {
             [this] { SyncHighlight(ListId::ListBox1); });
     connect(ListBox3, &QListWidget::itemSelectionChanged, this,
             [this] { SyncHighlight(ListId::ListBox3); });
-    for (const auto& [button, field] : TableButtons())
-        connect(button, &QPushButton::clicked, this,
+    for (const auto& [name, field] : kButtonFields)
+        connect(findChild<QPushButton*>(ToQt(name)), &QPushButton::clicked, this,
                 [this, field] { Perform((ModeControlsFor(*state_).*field).click); });
 
     resize(1000, 660);
@@ -475,20 +474,7 @@ void TForm1::BuildTabOrder() {
 void TForm1::Construct() {
     helpFile_ = "Kestrove.hlp";
     help_ = new HelpViewer(this);
-    const IniFile ini(state_->settingsFile);
-    const StartDirectory start = ChooseStartDirectory(ini);
-    state_->settings = ReadSettings(ini);
-    state_->currentDrive = start.drive;
-    FillDriveList(RebuildDriveList(ini, "C"));
-
-    state_->fileListMask = FilterComboBox1->currentData().toString().toStdString();
-    SetDrive(start.drive);
-    SetDirectory(start.directory);
-
-    state_->currentDirectory =
-        DirectoryListBox1->directory().empty() ? start.directory : DirectoryListBox1->directory();
-    PointFileList(*state_, *this);
-    ModeRBNormalClick();
+    StartUp();
 }
 
 // ----------------------------------------------------------------- helpers
@@ -564,104 +550,32 @@ bool TForm1::SetDirectory(const std::string& path) {
     return false;
 }
 
+std::string TForm1::TreeDirectory() const {
+    return DirectoryListBox1->directory();
+}
+
 void TForm1::OnDirectoryChanged() {
     DriveComboBox1Change();
 }
 
-// While a long command runs the table disables every other command; only
-// Abort (and leaving the program, which asks the run to stop) stays live.
-void TForm1::RunCommand(const std::function<void()>& command) {
-    if (state_->busy)
-        return;
-    pumps_ = 0;
-    lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
-    lastRepaint_ = Now();
-    {
-        BusyScope busy(*state_);
-        ApplyControls();
-        command();
-    }
-    FlushDisplay();
-    ApplyControls();
-    if (closePending_) {
-        closePending_ = false;
-        close();
-    }
-}
-
 // ------------------------------------------------------------------- modes
 
-void TForm1::RGMode1Change() {
-    const int index = RGMode1->itemIndex();
-    if (index == 0)
-        ModeRBNormalClick();
-    if (index == 1)
-        ModeRBBackupClick();
-    if (index == 2)
-        ModeRBNetworkClick();
-}
-
-void TForm1::SetModeControls(int mode) {
-    const ModeControls controls =
-        ModeControlsFor(mode, state_->busy, state_->sortOn, state_->exportCsv);
-    FilterComboBox1->setCurrentIndex(FilterComboBox1->findData(QString::fromLatin1(
-        controls.fileMask.data(), static_cast<qsizetype>(controls.fileMask.size()))));
-    RGMode1->setItemIndex(controls.mode);
-    ApplyControls(controls, true);
-    if (controls.processEventsAfterButtons)
-        QCoreApplication::processEvents();
-    ApplyModeLists(*state_, *this, mode);
-}
-
-std::vector<std::pair<QPushButton*, ButtonControl ModeControls::*>> TForm1::TableButtons() const {
-    return {{BtnMoveFile, &ModeControls::BtnMoveFile},
-            {BtnMoveAllFiles, &ModeControls::BtnMoveAllFiles},
-            {BtnUnMoveFile, &ModeControls::BtnUnMoveFile},
-            {BtnUnMoveAllFiles, &ModeControls::BtnUnMoveAllFiles},
-            {RunButton, &ModeControls::RunButton},
-            {BtnGetStats, &ModeControls::BtnGetStats},
-            {RestoreButton, &ModeControls::RestoreButton},
-            {MoveButton, &ModeControls::MoveButton},
-            {DeleteButton, &ModeControls::DeleteButton},
-            {RunNetButton, &ModeControls::RunNetButton},
-            {FileNames, &ModeControls::FileNames},
-            {AbortButton, &ModeControls::AbortButton}};
-}
-
-std::vector<std::pair<QAction*, MenuControl ModeControls::*>> TForm1::TableMenuItems() const {
-    return {{ClearNew, &ModeControls::ClearNew},
-            {NormalMode, &ModeControls::NormalMode},
-            {BackupMode, &ModeControls::BackupMode},
-            {NetworkMode, &ModeControls::NetworkMode},
-            {SaveIndexFile1, &ModeControls::SaveIndexFile1},
-            {SaveLogFile1, &ModeControls::SaveLogFile1},
-            {Exit1, &ModeControls::Exit1},
-            {Sort1, &ModeControls::Sort1},
-            {SortOFF1, &ModeControls::SortOFF1},
-            {SaveIndexasCSV, &ModeControls::SaveIndexasCSV},
-            {SaveIndexasTAB, &ModeControls::SaveIndexasTAB},
-            {N5, &ModeControls::N5},
-            {SetOptions1, &ModeControls::SetOptions1},
-            {RunDeleteDupes1, &ModeControls::RunDeleteDupes1},
-            {GetStats1, &ModeControls::GetStats1},
-            {RestoreBackupFiles1, &ModeControls::RestoreBackupFiles1},
-            {MoveBackupFiles2, &ModeControls::MoveBackupFiles2},
-            {DeleteBackupFiles1, &ModeControls::DeleteBackupFiles1},
-            {DeleteNetworkDupes2, &ModeControls::DeleteNetworkDupes2},
-            {Contents1, &ModeControls::Contents1},
-            {Index1, &ModeControls::Index1},
-            {About1, &ModeControls::About1}};
-}
-
-void TForm1::ApplyControls(const ModeControls& controls, bool layout) {
-    for (const auto& [button, field] : TableButtons()) {
+void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
+    if (layout) {
+        FilterComboBox1->setCurrentIndex(FilterComboBox1->findData(QString::fromLatin1(
+            controls.fileMask.data(), static_cast<qsizetype>(controls.fileMask.size()))));
+        RGMode1->setItemIndex(controls.mode);
+    }
+    for (const auto& [name, field] : kButtonFields) {
+        auto* button = findChild<QPushButton*>(ToQt(name));
         const ButtonControl& b = controls.*field;
         button->setEnabled(b.state.enabled);
         // The commands show and hide Abort themselves.
         if (layout && button != AbortButton)
             button->setVisible(b.state.visible);
     }
-    for (const auto& [action, field] : TableMenuItems()) {
+    for (const auto& [name, field] : kMenuFields) {
+        auto* action = findChild<QAction*>(ToQt(name));
         const MenuControl& m = controls.*field;
         action->setEnabled(m.enabled);
         SetMarker(action, m.marker);
@@ -682,92 +596,62 @@ void TForm1::ApplyControls(const ModeControls& controls, bool layout) {
     LblSelList->setBuddy(ListWidget(controls.selectedList));
 }
 
-void TForm1::Perform(Action action) {
-    switch (action) {
-        case Action::Nothing:
+int TForm1::ModeItemIndex() const {
+    return RGMode1->itemIndex();
+}
+
+std::vector<int> TForm1::SelectedRows(ListId list) const {
+    return SelectedRows(ListWidget(list));
+}
+
+void TForm1::HandlePendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TForm1::OpenWindow(Window window) {
+    switch (window) {
+        case Window::About:
+            if (about_)
+                Dialogs::Exec(about_);
             return;
-        case Action::ModeRBNormalClick:
-            return ModeRBNormalClick();
-        case Action::ModeRBBackupClick:
-            return ModeRBBackupClick();
-        case Action::ModeRBNetworkClick:
-            return ModeRBNetworkClick();
-        case Action::NewExecute:
-            return NewExecute();
-        case Action::DriveComboBox1Change:
-            return DriveComboBox1Change();
-        case Action::FileListBox1Click:
-            return FileListBox1Click();
-        case Action::BtnMoveFileClick:
-            return BtnMoveFileClick();
-        case Action::BtnMoveAllFilesClick:
-            return BtnMoveAllFilesClick();
-        case Action::BtnUnMoveFile2Click:
-            return BtnUnMoveFile2Click();
-        case Action::BtnUnMoveAllFilesClick:
-            return BtnUnMoveAllFilesClick();
-        case Action::ListBox1DblClick:
-            return ListBox1DblClick();
-        case Action::RunDeleteDupes1Click:
-            return RunDeleteDupes1Click();
-        case Action::RunNetButtonClick:
-            return RunNetButtonClick();
-        case Action::BtnGetStatsClick:
-            return BtnGetStatsClick();
-        case Action::RestoreButtonClick:
-            return RestoreButtonClick();
-        case Action::MoveButtonClick:
-            return MoveButtonClick();
-        case Action::DeleteButtonClick:
-            return DeleteButtonClick();
-        case Action::FileNamesClick:
-            return FileNamesClick();
-        case Action::Stop:
-            return Stop();
-        case Action::SaveIndexFile1Click:
-            return SaveIndexFile1Click();
-        case Action::SaveLogFile1Click:
-            return SaveLogFile1Click();
-        case Action::SortONExecute:
-            return SortONExecute();
-        case Action::SortOFFExecute:
-            return SortOFFExecute();
-        case Action::SaveIndexasCSVClick:
-            return SaveIndexasCSVClick();
-        case Action::SaveIndexasTABClick:
-            return SaveIndexasTABClick();
-        case Action::SetDrivesExecute:
-            return SetDrivesExecute();
-        case Action::SetOptionsExecute:
-            return SetOptionsExecute();
-        case Action::HelpContents1Execute:
-            return HelpContents1Execute();
-        case Action::HelpIndexExecute:
-            return HelpIndexExecute();
-        case Action::About1Click:
-            return About1Click();
-        case Action::FileExit1Execute:
-            return FileExit1Execute();
+        case Window::Viewer:
+            if (viewer_)
+                viewer_->View(*this);
+            return;
+        case Window::SetDrives:
+            if (drives_)
+                Dialogs::Exec(drives_);
+            return;
+        case Window::SetOptions:
+            if (options_)
+                Dialogs::Exec(options_);
+            return;
+        case Window::FolderNames:
+            if (folders_)
+                folders_->FileNamesClick(*this);
+            return;
+        case Window::Statistics:
+            if (stats_)
+                stats_->GetStats(*this);
+            return;
     }
 }
 
-void TForm1::ModeRBNormalClick() {
-    SetModeControls(kNormalMode);
+void TForm1::ShowHelp(bool index) {
+    if (index)
+        help_->ShowIndex();
+    else
+        help_->ShowContents();
 }
 
-void TForm1::ModeRBBackupClick() {
-    SetModeControls(kBackupMode);
+void TForm1::CommandStarts() {
+    pumps_ = 0;
+    lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
+    lastRepaint_ = Now();
 }
 
-void TForm1::ModeRBNetworkClick() {
-    SetModeControls(kNetworkMode);
-}
-
-// New brings the whole window back to Normal Mode (buttons, menu items,
-// lists and captions too), and clears the status lines and meters.
-void TForm1::NewExecute() {
-    SetModeControls(kNormalMode);
-    NewLists(*state_, *this);
+void TForm1::CloseWindow() {
+    close();
 }
 
 // --------------------------------------------------------------- selection
@@ -787,130 +671,7 @@ void TForm1::DriveComboBox1Change() {
     EnterDirectory(*state_, *this, DirectoryListBox1->directory());
 }
 
-void TForm1::FileListBox1Click() {
-    kestrove::FileListBox1Click(*state_, *this, SelectedRows(FileListBox1));
-}
-
-void TForm1::FileListBox1DblClick() {
-    BtnMoveFileClick();
-}
-
-void TForm1::BtnMoveFileClick() {
-    kestrove::BtnMoveFileClick(*state_, *this,
-                               SelectedRows(ListWidget(ModeControlsFor(*state_).availableList)));
-}
-
-void TForm1::BtnMoveAllFilesClick() {
-    QListWidget* list = ListWidget(ModeControlsFor(*state_).availableList);
-    fillingLists_ = true;
-    list->selectAll();
-    fillingLists_ = false;
-    BtnMoveFileClick();
-    fillingLists_ = true;
-    list->clearSelection();
-    fillingLists_ = false;
-}
-
-void TForm1::BtnUnMoveFile2Click() {
-    kestrove::BtnUnMoveFile2Click(*state_, *this);
-}
-
-void TForm1::BtnUnMoveAllFilesClick() {
-    kestrove::BtnUnMoveAllFilesClick(*state_, *this);
-}
-
 // ---------------------------------------------------------------- commands
-
-void TForm1::ListBox1DblClick() {
-    if (viewer_)
-        viewer_->View(*this);
-}
-
-void TForm1::RunDeleteDupes1Click() {
-    RunCommand([this] { kestrove::RunDeleteDupes1Click(*state_, *this); });
-}
-
-void TForm1::RunNetButtonClick() {
-    RunCommand([this] { kestrove::RunNetButtonClick(*state_, *this); });
-}
-
-void TForm1::BtnGetStatsClick() {
-    if (!stats_)
-        return;
-    RunCommand([this] { stats_->GetStats(*this); });
-}
-
-void TForm1::RestoreButtonClick() {
-    RunCommand([this] { kestrove::RestoreButtonClick(*state_, *this); });
-}
-
-void TForm1::MoveButtonClick() {
-    RunCommand([this] { kestrove::MoveButtonClick(*state_, *this); });
-}
-
-void TForm1::DeleteButtonClick() {
-    RunCommand([this] { kestrove::DeleteButtonClick(*state_, *this); });
-}
-
-void TForm1::FileNamesClick() {
-    if (folders_)
-        folders_->FileNamesClick(*this);
-}
-
-void TForm1::Stop() {
-    kestrove::Stop(*state_, *this);
-}
-
-void TForm1::SaveIndexFile1Click() {
-    RunCommand([this] { kestrove::SaveIndexFile1Click(*state_, *this); });
-}
-
-void TForm1::SaveLogFile1Click() {
-    kestrove::SaveLogFile1Click(*state_, *this);
-}
-
-void TForm1::SortONExecute() {
-    kestrove::SortONExecute(*state_);
-    ApplyControls();
-}
-
-void TForm1::SortOFFExecute() {
-    kestrove::SortOFFExecute(*state_);
-    ApplyControls();
-}
-
-void TForm1::SaveIndexasCSVClick() {
-    kestrove::SaveIndexasCSVClick(*state_);
-    ApplyControls();
-}
-
-void TForm1::SaveIndexasTABClick() {
-    kestrove::SaveIndexasTABClick(*state_);
-    ApplyControls();
-}
-
-void TForm1::SetDrivesExecute() {
-    if (drives_ && ModeControlsFor(*state_).N5.enabled)
-        Dialogs::Exec(drives_);
-}
-
-void TForm1::SetOptionsExecute() {
-    if (options_ && ModeControlsFor(*state_).SetOptions1.enabled)
-        Dialogs::Exec(options_);
-}
-
-void TForm1::HelpContents1Execute() {
-    help_->ShowContents();
-}
-
-void TForm1::HelpIndexExecute() {
-    help_->ShowIndex();
-}
-
-void TForm1::About1Click() {
-    if (about_ && ModeControlsFor(*state_).About1.enabled)
-        Dialogs::Exec(about_);
-}
 
 void TForm1::FileExit1Execute() {
     help_->close();
@@ -919,8 +680,7 @@ void TForm1::FileExit1Execute() {
 
 // A close during a run asks the run to stop and closes once it has returned.
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!CloseRequested(*state_)) {
-        closePending_ = true;
+    if (!MayClose()) {
         event->ignore();
         return;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/AppState.h"
+#include "core/MainWindow.h"
 #include "core/ModeControls.h"
 #include "core/WindowPort.h"
 
@@ -41,7 +42,7 @@ class TForm4;
 class TForm5;
 class TForm6;
 
-class TForm1 : public QMainWindow, public WindowPort {
+class TForm1 : public QMainWindow, public MainWindowCommands {
     Q_OBJECT
   public:
     // `settingsFile`: the INI beside the executable (a Windows path text).
@@ -52,7 +53,6 @@ class TForm1 : public QMainWindow, public WindowPort {
     void SetForms(TAboutBox* about, TForm2* viewer, TForm3* drives, TForm4* options,
                   TForm5* folders, TForm6* stats);
 
-    AppState& state() { return *state_; }
     const std::string& helpFile() const { return helpFile_; }
 
     // --- the controls, under their names ---
@@ -124,50 +124,15 @@ class TForm1 : public QMainWindow, public WindowPort {
     // Whether a menu item shows the marker of the current choice (image 17).
     static bool HasMarker(const QAction* item);
 
-    // --- handlers ---
-    void RGMode1Change();
-    void ModeRBNormalClick();
-    void ModeRBBackupClick();
-    void ModeRBNetworkClick();
-    void NewExecute();
-    void DriveComboBox1Change();
-    void FileListBox1Click();
-    void FileListBox1DblClick();
-    void BtnMoveFileClick();
-    void BtnMoveAllFilesClick();
-    void BtnUnMoveFile2Click();
-    void BtnUnMoveAllFilesClick();
-    void ListBox1DblClick();
-    void RunDeleteDupes1Click();
-    void RunNetButtonClick();
-    void BtnGetStatsClick();
-    void RestoreButtonClick();
-    void MoveButtonClick();
-    void DeleteButtonClick();
-    void FileNamesClick();
-    void Stop();
-    void SaveIndexFile1Click();
-    void SaveLogFile1Click();
-    void SortONExecute();
-    void SortOFFExecute();
-    void SaveIndexasCSVClick();
-    void SaveIndexasTABClick();
-    void SetDrivesExecute();
-    void SetOptionsExecute();
-    void HelpContents1Execute();
-    void HelpIndexExecute();
-    void About1Click();
-    void FileExit1Execute();
+    // --- the handlers only a toolkit has (MainWindowCommands has the rest) ---
+    void DriveComboBox1Change() override;
+    void FileExit1Execute() override;
 
-    // Used by the Set Drives window's OK: the drive list built anew.
-    void FillDriveList(const std::vector<std::string>& drives);
-    // Enters a directory as the program does (the change event runs);
-    // false when it cannot be entered.
-    bool SetDirectory(const std::string& path);
-    bool SetDrive(char letter);
-
-    // Whether a long command is running (every other command is disabled).
-    bool Busy() const { return state_->busy; }
+    // The tree and the drive list as the program moves them.
+    void FillDriveList(const std::vector<std::string>& drives) override;
+    bool SetDirectory(const std::string& path) override;
+    bool SetDrive(char letter) override;
+    std::string TreeDirectory() const override;
 
     // Tests: called at every pump of a command, with the pump's number
     // (from 1 for each command).
@@ -176,7 +141,7 @@ class TForm1 : public QMainWindow, public WindowPort {
     // the real one.
     void SetClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
     // Shows every pending status text and meter value now.
-    void FlushDisplay();
+    void FlushDisplay() override;
 
     // --- WindowPort ---
     Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
@@ -197,31 +162,26 @@ class TForm1 : public QMainWindow, public WindowPort {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void ShowModeControls(const ModeControls& controls, bool layout) override;
+    int ModeItemIndex() const override;
+    std::vector<int> SelectedRows(ListId list) const override;
+    void HandlePendingEvents() override;
+    void OpenWindow(Window window) override;
+    void ShowHelp(bool index) override;
+    void CommandStarts() override;
+    void CloseWindow() override;
 
   private:
     void BuildControls();
     void BuildMenus();
     void BuildTabOrder();
     void Construct();
-    void SetModeControls(int mode);
     void SetMarker(QAction* item, bool on);
-    // Shows the engine's table: enabled states and markers always; with
-    // `layout` also what is shown and the captions (a mode switch).
-    void ApplyControls(const ModeControls& controls, bool layout);
-    void ApplyControls() { ApplyControls(ModeControlsFor(*state_), false); }
-    // Runs the handler an action of the table names.
-    void Perform(Action action);
-    // The buttons and menu items beside their rows of the table.
-    std::vector<std::pair<QPushButton*, ButtonControl ModeControls::*>> TableButtons() const;
-    std::vector<std::pair<QAction*, MenuControl ModeControls::*>> TableMenuItems() const;
-    void RunCommand(const std::function<void()>& command);
     std::vector<int> SelectedRows(QListWidget* list) const;
     QListWidget* ListWidget(ListId list) const;
     void SyncHighlight(ListId list);
     void OnDirectoryChanged();
-    bool SaveRunning(const std::function<void()>& command);
 
-    std::unique_ptr<AppState> state_;
     std::string helpFile_;
 
     TAboutBox* about_ = nullptr;
@@ -252,7 +212,6 @@ class TForm1 : public QMainWindow, public WindowPort {
     // True when the repaint interval has passed since the last repaint,
     // which then counts from now.
     bool RepaintDue();
-    bool closePending_ = false;
     bool fillingLists_ = false;
 };
 

@@ -47,37 +47,20 @@ TForm3::TForm3(TForm1& main, QWidget* parent) : QDialog(parent), main_(main) {
     SetDriveOK = AddOkButton(this, layout, QStringLiteral("SetDriveOK"));
     connect(SetDriveOK, &QPushButton::clicked, this, [this] { SetDriveOKxClick(); });
 
+    // Only a key holding 1 checks its box.
     const DriveChoices offered = ReadDriveChoices(IniFile(main_.state().settingsFile));
     for (std::size_t i = 0; i < offered.size(); ++i)
         ChkDrive[i]->setChecked(offered[i]);
 }
 
 void TForm3::SetDriveOKxClick() {
-    AppState& state = main_.state();
-    const IniFile ini(state.settingsFile);
     DriveChoices offered{};
     for (std::size_t i = 0; i < offered.size(); ++i)
         offered[i] = ChkDrive[i]->isChecked();
-    if (auto error = WriteDriveChoices(ini, offered)) {
+    if (auto error = main_.SetDriveOKxClick(offered)) {
         Dialogs::Error(this, error->message);
         return;
     }
-    // A drive chosen in the drive list would pull the tree back to itself
-    // when the directory changes; the list is built anew below anyway.
-    main_.DriveListBox->clearSelection();
-    // The stored directory, or drive C and "C:\" as at start-up.
-    const StartDirectory start = ChooseStartDirectory(ini);
-    main_.SetDrive(start.drive);
-    main_.SetDirectory(start.directory);
-    main_.FillDriveList({});
-    const std::string current = main_.DirectoryListBox1->directory().empty()
-                                    ? state.currentDirectory
-                                    : main_.DirectoryListBox1->directory();
-    if (auto error = ini.WriteString(kStartupSection, "Path", current)) {
-        Dialogs::Error(this, error->message);
-        return;
-    }
-    main_.FillDriveList(RebuildDriveList(ini, "c"));
     accept();
 }
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/MainWindow.h"
 #include "core/Settings.h"
 #include "qt/Dialogs.h"
 #include "qt/Widgets.h"
@@ -113,13 +114,10 @@ Settings TForm4::Chosen() const {
 }
 
 void TForm4::OtherOptnsOKClick() {
-    const IniFile ini(state_.settingsFile);
-    const Settings chosen = Chosen();
-    if (auto error = WriteSettings(ini, chosen)) {
+    if (auto error = kestrove::OtherOptnsOKClick(state_, Chosen())) {
         Dialogs::Error(this, error->message);
         return;
     }
-    state_.settings = chosen;
     accept();
 }
 

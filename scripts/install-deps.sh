@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian packages a target needs, skipping those already present.
-# Usage: scripts/install-deps.sh [build|windows|fuzz|screenshots|package]...
+# Usage: scripts/install-deps.sh [build|windows|fuzz|screenshots|screenshots-windows|package]...
 set -eu
 
 packages=""
@@ -10,7 +10,10 @@ for group in "${@:-build}"; do
         packages="$packages cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libicu-dev qt6-base-dev libgl-dev librsvg2-bin"
         ;;
     windows)
-        packages="$packages cmake make g++-mingw-w64-x86-64-posix wine64 googletest"
+        packages="$packages cmake make g++-mingw-w64-x86-64-posix wine64 googletest xvfb xauth fonts-wine zip unzip"
+        ;;
+    screenshots-windows)
+        packages="$packages imagemagick xdotool"
         ;;
     fuzz)
         # clang with libFuzzer and the sanitizers' runtimes

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Cross-builds the engine and its tests with mingw-w64 and runs them under
-# wine64, headless, in a wine prefix of its own inside the build directory.
+# Cross-builds the engine, the Windows program and their tests with mingw-w64
+# and runs them under wine64 in wine prefixes of their own inside the build
+# directory: the engine's headless, the windows' on an Xvfb display.
 # Usage: scripts/test-windows.sh   (JOBS=n for the build, BUILD_WIN=dir)
 set -eu
 cd "$(dirname "$0")/.."
@@ -26,7 +27,7 @@ wineserver=$(find_wine_tool wineserver64 wineserver) || {
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVE_QT=OFF -DKESTROVE_BENCH=OFF
-targets="kestrove_engine kestrove_tests"
+targets="kestrove_engine kestrove_tests kestrove kestrove_win_tests"
 if [ -f cli/CMakeLists.txt ]; then
     targets="$targets kestrove-cli"
 fi

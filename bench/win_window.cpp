@@ -1,0 +1,121 @@
+// The Windows program's cost, under wine: a run of six folders started from
+// its main window against the same run through the engine alone in the same
+// process; and the index viewer opening 35,000 records.
+//
+//   BENCH win_run_vs_engine <window time / engine time> x   (at most 1.2)
+//   BENCH win_viewer_open <ms> ms                          (under 200)
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "bench/BenchSupport.h"
+#include "duplicates/Duplicates.h"
+#include "platform/File.h"
+#include "tests/support/NullPort.h"
+#include "tests/support/TempDir.h"
+#include "win/Dialogs.h"
+#include "win/Program.h"
+
+using namespace kestrove;
+using namespace kestrove::bench;
+using namespace kestrove::testing;
+
+int main() {
+    win::InitControls();
+    win::DialogScript script;  // a box during a timed run is a failure
+    win::SetDialogScript(&script);
+    TempDir mail;
+    TempDir settings;
+
+    // Six folders of 3,000 messages each, every tenth a repeat.
+    const FolderBytes folder = BigFolder(3000, 10);
+    std::vector<std::string> indexes;
+    for (int i = 0; i < 6; ++i)
+        indexes.push_back(mail / ("F" + std::to_string(i) + ".PMI"));
+    auto freshFolders = [&] {
+        for (const std::string& index : indexes) {
+            const std::string stem = index.substr(0, index.size() - 4);
+            platform::RemoveFile(stem + ".BKI");
+            platform::RemoveFile(stem + ".BKM");
+            WriteFileBytes(index, folder.pmi);
+            WriteFileBytes(stem + ".PMM", folder.pmm);
+        }
+    };
+
+    AppState engineState;
+    engineState.settings.RunCheck = 1;
+    NullPort nullPort;
+    const auto forms = win::CreateForms(settings / "Kestrove.INI");
+    win::TForm1& window = *forms->Form1;
+    ShowWindow(window.hwnd(), SW_SHOW);
+    win::Form::PumpMessages();
+    window.state().settings.RunCheck = 1;
+    for (const std::string& index : indexes) {
+        engineState.ListBox1.Add(index);
+        window.state().ListBox1.Add(index);
+    }
+    window.ListChanged(ListId::ListBox1);
+
+    // Alternate the two, and which goes first, so that the disk's moods fall
+    // on both alike. The window's time runs until it has painted the result.
+    std::vector<double> engineTimes, windowTimes;
+    auto engineRun = [&] {
+        freshFolders();
+        const auto t0 = Clock::now();
+        RunDeleteDupes1Click(engineState, nullPort);
+        engineTimes.push_back(Seconds(Clock::now() - t0));
+    };
+    auto windowRun = [&] {
+        freshFolders();
+        const auto t0 = Clock::now();
+        window.Click(win::kRunButton);
+        UpdateWindow(window.hwnd());
+        windowTimes.push_back(Seconds(Clock::now() - t0));
+    };
+    for (int round = 0; round < 8; ++round) {
+        if (round % 2 == 0) {
+            engineRun();
+            windowRun();
+        } else {
+            windowRun();
+            engineRun();
+        }
+        if (window.Text(win::kLabelInfoMsg1) != "6 of 6 files processed." ||
+            !script.shown.empty()) {
+            std::fprintf(stderr, "the window's run did not go through\n");
+            return 1;
+        }
+    }
+    const double engine = Fastest(engineTimes), through = Fastest(windowTimes);
+    std::printf("# run over 6 x 3000 records: engine %.3f s, window %.3f s\n", engine, through);
+    std::printf("BENCH win_run_vs_engine %.3f x\n", through / engine);
+
+    // The viewer on 35,000 records: from the double-click to the window
+    // shown and painted.
+    const FolderBytes view = BigFolder(35000, 10);
+    WriteFileBytes(mail / "VIEW.PMI", view.pmi);
+    WriteFileBytes(mail / "VIEW.PMM", view.pmm);
+    window.state().ListBox1.Clear();
+    window.state().ListBox1.Add(mail / "VIEW.PMI");
+    window.state().ListBox1.highlighted = 0;
+    window.ListChanged(ListId::ListBox1);
+    std::vector<double> openTimes;
+    for (int round = 0; round < 5; ++round) {
+        Clock::time_point shown;
+        win::Form::SetModalHook([&](win::Form& form) {
+            UpdateWindow(form.hwnd());
+            shown = Clock::now();
+        });
+        const auto t0 = Clock::now();
+        window.ListDoubleClick(win::kListBox1);
+        openTimes.push_back(Seconds(shown - t0) * 1000.0);
+        if (forms->Form2->grid().RecordRows() != 35000) {
+            std::fprintf(stderr, "the viewer did not show the records\n");
+            return 1;
+        }
+    }
+    std::printf("BENCH win_viewer_open %.1f ms\n", Median(openTimes));
+    win::SetDialogScript(nullptr);
+    return 0;
+}

@@ -1,0 +1,319 @@
+#include "core/MainWindow.h"
+
+#include "backup/Backup.h"
+#include "core/BusyScope.h"
+#include "core/DirectoryNavigation.h"
+#include "core/Selection.h"
+#include "duplicates/Duplicates.h"
+#include "reports/Export.h"
+
+namespace kestrove {
+
+MainWindowCommands::MainWindowCommands(std::string settingsFile)
+    : state_(std::make_unique<AppState>()) {
+    state_->settingsFile = std::move(settingsFile);
+}
+
+MainWindowCommands::~MainWindowCommands() = default;
+
+void MainWindowCommands::Perform(Action action) {
+    switch (action) {
+        case Action::Nothing:
+            return;
+        case Action::ModeRBNormalClick:
+            return ModeRBNormalClick();
+        case Action::ModeRBBackupClick:
+            return ModeRBBackupClick();
+        case Action::ModeRBNetworkClick:
+            return ModeRBNetworkClick();
+        case Action::NewExecute:
+            return NewExecute();
+        case Action::DriveComboBox1Change:
+            return DriveComboBox1Change();
+        case Action::FileListBox1Click:
+            return FileListBox1Click();
+        case Action::BtnMoveFileClick:
+            return BtnMoveFileClick();
+        case Action::BtnMoveAllFilesClick:
+            return BtnMoveAllFilesClick();
+        case Action::BtnUnMoveFile2Click:
+            return BtnUnMoveFile2Click();
+        case Action::BtnUnMoveAllFilesClick:
+            return BtnUnMoveAllFilesClick();
+        case Action::ListBox1DblClick:
+            return ListBox1DblClick();
+        case Action::RunDeleteDupes1Click:
+            return RunDeleteDupes1Click();
+        case Action::RunNetButtonClick:
+            return RunNetButtonClick();
+        case Action::BtnGetStatsClick:
+            return BtnGetStatsClick();
+        case Action::RestoreButtonClick:
+            return RestoreButtonClick();
+        case Action::MoveButtonClick:
+            return MoveButtonClick();
+        case Action::DeleteButtonClick:
+            return DeleteButtonClick();
+        case Action::FileNamesClick:
+            return FileNamesClick();
+        case Action::Stop:
+            return Stop();
+        case Action::SaveIndexFile1Click:
+            return SaveIndexFile1Click();
+        case Action::SaveLogFile1Click:
+            return SaveLogFile1Click();
+        case Action::SortONExecute:
+            return SortONExecute();
+        case Action::SortOFFExecute:
+            return SortOFFExecute();
+        case Action::SaveIndexasCSVClick:
+            return SaveIndexasCSVClick();
+        case Action::SaveIndexasTABClick:
+            return SaveIndexasTABClick();
+        case Action::SetDrivesExecute:
+            return SetDrivesExecute();
+        case Action::SetOptionsExecute:
+            return SetOptionsExecute();
+        case Action::HelpContents1Execute:
+            return HelpContents1Execute();
+        case Action::HelpIndexExecute:
+            return HelpIndexExecute();
+        case Action::About1Click:
+            return About1Click();
+        case Action::FileExit1Execute:
+            return FileExit1Execute();
+    }
+}
+
+// ---------------------------------------------------------------- start-up
+
+void MainWindowCommands::StartUp() {
+    const IniFile ini(state_->settingsFile);
+    const StartDirectory start = ChooseStartDirectory(ini);
+    state_->settings = ReadSettings(ini);
+    state_->currentDrive = start.drive;
+    FillDriveList(RebuildDriveList(ini, "C"));
+    state_->fileListMask = std::string(ModeControlsFor(kNormalMode, false, true, true).fileMask);
+    SetDrive(start.drive);
+    SetDirectory(start.directory);
+    const std::string tree = TreeDirectory();
+    state_->currentDirectory = tree.empty() ? start.directory : tree;
+    PointFileList(*state_, *this);
+    ModeRBNormalClick();
+}
+
+std::optional<SettingsWriteError> MainWindowCommands::SetDriveOKxClick(
+    const DriveChoices& offered) {
+    const IniFile ini(state_->settingsFile);
+    if (auto error = WriteDriveChoices(ini, offered))
+        return error;
+    // A drive chosen in the drive list would pull the tree back to itself
+    // when the directory changes; the list is built anew below anyway.
+    FillDriveList({});
+    // The stored directory, or drive C and "C:\" as at start-up.
+    const StartDirectory start = ChooseStartDirectory(ini);
+    SetDrive(start.drive);
+    SetDirectory(start.directory);
+    const std::string tree = TreeDirectory();
+    if (auto error = ini.WriteString(kStartupSection, "Path",
+                                     tree.empty() ? state_->currentDirectory : tree))
+        return error;
+    FillDriveList(RebuildDriveList(ini, "c"));
+    return std::nullopt;
+}
+
+std::optional<SettingsWriteError> OtherOptnsOKClick(AppState& state, const Settings& chosen) {
+    if (auto error = WriteSettings(IniFile(state.settingsFile), chosen))
+        return error;
+    state.settings = chosen;
+    return std::nullopt;
+}
+
+// ------------------------------------------------------------------- modes
+
+void MainWindowCommands::RGMode1Change() {
+    const int index = ModeItemIndex();
+    if (index == 0)
+        ModeRBNormalClick();
+    if (index == 1)
+        ModeRBBackupClick();
+    if (index == 2)
+        ModeRBNetworkClick();
+}
+
+void MainWindowCommands::SetModeControls(int mode) {
+    const ModeControls controls =
+        ModeControlsFor(mode, state_->busy, state_->sortOn, state_->exportCsv);
+    ShowModeControls(controls, true);
+    if (controls.processEventsAfterButtons)
+        HandlePendingEvents();
+    ApplyModeLists(*state_, *this, mode);
+}
+
+void MainWindowCommands::ModeRBNormalClick() {
+    SetModeControls(kNormalMode);
+}
+
+void MainWindowCommands::ModeRBBackupClick() {
+    SetModeControls(kBackupMode);
+}
+
+void MainWindowCommands::ModeRBNetworkClick() {
+    SetModeControls(kNetworkMode);
+}
+
+// New brings the whole window back to Normal Mode (buttons, menu items,
+// lists and captions too), and clears the status lines and meters.
+void MainWindowCommands::NewExecute() {
+    SetModeControls(kNormalMode);
+    NewLists(*state_, *this);
+}
+
+// --------------------------------------------------------------- selection
+
+void MainWindowCommands::FileListBox1Click() {
+    kestrove::FileListBox1Click(*state_, *this, SelectedRows(ListId::FileListBox1));
+}
+
+void MainWindowCommands::FileListBox1DblClick() {
+    BtnMoveFileClick();
+}
+
+void MainWindowCommands::BtnMoveFileClick() {
+    kestrove::BtnMoveFileClick(*state_, *this,
+                               SelectedRows(ModeControlsFor(*state_).availableList));
+}
+
+// ">>" takes every available entry and leaves none of them selected.
+void MainWindowCommands::BtnMoveAllFilesClick() {
+    kestrove::BtnMoveAllFilesClick(*state_, *this);
+    HighlightEntry(ModeControlsFor(*state_).availableList, -1);
+}
+
+void MainWindowCommands::BtnUnMoveFile2Click() {
+    kestrove::BtnUnMoveFile2Click(*state_, *this);
+}
+
+void MainWindowCommands::BtnUnMoveAllFilesClick() {
+    kestrove::BtnUnMoveAllFilesClick(*state_, *this);
+}
+
+// ---------------------------------------------------------------- commands
+
+// While a long command runs the table disables every other command; only
+// Abort (and leaving the program, which asks the run to stop) stays live.
+void MainWindowCommands::RunCommand(const std::function<void()>& command) {
+    if (state_->busy)
+        return;
+    CommandStarts();
+    {
+        BusyScope busy(*state_);
+        ApplyControls();
+        command();
+    }
+    FlushDisplay();
+    ApplyControls();
+    if (closePending_) {
+        closePending_ = false;
+        CloseWindow();
+    }
+}
+
+bool MainWindowCommands::MayClose() {
+    if (CloseRequested(*state_))
+        return true;
+    closePending_ = true;
+    return false;
+}
+
+void MainWindowCommands::ListBox1DblClick() {
+    if (!state_->busy)
+        OpenWindow(Window::Viewer);
+}
+
+void MainWindowCommands::RunDeleteDupes1Click() {
+    RunCommand([this] { kestrove::RunDeleteDupes1Click(*state_, *this); });
+}
+
+void MainWindowCommands::RunNetButtonClick() {
+    RunCommand([this] { kestrove::RunNetButtonClick(*state_, *this); });
+}
+
+void MainWindowCommands::BtnGetStatsClick() {
+    RunCommand([this] { OpenWindow(Window::Statistics); });
+}
+
+void MainWindowCommands::RestoreButtonClick() {
+    RunCommand([this] { kestrove::RestoreButtonClick(*state_, *this); });
+}
+
+void MainWindowCommands::MoveButtonClick() {
+    RunCommand([this] { kestrove::MoveButtonClick(*state_, *this); });
+}
+
+void MainWindowCommands::DeleteButtonClick() {
+    RunCommand([this] { kestrove::DeleteButtonClick(*state_, *this); });
+}
+
+void MainWindowCommands::FileNamesClick() {
+    if (!state_->busy)
+        OpenWindow(Window::FolderNames);
+}
+
+void MainWindowCommands::Stop() {
+    kestrove::Stop(*state_, *this);
+}
+
+void MainWindowCommands::SaveIndexFile1Click() {
+    RunCommand([this] { kestrove::SaveIndexFile1Click(*state_, *this); });
+}
+
+void MainWindowCommands::SaveLogFile1Click() {
+    if (!state_->busy)
+        kestrove::SaveLogFile1Click(*state_, *this);
+}
+
+void MainWindowCommands::SortONExecute() {
+    kestrove::SortONExecute(*state_);
+    ApplyControls();
+}
+
+void MainWindowCommands::SortOFFExecute() {
+    kestrove::SortOFFExecute(*state_);
+    ApplyControls();
+}
+
+void MainWindowCommands::SaveIndexasCSVClick() {
+    kestrove::SaveIndexasCSVClick(*state_);
+    ApplyControls();
+}
+
+void MainWindowCommands::SaveIndexasTABClick() {
+    kestrove::SaveIndexasTABClick(*state_);
+    ApplyControls();
+}
+
+void MainWindowCommands::SetDrivesExecute() {
+    if (ModeControlsFor(*state_).N5.enabled)
+        OpenWindow(Window::SetDrives);
+}
+
+void MainWindowCommands::SetOptionsExecute() {
+    if (ModeControlsFor(*state_).SetOptions1.enabled)
+        OpenWindow(Window::SetOptions);
+}
+
+void MainWindowCommands::HelpContents1Execute() {
+    ShowHelp(false);
+}
+
+void MainWindowCommands::HelpIndexExecute() {
+    ShowHelp(true);
+}
+
+void MainWindowCommands::About1Click() {
+    if (ModeControlsFor(*state_).About1.enabled)
+        OpenWindow(Window::About);
+}
+
+}  // namespace kestrove

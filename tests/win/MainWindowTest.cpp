@@ -1,0 +1,255 @@
+// The main window of the Windows program: its start state, the controls and
+// menu items each mode shows and enables, the choice of files, and what a
+// running command leaves live.
+
+#include <algorithm>
+
+#include "tests/win/WinTestSupport.h"
+#include "win/TForm1.h"
+
+using namespace kestrove;
+using namespace kestrove::testing;
+using namespace kestrove::win;
+
+namespace {
+
+bool SameText(const std::string& a, const std::string& b) {
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+}  // namespace
+
+TEST(WinMainWindow, StartsInTheSavedDirectoryInNormalMode) {
+    WinWorld w;
+    w.Folder(w.mail + "\\INBOX.PMI", 3);
+    w.Folder(w.mail + "\\SENT.PMI", 2);
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+
+    EXPECT_EQ(GetText(f.hwnd()), "Kestrove - 2.30");
+    EXPECT_EQ(f.helpFile(), "Kestrove.hlp");
+    EXPECT_TRUE(SameText(f.directory(), w.mail)) << f.directory();
+    EXPECT_TRUE(SameText(f.Text(kLabelInfoMsg1), "Path=" + w.mail)) << f.Text(kLabelInfoMsg1);
+    EXPECT_EQ(f.Entries(kFileListBox1), (std::vector<std::string>{"INBOX.PMI", "SENT.PMI"}));
+    EXPECT_EQ(f.Text(kLblNumFiles), "2 Files");
+    EXPECT_EQ(f.Text(kLblNumSelFiles), "No Files Selected");
+    EXPECT_EQ(IsDlgButtonChecked(f.hwnd(), kModeNormal), BST_CHECKED);
+    EXPECT_TRUE(f.HasMarker(kNormalModeItem));
+    EXPECT_FALSE(f.HasMarker(kBackupModeItem));
+    // Sort on and CSV chosen at start; CSV also checked.
+    EXPECT_TRUE(f.HasMarker(kSort1));
+    EXPECT_FALSE(f.HasMarker(kSortOFF1));
+    EXPECT_TRUE(f.HasMarker(kSaveIndexasCSV));
+    EXPECT_TRUE(f.MenuChecked(kSaveIndexasCSV));
+    // Meters and Abort hidden; the drive list offers drives that exist.
+    for (int id : {kProgressBarF, kProgressBarM, kProgressBar1, kAbortButton})
+        EXPECT_FALSE(f.Visible(id)) << id;
+    const auto drives = f.Entries(kDriveListBox);
+    EXPECT_NE(std::find(drives.begin(), drives.end(), "C:"), drives.end());
+    // The directory entered was saved.
+    EXPECT_TRUE(SameText(w.ReadIni("Startup", "Path"), w.mail));
+}
+
+TEST(WinMainWindow, AGoneStartDirectoryStartsInTheRootOfC) {
+    WinWorld w;
+    w.WriteIni("Startup", "Path", w.mail + "\\gone\\away");
+    const auto forms = w.Open();
+    EXPECT_EQ(forms->Form1->directory(), "C:\\");
+    EXPECT_TRUE(w.script.shown.empty());  // without a message
+}
+
+TEST(WinMainWindow, EveryModeShowsAndEnablesItsOwnControls) {
+    WinWorld w;
+    w.Folder(w.mail + "\\INBOX.PMI", 2);
+    std::filesystem::create_directories(w.dir.Native("Mail\\alice"));
+    std::filesystem::create_directories(w.dir.Native("Mail\\bob"));
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    struct Expect {
+        int radio;
+        std::vector<int> shown, hidden, menusOn, menusOff;
+        const char *fileLabel, *selLabel, *selCount;
+    };
+    const Expect modes[] = {
+        {kModeNormal,
+         {kRunButton, kBtnGetStats, kFileNames, kFileListBox1, kListBox1},
+         {kRestoreButton, kMoveButton, kDeleteButton, kRunNetButton, kListBox2, kListBox3},
+         {kRunDeleteDupes1},
+         {kRestoreBackupFiles1, kMoveBackupFiles2, kDeleteBackupFiles1, kDeleteNetworkDupes2},
+         "*.PMI &Files",
+         "S&elected Files",
+         "No Files Selected"},
+        {kModeBackup,
+         {kRestoreButton, kMoveButton, kDeleteButton, kBtnGetStats, kFileListBox1, kListBox1},
+         {kRunButton, kRunNetButton, kListBox2, kListBox3},
+         {kRestoreBackupFiles1, kMoveBackupFiles2, kDeleteBackupFiles1},
+         {kRunDeleteDupes1, kDeleteNetworkDupes2},
+         "*.BKI &Files",
+         "S&elected Files",
+         "No Files Selected"},
+        {kModeNetwork,
+         {kRunNetButton, kListBox2, kListBox3},
+         {kRunButton, kBtnGetStats, kRestoreButton, kMoveButton, kDeleteButton, kFileListBox1,
+          kListBox1},
+         {kDeleteNetworkDupes2},
+         {kRunDeleteDupes1, kRestoreBackupFiles1, kMoveBackupFiles2, kDeleteBackupFiles1},
+         "User Di&rectories",
+         "S&elected Directories",
+         "No Directories Selected"},
+    };
+    for (const Expect& m : modes) {
+        SCOPED_TRACE(m.radio);
+        // A selection made before is emptied by the switch.
+        if (m.radio != kModeNetwork) {
+            f.Click(kBtnMoveAllFiles);
+        }
+        CheckRadioButton(f.hwnd(), kModeNormal, kModeNetwork, m.radio);
+        f.Click(m.radio);
+        for (int id : m.shown)
+            EXPECT_TRUE(f.Visible(id)) << id;
+        for (int id : m.hidden)
+            EXPECT_FALSE(f.Visible(id)) << id;
+        for (int id : m.menusOn)
+            EXPECT_TRUE(f.MenuEnabled(id)) << id;
+        for (int id : m.menusOff)
+            EXPECT_FALSE(f.MenuEnabled(id)) << id;
+        EXPECT_TRUE(f.HasMarker(kNormalModeItem + (m.radio - kModeNormal)));
+        EXPECT_EQ(f.Text(kLblFileList), m.fileLabel);
+        EXPECT_EQ(f.Text(kLblSelList), m.selLabel);
+        EXPECT_EQ(f.Text(kLblNumSelFiles), m.selCount);
+        EXPECT_TRUE(f.Entries(kListBox1).empty());
+        EXPECT_FALSE(f.Visible(kAbortButton));
+    }
+    // Network Mode lists the user directories.
+    EXPECT_EQ(f.Entries(kListBox2), (std::vector<std::string>{"alice", "bob"}));
+    EXPECT_EQ(f.Text(kLblNumFiles), "2 directories");
+    // New from the File menu brings Normal Mode back, menus and all.
+    f.Choose(kClearNew);
+    EXPECT_EQ(IsDlgButtonChecked(f.hwnd(), kModeNormal), BST_CHECKED);
+    EXPECT_TRUE(f.Visible(kRunButton));
+    EXPECT_TRUE(f.MenuEnabled(kRunDeleteDupes1));
+    EXPECT_FALSE(f.MenuEnabled(kDeleteNetworkDupes2));
+    EXPECT_EQ(f.Text(kLabelInfoMsg1), "File:");
+}
+
+TEST(WinMainWindow, FilesAreChosenAndTakenBack) {
+    WinWorld w;
+    w.Folder(w.mail + "\\A.PMI", 2);
+    w.Folder(w.mail + "\\B.PMI", 2);
+    w.Folder(w.mail + "\\C.PMI", 2);
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    const std::string dir = f.directory();
+
+    f.SelectEntries(kFileListBox1, {2, 0});
+    f.ListClick(kFileListBox1);  // the summary of the last selected
+    EXPECT_EQ(f.Text(kLabelInfoMsg2).rfind("     Unread:2, deleted:0", 0), 0u)
+        << f.Text(kLabelInfoMsg2);
+    f.Click(kBtnMoveFile);
+    f.Click(kBtnMoveFile);  // twice adds once
+    EXPECT_EQ(f.Entries(kListBox1), (std::vector<std::string>{dir + "\\A.PMI", dir + "\\C.PMI"}));
+    EXPECT_EQ(f.Text(kLblNumSelFiles), "2 Files Selected");
+
+    f.SelectEntries(kListBox1, {0});
+    f.ListClick(kListBox1);
+    f.Click(kBtnUnMoveFile);
+    EXPECT_EQ(f.Entries(kListBox1), (std::vector<std::string>{dir + "\\C.PMI"}));
+    EXPECT_EQ(f.Text(kLblNumSelFiles), "1 Files Selected");
+
+    // A double click on an available file adds it.
+    f.SelectEntries(kFileListBox1, {1});
+    f.ListDoubleClick(kFileListBox1);
+    EXPECT_EQ(f.Entries(kListBox1).size(), 2u);
+    f.Click(kBtnUnMoveAllFiles);
+    EXPECT_TRUE(f.Entries(kListBox1).empty());
+    EXPECT_EQ(f.Text(kLblNumSelFiles), "No Files Selected");
+}
+
+TEST(WinMainWindow, TheDirectoryListEntersSubdirectoriesAndSavesThem) {
+    WinWorld w;
+    std::filesystem::create_directories(w.dir.Native("Mail\\alice"));
+    w.Folder(w.mail + "\\alice\\INBOX.PMI", 2);
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    const auto entries = f.Entries(kDirectoryListBox1);
+    const auto alice = std::find_if(entries.begin(), entries.end(), [](const std::string& e) {
+        return e.find("alice") != std::string::npos;
+    });
+    ASSERT_NE(alice, entries.end());
+    f.SelectEntries(kDirectoryListBox1, {static_cast<int>(alice - entries.begin())});
+    f.ListDoubleClick(kDirectoryListBox1);
+    EXPECT_TRUE(SameText(f.directory(), w.mail + "\\alice"));
+    EXPECT_EQ(f.Entries(kFileListBox1), (std::vector<std::string>{"INBOX.PMI"}));
+    EXPECT_TRUE(SameText(w.ReadIni("Startup", "Path"), w.mail + "\\alice"));
+    EXPECT_TRUE(SameText(f.Text(kLabelInfoMsg1), "Path=" + w.mail + "\\alice"));
+}
+
+TEST(WinMainWindow, ARunningCommandLeavesOnlyAbortLive) {
+    WinWorld w;
+    for (const char* name : {"A", "B", "C"})
+        w.Folder(w.mail + "\\" + name + ".PMI", 4, 1);
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    f.Click(kBtnMoveAllFiles);
+    int checkedAt = 0;
+    f.SetPumpHook([&](int pump) {
+        if (checkedAt > 0 || pump < 2)
+            return;
+        checkedAt = pump;
+        EXPECT_TRUE(f.Busy());
+        EXPECT_TRUE(f.Visible(kAbortButton));
+        EXPECT_TRUE(f.Enabled(kAbortButton));
+        for (int id : {kRunButton, kBtnGetStats, kModeNormal, kModeNetwork, kBtnUnMoveAllFiles,
+                       kFileListBox1, kDriveListBox, kDirectoryListBox1, kFileNames})
+            EXPECT_FALSE(f.Enabled(id)) << id;
+        for (int id : {kRunDeleteDupes1, kNetworkModeItem, kClearNew, kSetOptions1, kN5, kAbout1})
+            EXPECT_FALSE(f.MenuEnabled(id)) << id;
+        EXPECT_TRUE(f.MenuEnabled(kExit1));
+        EXPECT_TRUE(f.Visible(kProgressBarF));
+        // Nested commands are refused whatever way they come.
+        w.OnModal([](Form&) { ADD_FAILURE() << "no window during a run"; });
+        f.Click(kRunButton);
+        f.ListDoubleClick(kListBox1);
+        f.RunDeleteDupes1Click();
+        f.Choose(kSetOptions1);
+        Form::SetModalHook({});
+        f.Choose(kNormalModeItem);
+        EXPECT_EQ(f.Entries(kListBox1).size(), 3u);
+    });
+    f.Click(kRunButton);
+    EXPECT_EQ(checkedAt, 2);
+    EXPECT_FALSE(f.Busy());
+    EXPECT_EQ(f.Text(kLabelInfoMsg1), "3 of 3 files processed.");
+    for (int id : {kRunButton, kBtnGetStats, kModeNormal, kFileListBox1, kListBox1})
+        EXPECT_TRUE(f.Enabled(id)) << id;
+    EXPECT_TRUE(f.MenuEnabled(kRunDeleteDupes1));
+    EXPECT_FALSE(f.MenuEnabled(kRestoreBackupFiles1));  // as the mode had it
+}
+
+TEST(WinMainWindow, AbortAndClosingStopTheRunBetweenFolders) {
+    WinWorld w;
+    for (const char* name : {"A", "B", "C"})
+        w.Folder(w.mail + "\\" + name + ".PMI", 4, 1);
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    f.Click(kBtnMoveAllFiles);
+    f.SetPumpHook([&](int pump) {
+        if (pump == 1)
+            f.Click(kAbortButton);
+    });
+    f.Click(kRunButton);
+    EXPECT_FALSE(std::filesystem::exists(w.dir.Native("Mail\\A.BKI")));
+    EXPECT_NE(f.Text(kLabelInfoMsg1), "3 of 3 files processed.");
+
+    // Closing during a run asks it to stop, and closes after it.
+    f.Click(kBtnMoveAllFiles);
+    f.SetPumpHook([&](int pump) {
+        if (pump == 1)
+            SendMessageA(f.hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_FALSE(f.Closed());
+    });
+    f.Click(kRunButton);
+    EXPECT_FALSE(std::filesystem::exists(w.dir.Native("Mail\\A.BKI")));
+    Form::PumpMessages();
+    EXPECT_TRUE(f.Closed());
+}

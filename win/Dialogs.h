@@ -1,0 +1,50 @@
+#pragma once
+// The system's own dialogs: message boxes, the save-file dialog, the
+// directory chooser of Move (MoveDlg) and the help. Tests inject the answers
+// instead: while a script is set no system dialog opens, each box takes the
+// next scripted answer, and a box nobody scripted is recorded as a failure.
+
+#include <windows.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/WindowPort.h"
+
+namespace kestrove::win {
+
+struct ShownBox {
+    std::string text, title;
+    Icon icon;
+    Buttons buttons;
+};
+
+struct DialogScript {
+    std::deque<Answer> answers;
+    std::deque<std::optional<std::string>> saveFiles;
+    std::deque<std::optional<std::string>> directories;
+    std::vector<ShownBox> shown;
+    std::vector<std::string> failures;  // dialogs that came without an answer
+};
+
+// Sets (or with nullptr clears) the script every dialog consults.
+void SetDialogScript(DialogScript* script);
+DialogScript* CurrentDialogScript();
+
+// The MB_ flags of a box: its icon and buttons.
+UINT MessageBoxStyle(Icon icon, Buttons buttons);
+Answer ShowMessage(HWND owner, const std::string& text, const std::string& title, Icon icon,
+                   Buttons buttons);
+std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::string_view filter);
+// MoveDlg: a directory chooser starting in `start`.
+std::optional<std::string> ChooseDirectory(HWND owner, const std::string& start);
+
+// The help beside the executable, opened in the default browser at its
+// contents or at its index. False (after a box) when it cannot be opened.
+inline constexpr const char* kHelpHtml = "Kestrove.html";
+bool OpenHelp(HWND owner, bool index);
+
+}  // namespace kestrove::win

@@ -1,0 +1,791 @@
+#include "win/TForm1.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/DirectoryNavigation.h"
+#include "core/Format.h"
+#include "core/Selection.h"
+#include "core/Settings.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+#include "win/Dialogs.h"
+#include "win/Forms.h"
+#include "win/Program.h"
+
+namespace kestrove::win {
+
+namespace {
+
+// Status lines and meters reach the screen at most this often while a
+// command runs: a per-record update costs a string copy, not a repaint.
+constexpr std::uint64_t kRepaintMs = 30;
+
+constexpr int kStatusIds[3] = {kLabelInfoMsg1, kLabelInfoMsg2, kLabelInfoMsg3};
+constexpr int kMeterIds[3] = {kProgressBarF, kProgressBarM, kProgressBar1};
+constexpr int kMeterCaptionIds[3] = {kCaptionF, kCaptionM, kCaption1};
+
+// Image 17 of the menu's image list: a navy arrow, the marker of the
+// current choice.
+HBITMAP MakeMarker() {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = 16;
+    bi.bmiHeader.biHeight = -16;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bmp || !bits)
+        return bmp;
+    auto* px = static_cast<std::uint32_t*>(bits);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            // A triangle from (4,3)-(4,13) to its tip at (12,8).
+            const int half = (x - 4) * 5 / 8;
+            const bool in = x >= 4 && x <= 12 && y >= 3 + half && y <= 13 - half;
+            px[y * 16 + x] = in ? 0xFF000080u : 0x00000000u;  // premultiplied navy
+        }
+    return bmp;
+}
+
+}  // namespace
+
+TForm1::TForm1(std::string settingsFile) : MainWindowCommands(std::move(settingsFile)) {
+    Create("Form1", "Kestrove - 2.30", WS_OVERLAPPEDWINDOW, 1000, 680, nullptr, kSkyBlue);
+    marker_ = MakeMarker();
+    BuildControls();
+    BuildMenus();
+    OnFontsChanged();
+    Relayout();
+    Construct();
+}
+
+TForm1::~TForm1() {
+    if (menu_ && hwnd_)
+        SetMenu(hwnd_, nullptr);
+    if (menu_)
+        DestroyMenu(menu_);
+    if (marker_)
+        DeleteObject(marker_);
+}
+
+// ---------------------------------------------------------------- building
+
+void TForm1::BuildControls() {
+    HWND w = hwnd_;
+    constexpr DWORD kList = WS_VSCROLL | WS_TABSTOP | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    auto label = [w](int id, const char* text) { return Child(w, "STATIC", text, SS_LEFT, id); };
+
+    // Labels stand before their lists, so that screen readers name the lists.
+    label(kLabel3, "&Mode");
+    Child(w, "BUTTON", "", BS_GROUPBOX, kRGMode1);
+    Child(w, "BUTTON", "Normal Mode", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, kModeNormal);
+    Child(w, "BUTTON", "Backup Mode", BS_AUTORADIOBUTTON, kModeBackup);
+    Child(w, "BUTTON", "Network Mode", BS_AUTORADIOBUTTON, kModeNetwork);
+    label(kLabel1, "Dri&ve");
+    Child(w, "LISTBOX", "", kList | WS_GROUP, kDriveListBox);
+    label(kLabel2, "&Directory");
+    Child(w, "LISTBOX", "", kList | LBS_WANTKEYBOARDINPUT, kDirectoryListBox1);
+    label(kLblFileList, "*.PMI &Files");
+    Child(w, "LISTBOX", "", kList | LBS_EXTENDEDSEL, kFileListBox1);
+    Child(w, "LISTBOX", "", kList | LBS_EXTENDEDSEL, kListBox2);
+    ShowWindow(Item(kListBox2), SW_HIDE);
+    label(kLblNumFiles, "0 Files");
+    Button(kBtnMoveFile, "BtnMoveFile", ">");
+    Button(kBtnMoveAllFiles, "BtnMoveAllFiles", ">>");
+    Button(kBtnUnMoveFile, "BtnUnMoveFile", "<");
+    Button(kBtnUnMoveAllFiles, "BtnUnMoveAllFiles", "<<");
+    Button(kRunButton, "RunButton", "Run");
+    Button(kRestoreButton, "RestoreButton", "Restore");
+    Button(kMoveButton, "MoveButton", "Move");
+    Button(kDeleteButton, "DeleteButton", "Delete");
+    Button(kRunNetButton, "RunNetButton", "Network Run");
+    Button(kBtnGetStats, "BtnGetStats", "Get Stats");
+    Button(kFileNames, "FileNames", "Display\r\nFolder Names", BS_MULTILINE);
+    Button(kAbortButton, "AbortButton", "Abort");
+    ShowWindow(Item(kAbortButton), SW_HIDE);
+    label(kLblSelList, "S&elected Files");
+    Child(w, "LISTBOX", "", kList, kListBox3);
+    ShowWindow(Item(kListBox3), SW_HIDE);
+    Child(w, "LISTBOX", "", kList, kListBox1);
+    label(kLblNumSelFiles, "0 Files Selected");
+    Child(w, "STATIC", "", SS_ETCHEDFRAME, kPanel1);
+    label(kLabelInfoMsg1, "File");
+    label(kLabelInfoMsg2, "");
+    label(kLabelInfoMsg3, "");
+    const char* captions[3] = {"Files", "Messages", "Characters"};
+    for (int i = 0; i < 3; ++i) {
+        label(kMeterCaptionIds[i], captions[i]);
+        HWND bar = Child(w, PROGRESS_CLASSA, "", PBS_SMOOTH, kMeterIds[i]);
+        SendMessageA(bar, PBM_SETRANGE32, 0, 100);
+        SetWindowTextA(bar, captions[i]);  // its accessible name
+        ShowWindow(bar, SW_HIDE);
+        ShowWindow(Item(kMeterCaptionIds[i]), SW_HIDE);
+    }
+    CheckRadioButton(w, kModeNormal, kModeNetwork, kModeNormal);
+    // Frames lie under what they frame.
+    for (int id : {kRGMode1, kPanel1})
+        SetWindowPos(Item(id), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    // The hints.
+    HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, 400);
+    const std::pair<int, const char*> hints[] = {
+        {kRunButton, "Run will remove all of the duplicate messages in the selected files."},
+        {kBtnGetStats, "Get statistics for selected files"},
+        {kRestoreButton, "Restore backup files."},
+        {kMoveButton, "Move backup files."},
+        {kDeleteButton, "Delete backup files."},
+        {kRunNetButton, "Run will remove duplicate messages in the selected users."},
+        {kAbortButton, "Abort the current run."},
+        {kFileNames, "Display the folder names as well as the file names."},
+        {kBtnMoveFile, "Add the highlighted entries to the selected list."},
+        {kBtnMoveAllFiles, "Add every entry to the selected list."},
+        {kBtnUnMoveFile, "Remove the highlighted entry from the selected list."},
+        {kBtnUnMoveAllFiles, "Empty the selected list."}};
+    for (const auto& [id, hint] : hints) {
+        TTTOOLINFOA ti{};
+        ti.cbSize = sizeof ti;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = w;
+        ti.uId = reinterpret_cast<UINT_PTR>(Item(id));
+        ti.lpszText = const_cast<char*>(hint);
+        SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+void TForm1::BuildMenus() {
+    menu_ = CreateMenu();
+    struct MenuItem {
+        int id;
+        const char* name;  // the table's
+        const char* caption;
+    };
+    auto popup = [this](const char* caption, std::initializer_list<MenuItem> items) {
+        HMENU m = CreatePopupMenu();
+        for (const MenuItem& item : items) {
+            if (item.id == 0) {
+                AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
+                continue;
+            }
+            AppendMenuA(m, MF_STRING, static_cast<UINT_PTR>(item.id), item.caption);
+            ids_[item.name] = item.id;
+            names_[item.id] = item.name;
+        }
+        AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(m), caption);
+    };
+    popup("&File", {{kClearNew, "ClearNew", "&New"},
+                    {0, nullptr, nullptr},
+                    {kNormalModeItem, "NormalMode", "N&ormal Mode"},
+                    {kBackupModeItem, "BackupMode", "&Backup Mode"},
+                    {kNetworkModeItem, "NetworkMode", "Ne&twork Mode"},
+                    {0, nullptr, nullptr},
+                    {kSaveIndexFile1, "SaveIndexFile1", "Save&Index"},
+                    {kSaveLogFile1, "SaveLogFile1", "Save &Log File"},
+                    {0, nullptr, nullptr},
+                    {kExit1, "Exit1", "E&xit"}});
+    popup("&Options", {{kSort1, "Sort1", "Sort &ON "},
+                       {kSortOFF1, "SortOFF1", "Sort O&FF"},
+                       {0, nullptr, nullptr},
+                       {kSaveIndexasCSV, "SaveIndexasCSV", "Save Index As &CSV"},
+                       {kSaveIndexasTAB, "SaveIndexasTAB", "Save Index as &TAB"},
+                       {0, nullptr, nullptr},
+                       {kN5, "N5", "Set &Drives"},
+                       {kSetOptions1, "SetOptions1", "Set O&ptions"}});
+    popup("&Run", {{kRunDeleteDupes1, "RunDeleteDupes1", "&Run Delete Dupes"},
+                   {kGetStats1, "GetStats1", "&GetStats"},
+                   {kRestoreBackupFiles1, "RestoreBackupFiles1", "R&estore Backup Files"},
+                   {kMoveBackupFiles2, "MoveBackupFiles2", "&Move Backup Files"},
+                   {kDeleteBackupFiles1, "DeleteBackupFiles1", "&Delete Backup Files"},
+                   {kDeleteNetworkDupes2, "DeleteNetworkDupes2", "Delete &Network Dupes"}});
+    popup("&Help", {{kContents1, "Contents1", "&Contents"},
+                    {kIndex1, "Index1", "&Index"},
+                    {kAbout1, "About1", "&About"}});
+    SetMenu(hwnd_, menu_);
+}
+
+void TForm1::OnFontsChanged() {
+    HFONT bold = Font(9, true);
+    HFONT plain = Font(9, false);
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        const bool status = id == kLabelInfoMsg1 || id == kLabelInfoMsg2 || id == kLabelInfoMsg3;
+        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(status ? plain : bold), FALSE);
+    }
+}
+
+void TForm1::Layout(int width, int height) {
+    if (!Item(kPanel1))
+        return;
+    const int d = dpi_;
+    const int W = MulDiv(width, 96, d), H = MulDiv(height, 96, d);
+    const int panelH = 84;
+    const int bottom = H - panelH - 8;  // the columns end here
+    // Left: mode, drive, directory.
+    Place(Item(kLabel3), d, 8, 6, 200, 18);
+    Place(Item(kRGMode1), d, 8, 22, 200, 78);
+    Place(Item(kModeNormal), d, 18, 36, 180, 20);
+    Place(Item(kModeBackup), d, 18, 56, 180, 20);
+    Place(Item(kModeNetwork), d, 18, 76, 180, 20);
+    Place(Item(kLabel1), d, 8, 106, 200, 18);
+    Place(Item(kDriveListBox), d, 8, 124, 200, 76);
+    Place(Item(kLabel2), d, 8, 206, 200, 18);
+    Place(Item(kDirectoryListBox1), d, 8, 224, 200, std::max(40, bottom - 224));
+    // The available list.
+    const int mx = 218, mw = std::max(160, (W - 218 - 64 - 8) * 2 / 5);
+    Place(Item(kLblFileList), d, mx, 6, mw, 18);
+    Place(Item(kFileListBox1), d, mx, 24, mw, std::max(40, bottom - 24 - 22));
+    Place(Item(kListBox2), d, mx, 24, mw, std::max(40, bottom - 24 - 22));
+    Place(Item(kLblNumFiles), d, mx, bottom - 18, mw, 18);
+    // The arrows.
+    const int ax = mx + mw + 10;
+    const int ay = 24 + (bottom - 24) / 2 - 80;
+    const int arrows[] = {kBtnMoveFile, kBtnMoveAllFiles, kBtnUnMoveFile, kBtnUnMoveAllFiles};
+    for (int i = 0; i < 4; ++i)
+        Place(Item(arrows[i]), d, ax, ay + i * 40, 44, 32);
+    // Right: commands above the selected list.
+    const int rx = ax + 54, rw = std::max(200, W - rx - 8);
+    int x = rx;
+    for (int id : {kRunButton, kRestoreButton, kMoveButton, kDeleteButton, kRunNetButton}) {
+        if (!IsWindowVisible(Item(id)))
+            continue;
+        Place(Item(id), d, x, 6, 96, 40);
+        x += 102;
+    }
+    x = rx;
+    for (int id : {kBtnGetStats, kFileNames, kAbortButton}) {
+        const int bw = id == kFileNames ? 130 : 96;
+        if (IsWindowVisible(Item(id)) || id == kAbortButton)
+            Place(Item(id), d, x, 50, bw, 40);
+        if (IsWindowVisible(Item(id)) || id == kAbortButton)
+            x += bw + 6;
+    }
+    Place(Item(kLblSelList), d, rx, 98, rw, 18);
+    const int listTop = 116, listH = std::max(40, bottom - listTop - 22);
+    if (splitLists_) {
+        Place(Item(kListBox3), d, rx, listTop, rw, listH / 2 - 2);
+        Place(Item(kListBox1), d, rx, listTop + listH / 2 + 2, rw, listH / 2 - 2);
+    } else {
+        Place(Item(kListBox3), d, rx, listTop, rw, listH);
+        Place(Item(kListBox1), d, rx, listTop, rw, listH);
+    }
+    Place(Item(kLblNumSelFiles), d, rx, bottom - 18, rw, 18);
+    // Panel1.
+    const int py = H - panelH - 4;
+    Place(Item(kPanel1), d, 8, py, W - 16, panelH);
+    const int meterW = 300, meterX = W - 16 - meterW;
+    for (int i = 0; i < 3; ++i) {
+        Place(Item(kStatusIds[i]), d, 16, py + 6 + i * 25, meterX - 110 - 16, 20);
+        Place(Item(kMeterCaptionIds[i]), d, meterX - 90, py + 8 + i * 25, 84, 18);
+        Place(Item(kMeterIds[i]), d, meterX, py + 6 + i * 25, meterW, 20);
+    }
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The window's start state is the engine's; the help is the page beside
+// the program.
+void TForm1::Construct() {
+    helpFile_ = "Kestrove.hlp";
+    StartUp();
+}
+
+HWND TForm1::Button(int id, const char* name, const char* caption, DWORD extra) {
+    ids_[name] = id;
+    names_[id] = name;
+    return Child(hwnd_, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON | extra, id);
+}
+
+int TForm1::IdOf(std::string_view name) const {
+    const auto it = ids_.find(name);
+    return it == ids_.end() ? 0 : it->second;
+}
+
+// ----------------------------------------------------------------- queries
+
+bool TForm1::MenuEnabled(int id) const {
+    return !(GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED));
+}
+
+bool TForm1::MenuChecked(int id) const {
+    return GetMenuState(menu_, static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED;
+}
+
+bool TForm1::HasMarker(int id) const {
+    MENUITEMINFOA mi{};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_BITMAP;
+    GetMenuItemInfoA(menu_, static_cast<UINT>(id), FALSE, &mi);
+    return mi.hbmpItem != nullptr;
+}
+
+bool TForm1::Visible(int id) const {
+    return GetWindowLongPtrA(Item(id), GWL_STYLE) & WS_VISIBLE;
+}
+
+bool TForm1::Enabled(int id) const {
+    return IsWindowEnabled(Item(id));
+}
+
+std::string TForm1::Text(int id) const {
+    return GetText(Item(id));
+}
+
+std::vector<std::string> TForm1::Entries(int id) const {
+    HWND list = Item(id);
+    std::vector<std::string> out;
+    const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        const auto len = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::string s(static_cast<std::size_t>(len) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+        s.resize(static_cast<std::size_t>(len));
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+void TForm1::SelectEntries(int id, const std::vector<int>& rows) {
+    HWND list = Item(id);
+    if (GetWindowLongPtrA(list, GWL_STYLE) & LBS_EXTENDEDSEL) {
+        SendMessageA(list, LB_SETSEL, FALSE, -1);
+        for (int r : rows)
+            SendMessageA(list, LB_SETSEL, TRUE, r);
+    } else {
+        SendMessageA(list, LB_SETCURSEL, rows.empty() ? static_cast<WPARAM>(-1) : rows.front(), 0);
+    }
+}
+
+void TForm1::ListClick(int id) {
+    SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(id)));
+}
+
+void TForm1::ListDoubleClick(int id) {
+    SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK), reinterpret_cast<LPARAM>(Item(id)));
+}
+
+void TForm1::Choose(int id) {
+    // A disabled item cannot be chosen, as with the mouse.
+    if (MenuEnabled(id))
+        SendMessageA(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+// ---------------------------------------------------------------- events
+
+LRESULT TForm1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_VKEYTOITEM && LOWORD(wParam) == VK_RETURN &&
+        reinterpret_cast<HWND>(lParam) == Item(kDirectoryListBox1)) {
+        if (ModeControlsFor(*state_).DirectoryListBox1.enabled)
+            EnterDirectoryEntry(HIWORD(wParam));
+        return -2;
+    }
+    if (message == WM_VKEYTOITEM)
+        return -1;
+    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(kAbortButton)) {
+        SetTextColor(reinterpret_cast<HDC>(wParam), ToColorRef(kRed));
+        return reinterpret_cast<LRESULT>(brush_);
+    }
+    return Form::Handle(message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------- helpers
+
+void TForm1::EnableMenu(int id, bool on) {
+    EnableMenuItem(menu_, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+}
+
+void TForm1::ShowControl(int id, bool visible) {
+    ShowWindow(Item(id), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TForm1::SetMarker(int id, bool on) {
+    MENUITEMINFOA mi{};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_BITMAP;
+    mi.hbmpItem = on ? marker_ : nullptr;
+    SetMenuItemInfoA(menu_, static_cast<UINT>(id), FALSE, &mi);
+}
+
+HWND TForm1::ListWindow(ListId list) const {
+    switch (list) {
+        case ListId::FileListBox1:
+            return Item(kFileListBox1);
+        case ListId::ListBox1:
+            return Item(kListBox1);
+        case ListId::ListBox2:
+            return Item(kListBox2);
+        case ListId::ListBox3:
+            return Item(kListBox3);
+    }
+    return Item(kListBox1);
+}
+
+void TForm1::SyncHighlight(ListId list) {
+    const auto rows = SelectedRows(list);
+    const int row = rows.empty() ? -1 : rows.front();
+    (list == ListId::ListBox1 ? state_->ListBox1 : state_->ListBox3).highlighted = row;
+}
+
+void TForm1::FillDriveList(const std::vector<std::string>& drives) {
+    FillListBox(Item(kDriveListBox), drives);
+}
+
+void TForm1::EnterDirectoryEntry(int row) {
+    if (row < 0 || row >= static_cast<int>(directoryEntries_.size()))
+        return;
+    if (!SetDirectory(directoryEntries_[static_cast<std::size_t>(row)]))
+        MessageDialog(
+            Format("Cannot enter %s", directoryEntries_[static_cast<std::size_t>(row)].c_str()),
+            "Kestrove", Icon::Stop, Buttons::Ok);
+}
+
+// ------------------------------------------------------------------- table
+
+// What a click means is the engine's table's, read at the click, so a mode
+// or a running command changes it.
+void TForm1::OnCommand(int id, int code, HWND) {
+    const ModeControls table = ModeControlsFor(*state_);
+    const auto list = [&](const ListControl& control) {
+        if (code == LBN_SELCHANGE)
+            Perform(control.click);
+        else if (code == LBN_DBLCLK)
+            Perform(control.doubleClick);
+    };
+    switch (id) {
+        case kModeNormal:
+        case kModeBackup:
+        case kModeNetwork:
+            if (code == BN_CLICKED && table.RGMode1.enabled)
+                RGMode1Change();
+            return;
+        case kDriveListBox:
+            return list(table.DriveListBox);
+        case kDirectoryListBox1:
+            if (code == LBN_DBLCLK && table.DirectoryListBox1.enabled)
+                EnterDirectoryEntry(static_cast<int>(SendMessageA(Item(id), LB_GETCURSEL, 0, 0)));
+            return;
+        case kFileListBox1:
+            return list(table.FileListBox1);
+        case kListBox2:
+            return list(table.ListBox2);
+        case kListBox1:
+        case kListBox3:
+            if (code == LBN_SELCHANGE)
+                SyncHighlight(id == kListBox1 ? ListId::ListBox1 : ListId::ListBox3);
+            else
+                list(id == kListBox1 ? table.ListBox1 : table.ListBox3);
+            return;
+        default:
+            break;
+    }
+    const auto name = names_.find(id);
+    if (name == names_.end() || (code != BN_CLICKED && code != 0 && code != 1))
+        return;
+    for (const auto& [field, button] : kButtonFields)
+        if (field == name->second)
+            return Perform((table.*button).click);
+    for (const auto& [field, item] : kMenuFields)
+        if (field == name->second)
+            return Perform((table.*item).choose);
+}
+
+void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
+    if (layout)
+        CheckRadioButton(hwnd_, kModeNormal, kModeNetwork, kModeNormal + controls.mode);
+    for (const auto& [name, field] : kButtonFields) {
+        const ButtonControl& b = controls.*field;
+        const int id = IdOf(name);
+        EnableWindow(Item(id), b.state.enabled);
+        // The commands show and hide Abort themselves.
+        if (layout && id != kAbortButton)
+            ShowControl(id, b.state.visible);
+    }
+    for (const auto& [name, field] : kMenuFields) {
+        const MenuControl& m = controls.*field;
+        EnableMenu(IdOf(name), m.enabled);
+        SetMarker(IdOf(name), m.marker);
+    }
+    CheckMenuItem(menu_, kSaveIndexasCSV,
+                  MF_BYCOMMAND | (controls.SaveIndexasCSVChecked ? MF_CHECKED : MF_UNCHECKED));
+    for (int id : {kModeNormal, kModeBackup, kModeNetwork})
+        EnableWindow(Item(id), controls.RGMode1.enabled);
+    EnableWindow(Item(kDriveListBox), controls.DriveListBox.state.enabled);
+    EnableWindow(Item(kDirectoryListBox1), controls.DirectoryListBox1.enabled);
+    EnableWindow(Item(kFileListBox1), controls.FileListBox1.state.enabled);
+    EnableWindow(Item(kListBox2), controls.ListBox2.state.enabled);
+    EnableWindow(Item(kListBox1), controls.ListBox1.state.enabled);
+    EnableWindow(Item(kListBox3), controls.ListBox3.state.enabled);
+    DrawMenuBar(hwnd_);
+    if (!layout)
+        return;
+    // The captions with an access key each, named for the list they stand
+    // before.
+    const std::string files(controls.LblFileList);
+    SetText(Item(kLblFileList),
+            files == "User Directories" ? "User Di&rectories" : files.substr(0, 6) + "&Files");
+    const std::string selected(controls.LblSelList);
+    SetText(Item(kLblSelList), "S&" + selected.substr(1));
+    Relayout();
+}
+
+int TForm1::ModeItemIndex() const {
+    for (int i = 0; i < 3; ++i)
+        if (IsDlgButtonChecked(hwnd_, kModeNormal + i) == BST_CHECKED)
+            return i;
+    return -1;
+}
+
+std::vector<int> TForm1::SelectedRows(ListId list) const {
+    return win::SelectedRows(ListWindow(list));
+}
+
+void TForm1::HandlePendingEvents() {
+    PumpMessages();
+}
+
+void TForm1::OpenWindow(Window window) {
+    if (!forms_)
+        return;
+    const Forms& f = *forms_;
+    if (window == Window::Viewer)
+        f.Form2->View(*this);
+    else if (window == Window::Statistics)
+        f.Form6->GetStats(*this);
+    else if (window == Window::FolderNames)
+        f.Form5->FileNamesClick(*this);
+    else
+        (window == Window::About       ? static_cast<Form*>(f.AboutBox.get())
+         : window == Window::SetDrives ? static_cast<Form*>(f.Form3.get())
+                                       : static_cast<Form*>(f.Form4.get()))
+            ->ShowModal(hwnd_);
+}
+
+void TForm1::ShowHelp(bool index) {
+    OpenHelp(hwnd_, index);
+}
+
+void TForm1::CommandStarts() {
+    pumps_ = 0;
+    lastShown_ = GetTickCount64();
+}
+
+void TForm1::CloseWindow() {
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+// A close during a run asks the run to stop and closes once it has returned.
+bool TForm1::OnClose() {
+    if (!MayClose())
+        return false;
+    closed_ = true;
+    ShowWindow(hwnd_, SW_HIDE);
+    if (quitOnClose_)
+        PostQuitMessage(0);
+    return false;
+}
+
+// --------------------------------------------------------------- selection
+
+void TForm1::DriveComboBox1Change() {
+    std::optional<std::string> chosen;
+    const auto rows = win::SelectedRows(Item(kDriveListBox));
+    if (!rows.empty())
+        chosen = Entries(kDriveListBox)[static_cast<std::size_t>(rows.front())];
+    const char drive = ChooseDrive(*state_, chosen);
+    if (!SetDrive(drive)) {
+        MessageDialog(DriveNotReadyText(drive), kProgramTitle, Icon::Stop, Buttons::Ok);
+        return;
+    }
+    EnterDirectory(*state_, *this, directory_);
+}
+
+// The tree enters a drive at its root unless it is on that drive already.
+bool TForm1::SetDrive(char letter) {
+    if (!DriveReady(letter))
+        return false;
+    const std::string root = DriveRoot(letter);
+    state_->currentDrive = letter;
+    if (!directory_.empty() && directory_[0] == root[0])
+        return true;
+    return SetDirectory(root);
+}
+
+bool TForm1::SetDirectory(const std::string& path) {
+    const std::string canon = CanonicalDirectory(path);
+    if (canon.empty())
+        return false;
+    state_->currentDrive = path[0];
+    if (canon == directory_)
+        return true;
+    directory_ = canon;
+    FillDirectoryList();
+    DriveComboBox1Change();  // the tree's change event
+    return true;
+}
+
+// DirectoryListBox1 shows the current directory's ancestors, itself and its
+// subdirectories, indented like a tree; a double click or Enter enters one.
+void TForm1::FillDirectoryList() {
+    directoryEntries_.clear();
+    std::vector<std::string> shown;
+    if (!directory_.empty()) {
+        std::string path = DriveRoot(directory_[0]);
+        directoryEntries_.push_back(path);
+        shown.push_back(path);
+        std::size_t depth = 1;
+        for (const std::string& part : DirectoryComponents(directory_)) {
+            path = ChildDirectory(path, part);
+            directoryEntries_.push_back(path);
+            shown.push_back(std::string(depth++ * 3, ' ') + part);
+        }
+        for (const std::string& name : Subdirectories(directory_)) {
+            directoryEntries_.push_back(ChildDirectory(directory_, name));
+            shown.push_back(std::string(depth * 3, ' ') + name);
+        }
+    }
+    FillListBox(Item(kDirectoryListBox1), shown);
+    const std::size_t current = directory_.empty() ? 0 : DirectoryComponents(directory_).size();
+    SendMessageA(Item(kDirectoryListBox1), LB_SETCURSEL, current, 0);
+}
+
+// ---------------------------------------------------------------- commands
+
+void TForm1::FileExit1Execute() {
+    SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+// -------------------------------------------------------------- WindowPort
+
+Answer TForm1::MessageDialog(const std::string& text, const std::string& title, Icon icon,
+                             Buttons buttons) {
+    FlushDisplay();
+    return ShowMessage(hwnd_, text, title, icon, buttons);
+}
+
+void TForm1::FlushDisplay() {
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (statusDirty_[i]) {
+            statusDirty_[i] = false;
+            SetText(Item(kStatusIds[i]), statusText_[i]);
+        }
+        if (meterDirty_[i]) {
+            meterDirty_[i] = false;
+            SendMessageA(Item(kMeterIds[i]), PBM_SETPOS, static_cast<WPARAM>(meterValue_[i]), 0);
+        }
+    }
+}
+
+void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
+    const auto i = static_cast<std::size_t>(line);
+    statusText_[i] = text;
+    statusDirty_[i] = true;
+    if (!state_->busy) {
+        FlushDisplay();
+        return;
+    }
+    if (redraw && RepaintDue()) {
+        FlushDisplay();
+        UpdateWindow(Item(kStatusIds[i]));  // at once, without handling other events
+    }
+}
+
+void TForm1::SetCountLabel(CountLabel label, const std::string& text) {
+    SetText(Item(label == CountLabel::LblNumFiles ? kLblNumFiles : kLblNumSelFiles), text);
+}
+
+void TForm1::SetMeter(Meter meter, int percent) {
+    const auto i = static_cast<std::size_t>(meter);
+    meterValue_[i] = percent;
+    meterDirty_[i] = true;
+    if (!state_->busy)
+        FlushDisplay();
+}
+
+void TForm1::ShowMeter(Meter meter, bool visible) {
+    FlushDisplay();
+    const auto i = static_cast<std::size_t>(meter);
+    ShowControl(kMeterIds[i], visible);
+    ShowControl(kMeterCaptionIds[i], visible);
+}
+
+void TForm1::ShowAbort(bool visible) {
+    ShowControl(kAbortButton, visible);
+}
+
+void TForm1::ListChanged(ListId list) {
+    HWND w = ListWindow(list);
+    FillListBox(w, EntriesOf(*state_, list));
+    if (HighlightOf(*state_, list) >= 0)
+        SendMessageA(w, LB_SETCURSEL, static_cast<WPARAM>(HighlightOf(*state_, list)), 0);
+}
+
+void TForm1::HighlightEntry(ListId list, int index) {
+    HWND w = ListWindow(list);
+    if (GetWindowLongPtrA(w, GWL_STYLE) & LBS_EXTENDEDSEL) {
+        SendMessageA(w, LB_SETSEL, FALSE, -1);
+        if (index >= 0)
+            SendMessageA(w, LB_SETSEL, TRUE, index);
+    } else {
+        SendMessageA(w, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    }
+    if (list == ListId::ListBox1)
+        state_->ListBox1.highlighted = index;
+    else if (list == ListId::ListBox3)
+        state_->ListBox3.highlighted = index;
+}
+
+void TForm1::ShowList(ListId list, bool visible) {
+    ShowWindow(ListWindow(list), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+// The network run shows the selected user directories above the folder list
+// of the directory in hand.
+void TForm1::SplitSelectedLists() {
+    splitLists_ = true;
+    ShowControl(kListBox3, true);
+    ShowControl(kListBox1, true);
+    Relayout();
+}
+
+void TForm1::RestoreSelectedLists() {
+    splitLists_ = false;
+    ShowControl(kListBox3, true);
+    ShowControl(kListBox1, false);
+    Relayout();
+}
+
+void TForm1::ProcessEvents() {
+    ++pumps_;
+    if (pumpHook_)
+        pumpHook_(pumps_);
+    // The first pump of a command shows it at once; after that at most
+    // every kRepaintMs (a pump comes per message).
+    if (pumps_ == 1) {
+        lastShown_ = GetTickCount64();
+    } else if (!RepaintDue()) {
+        return;
+    }
+    FlushDisplay();
+    PumpMessages();
+}
+
+bool TForm1::RepaintDue() {
+    const std::uint64_t now = GetTickCount64();
+    const bool due = now - lastShown_ >= kRepaintMs;
+    if (due)
+        lastShown_ = now;
+    return due;
+}
+
+std::optional<std::string> TForm1::ChooseSaveFile(std::string_view filter) {
+    return win::ChooseSaveFile(hwnd_, "Save Log File", filter);
+}
+
+std::optional<std::string> TForm1::ChooseDirectory(const std::string& start) {
+    return win::ChooseDirectory(hwnd_, start);
+}
+
+}  // namespace kestrove::win

@@ -1,0 +1,218 @@
+#pragma once
+// The main window of the Windows program: mode selector, drive, directory
+// and file selection, the selected list every command works through, the
+// command buttons, the menus, and Panel1 with three status lines and three
+// meters. It owns the shared state and is the engine's window port; its
+// handlers forward to the engine.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/AppState.h"
+#include "core/MainWindow.h"
+#include "core/WindowPort.h"
+#include "win/Controls.h"
+
+namespace kestrove::win {
+
+struct Forms;
+
+// Control and menu ids. Tests send clicks and selections by these.
+enum ControlId : int {
+    kLabel3 = 100,
+    kRGMode1,  // the group frame; its items follow
+    kModeNormal,
+    kModeBackup,
+    kModeNetwork,
+    kLabel1,
+    kDriveListBox,
+    kLabel2,
+    kDirectoryListBox1,
+    kLblFileList,
+    kFileListBox1,
+    kListBox2,
+    kLblNumFiles,
+    kBtnMoveFile,
+    kBtnMoveAllFiles,
+    kBtnUnMoveFile,
+    kBtnUnMoveAllFiles,
+    kRunButton,
+    kRestoreButton,
+    kMoveButton,
+    kDeleteButton,
+    kRunNetButton,
+    kBtnGetStats,
+    kFileNames,
+    kAbortButton,
+    kLblSelList,
+    kListBox3,
+    kListBox1,
+    kLblNumSelFiles,
+    kPanel1,
+    kLabelInfoMsg1,
+    kLabelInfoMsg2,
+    kLabelInfoMsg3,
+    kProgressBarF,
+    kProgressBarM,
+    kProgressBar1,
+    kCaptionF,
+    kCaptionM,
+    kCaption1,
+    // Menu items.
+    kClearNew = 300,
+    kNormalModeItem,  // the File menu's NormalMode, BackupMode, NetworkMode
+    kBackupModeItem,
+    kNetworkModeItem,
+    kSaveIndexFile1,
+    kSaveLogFile1,
+    kExit1,
+    kSort1,
+    kSortOFF1,
+    kSaveIndexasCSV,
+    kSaveIndexasTAB,
+    kN5,
+    kSetOptions1,
+    kRunDeleteDupes1,
+    kGetStats1,
+    kRestoreBackupFiles1,
+    kMoveBackupFiles2,
+    kDeleteBackupFiles1,
+    kDeleteNetworkDupes2,
+    kContents1,
+    kIndex1,
+    kAbout1,
+};
+
+class TForm1 : public Form, public MainWindowCommands {
+  public:
+    // `settingsFile`: the INI beside the executable.
+    explicit TForm1(std::string settingsFile);
+    ~TForm1() override;
+
+    // The windows shown from this one, once they are built.
+    void SetForms(const Forms* forms) { forms_ = forms; }
+    const std::string& helpFile() const { return helpFile_; }
+
+    // The menu bar and its state, for tests and the screenshots.
+    HMENU menu() const { return menu_; }
+    bool MenuEnabled(int id) const;
+    bool HasMarker(int id) const;  // image 17, the current choice
+    bool MenuChecked(int id) const;
+    bool Visible(int id) const;
+    bool Enabled(int id) const;
+    std::string Text(int id) const;  // a control's caption or text
+    // The entries of a list box as shown.
+    std::vector<std::string> Entries(int id) const;
+    // Selects entries of a list box (the user's clicks), without the click's
+    // handler; then Click or DoubleClick does what the user's would.
+    void SelectEntries(int id, const std::vector<int>& rows);
+    void ListClick(int id);
+    void ListDoubleClick(int id);
+    // A menu item chosen.
+    void Choose(int id);
+
+    // --- the handlers only a toolkit has (MainWindowCommands has the rest) ---
+    void DriveComboBox1Change() override;
+    void FileExit1Execute() override;
+
+    // The tree and the drive list as the program moves them.
+    void FillDriveList(const std::vector<std::string>& drives) override;
+    bool SetDirectory(const std::string& path) override;
+    bool SetDrive(char letter) override;
+    std::string TreeDirectory() const override { return directory_; }
+    const std::string& directory() const { return directory_; }
+
+    // Whether the window has closed (the program then ends).
+    bool Closed() const { return closed_; }
+    // The program ends its event loop when the window closes.
+    void QuitOnClose(bool on) { quitOnClose_ = on; }
+    // Tests: called at every pump of a command with its number (from 1).
+    void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
+    // Shows every pending status text and meter value now.
+    void FlushDisplay() override;
+
+    // --- WindowPort: what the commands show ---
+    void ProcessEvents() override;
+    Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
+                         Buttons buttons) override;
+    std::optional<std::string> ChooseDirectory(const std::string& start) override;
+    std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
+    void SetStatus(StatusLine line, const std::string& text, bool redraw = false) override;
+    void SetMeter(Meter meter, int percent) override;
+    void ShowMeter(Meter meter, bool visible) override;
+    void ShowAbort(bool visible) override;
+    void SetCountLabel(CountLabel label, const std::string& text) override;
+    // --- WindowPort: the lists ---
+    void ShowList(ListId list, bool visible) override;
+    void ListChanged(ListId list) override;
+    void HighlightEntry(ListId list, int index) override;
+    void RestoreSelectedLists() override;
+    void SplitSelectedLists() override;
+
+  protected:
+    // The form's events.
+    void Layout(int width, int height) override;
+    void OnCommand(int id, int code, HWND control) override;
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool OnClose() override;
+    void OnFontsChanged() override;
+    // What the engine's main window asks of the toolkit.
+    void CloseWindow() override;
+    void CommandStarts() override;
+    void OpenWindow(Window window) override;
+    void ShowHelp(bool index) override;
+    void ShowModeControls(const ModeControls& controls, bool layout) override;
+    std::vector<int> SelectedRows(ListId list) const override;
+    int ModeItemIndex() const override;
+    void HandlePendingEvents() override;
+
+  private:
+    void BuildControls();
+    void BuildMenus();
+    void Construct();
+    void SetMarker(int id, bool on);
+    // Controls and menu items are found by the names of the engine's table.
+    HWND Button(int id, const char* name, const char* caption, DWORD extra = 0);
+    int IdOf(std::string_view name) const;
+    void EnableMenu(int id, bool on);
+    void ShowControl(int id, bool visible);
+    void FillDirectoryList();
+    void EnterDirectoryEntry(int row);
+    void SyncHighlight(ListId list);
+    HWND ListWindow(ListId list) const;
+    // Whether kRepaintMs have passed since the screen was last brought up to
+    // date (and then it is now).
+    bool RepaintDue();
+
+    std::string helpFile_;
+    std::map<std::string_view, int> ids_;  // the table's names
+    std::map<int, std::string_view> names_;
+    HMENU menu_ = nullptr;
+    HBITMAP marker_ = nullptr;
+    const Forms* forms_ = nullptr;
+
+    // DirectoryListBox1: the current directory, and the directory of each
+    // entry shown (its ancestors, itself, its subdirectories).
+    std::string directory_;
+    std::vector<std::string> directoryEntries_;
+    bool splitLists_ = false;
+
+    // Status lines and meters as the commands left them; during a command
+    // they reach the screen at most every kRepaintMs.
+    std::array<std::string, 3> statusText_;
+    std::array<bool, 3> statusDirty_{};
+    std::array<int, 3> meterValue_{};
+    std::array<bool, 3> meterDirty_{};
+    std::uint64_t lastShown_ = 0;
+    int pumps_ = 0;
+    std::function<void(int)> pumpHook_;
+    bool closed_ = false;
+    bool quitOnClose_ = false;
+};
+
+}  // namespace kestrove::win

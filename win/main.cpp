@@ -1,0 +1,5 @@
+#include "win/Program.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return kestrove::win::RunProgram();
+}
