@@ -41,7 +41,7 @@ struct Expected {
     std::vector<std::string> boxes;  // "title|text", every one answered OK
 };
 
-// The rewrite of Part 2.2 as written, one byte at a time, keeping the slots
+// The rewrite with its pinned answers as written, one byte at a time, keeping the slots
 // `kept` of `old`.
 Expected ByteAtATime(const FolderBytes& old, const std::vector<int>& kept, Failures f,
                      const std::string& indexPath) {
