@@ -35,8 +35,8 @@ done
 
 export WINEPREFIX="$root/$build/wineprefix-gui"
 version=$(scripts/wine-gui.sh "$app/kestrove-cli.exe" --version | tr -d '\r')
-echo "$version" | grep -q "2.30" || fail "kestrove-cli.exe --version said: $version"
-echo "kestrove-cli.exe --version: $version"
+printf '%s\n' "$version" | grep -q "2.30" || fail "kestrove-cli.exe --version said: $version"
+printf 'kestrove-cli.exe --version: %s\n' "$version"
 
 # The program starts, shows its main window and writes kestrove.INI beside
 # itself (the directory it starts in); then it is ended.
