@@ -9,16 +9,7 @@ root=$(pwd)
 build=${BUILD_WIN:-build-win}
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 
-find_wine_tool() {
-    # Debian's wine64 keeps its loader and server out of PATH.
-    for candidate in "/usr/lib/wine/$1" "/usr/lib64/wine/$1"; do
-        if [ -x "$candidate" ]; then
-            echo "$candidate"
-            return 0
-        fi
-    done
-    command -v "$1" || command -v "$2" || return 1
-}
+. scripts/wine-tools.sh
 wine=$(find_wine_tool wine64 wine) || { echo "test-windows: wine64 not found" >&2; exit 1; }
 wineserver=$(find_wine_tool wineserver64 wineserver) || {
     echo "test-windows: wineserver not found" >&2

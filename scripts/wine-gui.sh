@@ -13,15 +13,7 @@ if [ "${1:-}" = "--until-window" ]; then
     shift 3
 fi
 
-find_wine_tool() {
-    for candidate in "/usr/lib/wine/$1" "/usr/lib64/wine/$1"; do
-        if [ -x "$candidate" ]; then
-            echo "$candidate"
-            return 0
-        fi
-    done
-    command -v "$1" || command -v "$2" || return 1
-}
+. "$(dirname "$0")/wine-tools.sh"
 wine=$(find_wine_tool wine64 wine) || { echo "wine-gui: wine64 not found" >&2; exit 1; }
 wineserver=$(find_wine_tool wineserver64 wineserver) || { echo "wine-gui: wineserver not found" >&2; exit 1; }
 
