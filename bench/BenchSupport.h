@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,41 @@ inline double Fastest(std::vector<double> v) {
 
 inline double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
+}
+
+// The fastest times of a reference and of the thing measured against it.
+struct Comparison {
+    double reference = 0;
+    double measured = 0;
+};
+
+// Times `reference` and `measured` `rounds` times each, alternating which goes
+// first so that the disk's moods fall on both alike. `prepare` runs untimed
+// before each; `check` after each round, and false ends the comparison.
+inline std::optional<Comparison> CompareAlternately(int rounds,
+                                                    const std::function<void()>& prepare,
+                                                    const std::function<void()>& reference,
+                                                    const std::function<void()>& measured,
+                                                    const std::function<bool()>& check) {
+    std::vector<double> referenceTimes, measuredTimes;
+    auto timed = [&](const std::function<void()>& work, std::vector<double>& times) {
+        prepare();
+        const auto t0 = Clock::now();
+        work();
+        times.push_back(Seconds(Clock::now() - t0));
+    };
+    for (int round = 0; round < rounds; ++round) {
+        if (round % 2 == 0) {
+            timed(reference, referenceTimes);
+            timed(measured, measuredTimes);
+        } else {
+            timed(measured, measuredTimes);
+            timed(reference, referenceTimes);
+        }
+        if (!check())
+            return std::nullopt;
+    }
+    return Comparison{Fastest(referenceTimes), Fastest(measuredTimes)};
 }
 
 }  // namespace kestrove::bench

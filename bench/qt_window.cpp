@@ -71,37 +71,22 @@ int main(int argc, char** argv) {
     window.state().ListBox1.Add(index);
     window.ListChanged(ListId::ListBox1);
 
-    // Alternate the two, and which goes first, so that the disk's moods fall
-    // on both alike. The window's time runs until it has painted the result.
-    std::vector<double> engineTimes, windowTimes;
-    auto engineRun = [&] {
-        freshFolder();
-        const auto t0 = Clock::now();
-        RunDeleteDupes1Click(engineState, nullPort);
-        engineTimes.push_back(Seconds(Clock::now() - t0));
-    };
-    auto windowRun = [&] {
-        freshFolder();
-        const auto t0 = Clock::now();
-        window.RunDeleteDupes1Click();
-        QCoreApplication::processEvents();
-        windowTimes.push_back(Seconds(Clock::now() - t0));
-    };
-    for (int round = 0; round < 24; ++round) {
-        if (round % 2 == 0) {
-            engineRun();
-            windowRun();
-        } else {
-            windowRun();
-            engineRun();
-        }
-        if (window.LabelInfoMsg1->text() != QStringLiteral("1 of 1 files processed.") ||
-            window.state().table.count != 34999 || !Dialogs::Failures().isEmpty()) {
-            std::fprintf(stderr, "the window's run did not go through\n");
-            return 1;
-        }
+    // The window's time runs until it has painted the result.
+    const std::optional<Comparison> times = CompareAlternately(
+        24, freshFolder, [&] { RunDeleteDupes1Click(engineState, nullPort); },
+        [&] {
+            window.RunDeleteDupes1Click();
+            QCoreApplication::processEvents();
+        },
+        [&] {
+            return window.LabelInfoMsg1->text() == QStringLiteral("1 of 1 files processed.") &&
+                   window.state().table.count == 34999 && Dialogs::Failures().isEmpty();
+        });
+    if (!times) {
+        std::fprintf(stderr, "the window's run did not go through\n");
+        return 1;
     }
-    const double engine = Fastest(engineTimes), through = Fastest(windowTimes);
+    const double engine = times->reference, through = times->measured;
     std::printf("# run over 34999 records: engine %.3f s, window %.3f s (%+.1f ms)\n", engine,
                 through, (through - engine) * 1000.0);
     std::printf("BENCH run_window_vs_engine %.3f x\n", through / engine);

@@ -57,37 +57,22 @@ int main() {
     }
     window.ListChanged(ListId::ListBox1);
 
-    // Alternate the two, and which goes first, so that the disk's moods fall
-    // on both alike. The window's time runs until it has painted the result.
-    std::vector<double> engineTimes, windowTimes;
-    auto engineRun = [&] {
-        freshFolders();
-        const auto t0 = Clock::now();
-        RunDeleteDupes1Click(engineState, nullPort);
-        engineTimes.push_back(Seconds(Clock::now() - t0));
-    };
-    auto windowRun = [&] {
-        freshFolders();
-        const auto t0 = Clock::now();
-        window.Click(win::kRunButton);
-        UpdateWindow(window.hwnd());
-        windowTimes.push_back(Seconds(Clock::now() - t0));
-    };
-    for (int round = 0; round < 8; ++round) {
-        if (round % 2 == 0) {
-            engineRun();
-            windowRun();
-        } else {
-            windowRun();
-            engineRun();
-        }
-        if (window.Text(win::kLabelInfoMsg1) != "6 of 6 files processed." ||
-            !script.shown.empty()) {
-            std::fprintf(stderr, "the window's run did not go through\n");
-            return 1;
-        }
+    // The window's time runs until it has painted the result.
+    const std::optional<Comparison> times = CompareAlternately(
+        8, freshFolders, [&] { RunDeleteDupes1Click(engineState, nullPort); },
+        [&] {
+            window.Click(win::kRunButton);
+            UpdateWindow(window.hwnd());
+        },
+        [&] {
+            return window.Text(win::kLabelInfoMsg1) == "6 of 6 files processed." &&
+                   script.shown.empty();
+        });
+    if (!times) {
+        std::fprintf(stderr, "the window's run did not go through\n");
+        return 1;
     }
-    const double engine = Fastest(engineTimes), through = Fastest(windowTimes);
+    const double engine = times->reference, through = times->measured;
     std::printf("# run over 6 x 3000 records: engine %.3f s, window %.3f s\n", engine, through);
     std::printf("BENCH win_run_vs_engine %.3f x\n", through / engine);
 
