@@ -208,6 +208,8 @@ class TForm1 : public Form, public MainWindowCommands {
     std::array<bool, 3> statusDirty_{};
     std::array<int, 3> meterValue_{};
     std::array<bool, 3> meterDirty_{};
+    std::array<std::string, 3> shownStatus_;  // what the screen has
+    std::array<int, 3> shownMeter_{};
     std::uint64_t lastShown_ = 0;
     int pumps_ = 0;
     std::function<void(int)> pumpHook_;
