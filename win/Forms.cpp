@@ -68,8 +68,8 @@ void RadioGroup::Place(int dpi, int x, int y, int w, int itemHeight) {
 
 // --------------------------------------------------------------- TAboutBox
 
-TAboutBox::TAboutBox(HWND owner) {
-    Create("AboutBox", "About", kDialogStyle, 340, 200, owner, kSkyBlue);
+TAboutBox::TAboutBox(HWND owner, const std::string& settingsFile) {
+    Create("AboutBox", "About", kDialogStyle, 420, 230, owner, kSkyBlue);
     HWND icon = Child(hwnd_, "STATIC", "", SS_ICON, kAboutIcon);
     SendMessageA(
         icon, STM_SETICON,
@@ -77,6 +77,9 @@ TAboutBox::TAboutBox(HWND owner) {
     Label(hwnd_, kProductName, "Kestrove");
     Label(hwnd_, kVersion, "Version 2.30");
     Label(hwnd_, kComments, "Removes duplicate messages from\r\nPegasus Mail (WinPmail) folders.");
+    // Read-only text, so that the path can be selected and copied.
+    Child(hwnd_, "EDIT", ("Settings: " + SettingsFileShownName(settingsFile)).c_str(),
+          ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, kSettingsFile);
     Button(hwnd_, kOKButton, "OK", BS_DEFPUSHBUTTON);
     OnFontsChanged();
     Relayout();
@@ -92,8 +95,9 @@ void TAboutBox::Layout(int, int) {
     Place(Item(kAboutIcon), dpi_, 16, 16, 32, 32);
     Place(Item(kProductName), dpi_, 64, 14, 240, 28);
     Place(Item(kVersion), dpi_, 64, 44, 240, 18);
-    Place(Item(kComments), dpi_, 64, 68, 260, 36);
-    Place(Item(kOKButton), dpi_, 130, 116, 80, 28);
+    Place(Item(kComments), dpi_, 64, 68, 330, 36);
+    Place(Item(kSettingsFile), dpi_, 64, 110, 330, 20);
+    Place(Item(kOKButton), dpi_, 170, 146, 80, 28);
 }
 
 void TAboutBox::OnCommand(int id, int, HWND) {

@@ -31,6 +31,7 @@ enum FormControlId : int {
     kVersion,
     kComments,
     kAboutIcon,
+    kSettingsFile,
     kSetDrivesLbl1,
     kSetDrivesLbl2,
     kSetDriveOK,
@@ -73,7 +74,9 @@ class RadioGroup {
 
 class TAboutBox : public Form {
   public:
-    explicit TAboutBox(HWND owner);
+    // settingsFile: the settings file the program reads, shown so that the
+    // user can find it.
+    TAboutBox(HWND owner, const std::string& settingsFile);
 
   protected:
     void Layout(int width, int height) override;

@@ -29,7 +29,7 @@ std::unique_ptr<Forms> CreateForms(const std::string& settingsFile) {
     auto forms = std::make_unique<Forms>();
     forms->Form1 = std::make_unique<TForm1>(settingsFile);
     TForm1& main = *forms->Form1;
-    forms->AboutBox = std::make_unique<TAboutBox>(main.hwnd());
+    forms->AboutBox = std::make_unique<TAboutBox>(main.hwnd(), settingsFile);
     forms->Form2 = std::make_unique<TForm2>(main.state(), main.hwnd());
     forms->Form3 = std::make_unique<TForm3>(main, main.hwnd());
     forms->Form4 = std::make_unique<TForm4>(main.state(), main, main.hwnd());

@@ -108,6 +108,13 @@ TEST(WinForms, AboutShowsTheProductAndHelpOpensThePageBesideTheProgram) {
         EXPECT_EQ(GetText(form.hwnd()), "About");
         EXPECT_EQ(GetText(form.Item(kProductName)), "Kestrove");
         EXPECT_EQ(GetText(form.Item(kVersion)), "Version 2.30");
+        // The settings file beside the program, by its Windows name.
+        const std::string settings = GetText(form.Item(kSettingsFile));
+        EXPECT_EQ(settings.rfind("Settings: ", 0), 0u) << settings;
+        EXPECT_NE(settings.find(":\\"), std::string::npos) << settings;
+        EXPECT_TRUE(settings.size() > 13 &&
+                    settings.compare(settings.size() - 13, 13, "\\Kestrove.INI") == 0)
+            << settings;
         form.Click(kOKButton);
     });
     forms->Form1->Choose(kAbout1);
