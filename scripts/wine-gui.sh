@@ -24,8 +24,10 @@ export WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES
 unset WAYLAND_DISPLAY
 
 xvfb_pid=""
+resources=""
 stop() {
     "$wineserver" -w 2>/dev/null || true
+    [ -z "$resources" ] || rm -f "$resources"
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
@@ -43,6 +45,14 @@ else
     read -r number <"$fifo"
     rm -f "$fifo"
     DISPLAY=":$number"
+    # A bare Xvfb has no resource database, as a desktop session has, and
+    # Xlib then reads ~/.Xdefaults and ~/.Xdefaults-HOST again at every
+    # lookup: wine looks up font settings each time a control paints. One
+    # resource that nothing reads makes Xlib keep its database.
+    resources=$(mktemp)
+    echo "kestrove.display: xvfb" >"$resources"
+    XENVIRONMENT=$resources
+    export XENVIRONMENT
 fi
 export DISPLAY
 
