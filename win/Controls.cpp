@@ -13,6 +13,30 @@ Form::ModalHook& Hook() {
 
 constexpr const char* kFormClass = "KestroveForm";
 
+constexpr const char* kGroupClass = "KestroveGroup";
+
+LRESULT CALLBACK GroupProc(HWND group, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return SendMessageA(GetParent(group), message, wParam, lParam);
+        case WM_ERASEBKGND: {
+            // The brush the parent gives its own labels is its background.
+            auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+                GetParent(group), WM_CTLCOLORSTATIC, wParam, reinterpret_cast<LPARAM>(group)));
+            RECT rc{};
+            GetClientRect(group, &rc);
+            FillRect(reinterpret_cast<HDC>(wParam), &rc,
+                     brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        default:
+            return DefWindowProcA(group, message, wParam, lParam);
+    }
+}
+
 void RegisterFormClass() {
     static bool registered = false;
     if (registered)
@@ -25,6 +49,11 @@ void RegisterFormClass() {
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
     wc.lpszClassName = kFormClass;
+    RegisterClassExA(&wc);
+    wc.style = 0;
+    wc.lpfnWndProc = GroupProc;
+    wc.hIcon = nullptr;
+    wc.lpszClassName = kGroupClass;
     RegisterClassExA(&wc);
     registered = true;
 }
@@ -74,6 +103,11 @@ HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int id, 
                            GetModuleHandleA(nullptr), nullptr);
 }
 
+HWND Group(HWND parent, int id) {
+    RegisterFormClass();
+    return Child(parent, kGroupClass, "", WS_CLIPCHILDREN, id, WS_EX_CONTROLPARENT);
+}
+
 void Place(HWND control, int dpi, int x, int y, int w, int h) {
     MoveWindow(control, Scale(x, dpi), Scale(y, dpi), Scale(w, dpi), Scale(h, dpi), TRUE);
 }
@@ -116,6 +150,26 @@ std::string DialogFilter(std::string_view filter) {
 }
 
 // ---------------------------------------------------------------- Form
+
+HWND Form::Item(int id) const {
+    if (HWND direct = GetDlgItem(hwnd_, id))
+        return direct;
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        hwnd_,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (GetDlgCtrlID(child) != s->id)
+                return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 Form::~Form() {
     if (hwnd_) {

@@ -27,6 +27,11 @@ void SetText(HWND window, const std::string& text);
 
 // A child control. `cls` is a window class such as "BUTTON" or WC_LISTVIEWA.
 HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int id, DWORD exStyle = 0);
+// A bare child window that holds other controls, drawn in its parent's
+// background, so that they show and hide as one (under Wine every window
+// shown or hidden costs about a millisecond). It passes its controls'
+// notifications and colour requests on to its parent.
+HWND Group(HWND parent, int id);
 // Moves a control to a rectangle given in 96-dpi units.
 void Place(HWND control, int dpi, int x, int y, int w, int h);
 
@@ -46,7 +51,7 @@ class Form {
     virtual ~Form();
 
     HWND hwnd() const { return hwnd_; }
-    HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND Item(int id) const;  // also a control inside a group
     int dpi() const { return dpi_; }
 
     // Shows the form modally over `owner` until Close(). Tests set a hook

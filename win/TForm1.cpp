@@ -125,14 +125,14 @@ void TForm1::BuildControls() {
     shownStatus_[0] = "File";
     label(kLabelInfoMsg2, "");
     label(kLabelInfoMsg3, "");
+    meterGroup_ = Group(w, kMeterGroup);
+    ShowWindow(meterGroup_, SW_HIDE);
     const char* captions[3] = {"Files", "Messages", "Characters"};
     for (int i = 0; i < 3; ++i) {
-        label(kMeterCaptionIds[i], captions[i]);
-        HWND bar = Child(w, PROGRESS_CLASSA, "", PBS_SMOOTH, kMeterIds[i]);
-        SendMessageA(bar, PBM_SETRANGE32, 0, 100);
-        SetWindowTextA(bar, captions[i]);  // its accessible name
-        ShowWindow(bar, SW_HIDE);
-        ShowWindow(Item(kMeterCaptionIds[i]), SW_HIDE);
+        meterCaptions_[i] = Child(meterGroup_, "STATIC", captions[i], SS_LEFT, kMeterCaptionIds[i]);
+        meters_[i] = Child(meterGroup_, PROGRESS_CLASSA, "", PBS_SMOOTH, kMeterIds[i]);
+        SendMessageA(meters_[i], PBM_SETRANGE32, 0, 100);
+        SetWindowTextA(meters_[i], captions[i]);  // its accessible name
     }
     CheckRadioButton(w, kModeNormal, kModeNetwork, kModeNormal);
     // Frames lie under what they frame.
@@ -221,11 +221,17 @@ void TForm1::BuildMenus() {
 void TForm1::OnFontsChanged() {
     HFONT bold = Font(9, true);
     HFONT plain = Font(9, false);
-    for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const int id = GetDlgCtrlID(child);
-        const bool status = id == kLabelInfoMsg1 || id == kLabelInfoMsg2 || id == kLabelInfoMsg3;
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(status ? plain : bold), FALSE);
-    }
+    auto apply = [&](HWND parent) {
+        for (HWND child = GetWindow(parent, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            const int id = GetDlgCtrlID(child);
+            const bool status =
+                id == kLabelInfoMsg1 || id == kLabelInfoMsg2 || id == kLabelInfoMsg3;
+            SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(status ? plain : bold), FALSE);
+        }
+    };
+    apply(hwnd_);
+    apply(meterGroup_);
 }
 
 void TForm1::Layout(int width, int height) {
@@ -288,10 +294,11 @@ void TForm1::Layout(int width, int height) {
     const int py = H - panelH - 4;
     Place(Item(kPanel1), d, 8, py, W - 16, panelH);
     const int meterW = 300, meterX = W - 16 - meterW;
+    Place(meterGroup_, d, meterX - 90, py + 6, 90 + meterW, 2 * 25 + 20);
     for (int i = 0; i < 3; ++i) {
         Place(Item(kStatusIds[i]), d, 16, py + 6 + i * 25, meterX - 110 - 16, 20);
-        Place(Item(kMeterCaptionIds[i]), d, meterX - 90, py + 8 + i * 25, 84, 18);
-        Place(Item(kMeterIds[i]), d, meterX, py + 6 + i * 25, meterW, 20);
+        Place(meterCaptions_[i], d, 0, 2 + i * 25, 84, 18);
+        Place(meters_[i], d, 90, i * 25, meterW, 20);
     }
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -332,8 +339,14 @@ bool TForm1::HasMarker(int id) const {
     return mi.hbmpItem != nullptr;
 }
 
+// Shown, and so is the group it lies in (whether the form is on screen or
+// not).
 bool TForm1::Visible(int id) const {
-    return GetWindowLongPtrA(Item(id), GWL_STYLE) & WS_VISIBLE;
+    HWND control = Item(id);
+    for (HWND w = control; w && w != hwnd_; w = GetParent(w))
+        if (!(GetWindowLongPtrA(w, GWL_STYLE) & WS_VISIBLE))
+            return false;
+    return control != nullptr;
 }
 
 bool TForm1::Enabled(int id) const {
@@ -569,6 +582,7 @@ std::vector<int> TForm1::SelectedRows(ListId list) const {
 }
 
 void TForm1::HandlePendingEvents() {
+    FlushDisplay();
     PumpMessages();
 }
 
@@ -692,6 +706,7 @@ Answer TForm1::MessageDialog(const std::string& text, const std::string& title, 
 }
 
 void TForm1::FlushDisplay() {
+    ShowMeters();
     for (std::size_t i = 0; i < 3; ++i) {
         // Each change costs a repaint (a progress bar paints itself at
         // once): what the screen shows already is not set again.
@@ -706,8 +721,7 @@ void TForm1::FlushDisplay() {
             meterDirty_[i] = false;
             if (meterValue_[i] != shownMeter_[i]) {
                 shownMeter_[i] = meterValue_[i];
-                SendMessageA(Item(kMeterIds[i]), PBM_SETPOS, static_cast<WPARAM>(shownMeter_[i]),
-                             0);
+                SendMessageA(meters_[i], PBM_SETPOS, static_cast<WPARAM>(shownMeter_[i]), 0);
             }
         }
     }
@@ -740,10 +754,30 @@ void TForm1::SetMeter(Meter meter, int percent) {
 }
 
 void TForm1::ShowMeter(Meter meter, bool visible) {
-    FlushDisplay();
-    const auto i = static_cast<std::size_t>(meter);
-    ShowControl(kMeterIds[i], visible);
-    ShowControl(kMeterCaptionIds[i], visible);
+    meterWanted_[static_cast<std::size_t>(meter)] = visible;
+    if (!state_->busy)
+        FlushDisplay();
+}
+
+// A meter hidden with the others stays shown within the hidden group, so
+// that the next command that shows them all shows just the group.
+void TForm1::ShowMeters() {
+    const bool any =
+        std::find(meterWanted_.begin(), meterWanted_.end(), true) != meterWanted_.end();
+    if (!any) {
+        ShowControl(kMeterGroup, false);
+        return;
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        const bool shown = GetWindowLongPtrA(meters_[i], GWL_STYLE) & WS_VISIBLE;
+        if (shown == meterWanted_[i])
+            continue;
+        const int how = meterWanted_[i] ? SW_SHOWNA : SW_HIDE;
+        ShowWindow(meters_[i], how);
+        ShowWindow(meterCaptions_[i], how);
+    }
+    if (!(GetWindowLongPtrA(meterGroup_, GWL_STYLE) & WS_VISIBLE))
+        ShowControl(kMeterGroup, true);
 }
 
 void TForm1::ShowAbort(bool visible) {

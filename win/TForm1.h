@@ -63,6 +63,7 @@ enum ControlId : int {
     kCaptionF,
     kCaptionM,
     kCaption1,
+    kMeterGroup,  // holds the meters and their captions
     // Menu items.
     kClearNew = 300,
     kNormalModeItem,  // the File menu's NormalMode, BackupMode, NetworkMode
@@ -181,6 +182,7 @@ class TForm1 : public Form, public MainWindowCommands {
     int IdOf(std::string_view name) const;
     void EnableMenu(int id, bool on);
     void ShowControl(int id, bool visible);
+    void ShowMeters();
     void FillDirectoryList();
     void EnterDirectoryEntry(int row);
     void SyncHighlight(ListId list);
@@ -210,6 +212,13 @@ class TForm1 : public Form, public MainWindowCommands {
     std::array<bool, 3> meterDirty_{};
     std::array<std::string, 3> shownStatus_;  // what the screen has
     std::array<int, 3> shownMeter_{};
+    // Which meters the commands want shown. During a command the group
+    // follows at the next repaint, so that the meters a command shows or
+    // hides together show or hide as one window.
+    std::array<bool, 3> meterWanted_{};
+    HWND meterGroup_ = nullptr;
+    std::array<HWND, 3> meters_{};
+    std::array<HWND, 3> meterCaptions_{};
     std::uint64_t lastShown_ = 0;
     int pumps_ = 0;
     std::function<void(int)> pumpHook_;

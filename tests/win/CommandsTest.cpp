@@ -180,6 +180,36 @@ TEST(WinCommands, AMismatchQuestionAnsweredCancelEndsTheRunWithNothingChanged) {
     EXPECT_TRUE(f.Enabled(kRunButton));
 }
 
+// The meters shown are the ones each command wants, whatever the one before
+// showed, and all are gone when it ends.
+TEST(WinCommands, EachCommandShowsItsOwnMeters) {
+    WinWorld w;
+    for (const char* name : {"\\INBOX.PMI", "\\OTHER.PMI"})
+        ASSERT_TRUE(Mixed().Write(w.mail + name));
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    f.Click(kBtnMoveAllFiles);
+    auto shownDuring = [&](int button) {
+        std::vector<bool> shown;
+        f.SetPumpHook([&](int pump) {
+            if (pump == 2)
+                for (int id : {kProgressBarF, kProgressBarM, kProgressBar1})
+                    shown.push_back(f.Visible(id) && f.Visible(id - kProgressBarF + kCaptionF));
+        });
+        w.OnModal([](Form&) {});  // the statistics window
+        f.Click(button);
+        f.SetPumpHook({});
+        for (int id :
+             {kProgressBarF, kProgressBarM, kProgressBar1, kCaptionF, kCaptionM, kCaption1})
+            EXPECT_FALSE(f.Visible(id)) << id;
+        return shown;
+    };
+    EXPECT_EQ(shownDuring(kBtnGetStats), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(shownDuring(kRunButton), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(shownDuring(kBtnGetStats), (std::vector<bool>{true, true, false}));
+    EXPECT_TRUE(w.script.shown.empty());
+}
+
 TEST(WinCommands, StatisticsCountSendersAndSortOnClick) {
     WinWorld w;
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
