@@ -64,6 +64,16 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         >/dev/null 2>&1 || true
     "$wineserver" -w
 fi
+# The caption buttons are glyphs of Marlett, and Debian's wine does not load
+# the fonts of its own data directory (package fonts-wine): without it the
+# title bars show letters.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ ! -f "$fonts/marlett.ttf" ]; then
+    for dir in /usr/share/wine/fonts /usr/local/share/wine/fonts; do
+        [ -f "$dir/marlett.ttf" ] && mkdir -p "$fonts" && cp "$dir/marlett.ttf" "$fonts/" && break
+    done
+    [ -f "$fonts/marlett.ttf" ] || echo "wine-gui: no marlett.ttf (fonts-wine): title bars show letters" >&2
+fi
 
 if [ -z "$until_title" ]; then
     "$wine" "$@"
