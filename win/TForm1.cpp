@@ -1,5 +1,8 @@
 #include "win/TForm1.h"
 
+#include <uxtheme.h>
+#include <vssym32.h>
+
 #include <algorithm>
 #include <cctype>
 
@@ -29,6 +32,39 @@ constexpr std::uint64_t kRepaintMs = 100;
 void Enable(HWND control, bool on) {
     if ((IsWindowEnabled(control) != FALSE) != on)
         EnableWindow(control, on);
+}
+
+// A push button draws its caption in the system's colour; Abort, the one
+// red caption (as in the Qt program), is drawn here, on the theme's button
+// where a theme is on.
+void DrawRedButton(const DRAWITEMSTRUCT& d) {
+    RECT r = d.rcItem;
+    const bool pressed = d.itemState & ODS_SELECTED;
+    const bool disabled = d.itemState & ODS_DISABLED;
+    if (HTHEME theme = OpenThemeData(d.hwndItem, L"BUTTON")) {
+        DrawThemeParentBackground(d.hwndItem, d.hDC, &r);
+        DrawThemeBackground(theme, d.hDC, BP_PUSHBUTTON,
+                            disabled  ? PBS_DISABLED
+                            : pressed ? PBS_PRESSED
+                                      : PBS_NORMAL,
+                            &r, nullptr);
+        CloseThemeData(theme);
+    } else {
+        DrawFrameControl(d.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    }
+    auto font = reinterpret_cast<HFONT>(SendMessageA(d.hwndItem, WM_GETFONT, 0, 0));
+    HGDIOBJ before = font ? SelectObject(d.hDC, font) : nullptr;
+    SetBkMode(d.hDC, TRANSPARENT);
+    SetTextColor(d.hDC, disabled ? GetSysColor(COLOR_GRAYTEXT) : ToColorRef(kRed));
+    const std::string caption = GetText(d.hwndItem);
+    DrawTextA(d.hDC, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (before)
+        SelectObject(d.hDC, before);
+    if ((d.itemState & ODS_FOCUS) && !(d.itemState & ODS_NOFOCUSRECT)) {
+        RECT focus = d.rcItem;
+        InflateRect(&focus, -4, -4);
+        DrawFocusRect(d.hDC, &focus);
+    }
 }
 
 constexpr int kStatusIds[3] = {kLabelInfoMsg1, kLabelInfoMsg2, kLabelInfoMsg3};
@@ -113,7 +149,7 @@ void TForm1::BuildControls() {
     Button(kRunNetButton, "RunNetButton", "Network Run");
     Button(kBtnGetStats, "BtnGetStats", "Get Stats");
     Button(kFileNames, "FileNames", "Display\r\nFolder Names", BS_MULTILINE);
-    Button(kAbortButton, "AbortButton", "Abort");
+    Button(kAbortButton, "AbortButton", "Abort", BS_OWNERDRAW);
     ShowWindow(Item(kAbortButton), SW_HIDE);
     label(kLblSelList, "S&elected Files");
     Child(w, "LISTBOX", "", kList, kListBox3);
@@ -408,9 +444,9 @@ LRESULT TForm1::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_VKEYTOITEM)
         return -1;
-    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(kAbortButton)) {
-        SetTextColor(reinterpret_cast<HDC>(wParam), ToColorRef(kRed));
-        return reinterpret_cast<LRESULT>(brush_);
+    if (message == WM_DRAWITEM && wParam == kAbortButton) {
+        DrawRedButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
     }
     return Form::Handle(message, wParam, lParam);
 }

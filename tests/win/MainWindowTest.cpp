@@ -253,3 +253,28 @@ TEST(WinMainWindow, AbortAndClosingStopTheRunBetweenFolders) {
     Form::PumpMessages();
     EXPECT_TRUE(f.Closed());
 }
+
+// Abort is the one command captioned in red, as in the Qt program.
+TEST(WinMainWindow, AbortIsCaptionedInRed) {
+    WinWorld w;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    f.ShowAbort(true);
+    HWND abort = f.Item(kAbortButton);
+    RECT area{};
+    GetClientRect(abort, &area);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, area.right, area.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ before = SelectObject(dc, picture);
+    SendMessageA(abort, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    int red = 0;
+    for (int y = 0; y < area.bottom; ++y)
+        for (int x = 0; x < area.right; ++x)
+            red += GetPixel(dc, x, y) == RGB(255, 0, 0);
+    SelectObject(dc, before);
+    DeleteObject(picture);
+    DeleteDC(dc);
+    EXPECT_GT(red, 20);
+}
