@@ -29,6 +29,11 @@ constexpr std::uint64_t kRepaintMs = 100;
 
 // A control repaints when its state changes; the same state again costs
 // nothing.
+// The control's own flag, whether or not its parent is on screen.
+bool ShownFlag(HWND control) {
+    return GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE;
+}
+
 void Enable(HWND control, bool on) {
     if ((IsWindowEnabled(control) != FALSE) != on)
         EnableWindow(control, on);
@@ -380,7 +385,7 @@ bool TForm1::HasMarker(int id) const {
 bool TForm1::Visible(int id) const {
     HWND control = Item(id);
     for (HWND w = control; w && w != hwnd_; w = GetParent(w))
-        if (!(GetWindowLongPtrA(w, GWL_STYLE) & WS_VISIBLE))
+        if (!ShownFlag(w))
             return false;
     return control != nullptr;
 }
@@ -459,12 +464,12 @@ void TForm1::EnableMenu(int id, bool on) {
 
 void TForm1::ShowControl(int id, bool visible) {
     HWND control = Item(id);
+    if (ShownFlag(control) == visible)
+        return;
     if (visible) {
         ShowWindow(control, SW_SHOWNA);
         return;
     }
-    if (!(GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE))
-        return;
     // What lay under it is painted with the window's next paint, once for
     // all the controls hidden together, not at once for each.
     RECT area{};
@@ -805,15 +810,13 @@ void TForm1::ShowMeters() {
         return;
     }
     for (std::size_t i = 0; i < 3; ++i) {
-        const bool shown = GetWindowLongPtrA(meters_[i], GWL_STYLE) & WS_VISIBLE;
-        if (shown == meterWanted_[i])
+        if (ShownFlag(meters_[i]) == meterWanted_[i])
             continue;
         const int how = meterWanted_[i] ? SW_SHOWNA : SW_HIDE;
         ShowWindow(meters_[i], how);
         ShowWindow(meterCaptions_[i], how);
     }
-    if (!(GetWindowLongPtrA(meterGroup_, GWL_STYLE) & WS_VISIBLE))
-        ShowControl(kMeterGroup, true);
+    ShowControl(kMeterGroup, true);
 }
 
 void TForm1::ShowAbort(bool visible) {
