@@ -99,7 +99,7 @@ test-package: package-deb
 	scripts/test-package.sh $(BUILD)
 
 format:
-	find core platform duplicates backup reports qt win cli tests bench fuzz \
+	find platform core duplicates backup reports app qt win cli tests bench fuzz \
 	    \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format -i
 
 clean:

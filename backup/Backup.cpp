@@ -10,7 +10,6 @@
 #include "core/MessageFile.h"
 #include "core/NameClash.h"
 #include "core/Reason.h"
-#include "core/Selection.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 

@@ -1,5 +1,6 @@
 #include "core/CommandChecks.h"
 
+#include "core/Format.h"
 #include "core/MessageFile.h"
 
 namespace kestrove {
@@ -21,6 +22,11 @@ bool MailboxCheckPassed(const AppState& state, WindowPort& port) {
     if (state.settings.RunCheck != 0 || !MailboxInUse(state.currentDirectory))
         return true;
     return MailboxActiveConfirmed(port);
+}
+
+void ShowFileCount(const AppState& state, WindowPort& port) {
+    port.SetCountLabel(CountLabel::LblNumFiles,
+                       Format("%d Files", static_cast<int>(state.FileListBox1.size())));
 }
 
 }  // namespace kestrove

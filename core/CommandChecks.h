@@ -1,5 +1,6 @@
 #pragma once
-// The checks several commands make before they start, with their boxes.
+// The checks several commands make before they start, with their boxes,
+// and what several of them show when they end.
 
 #include "core/AppState.h"
 #include "core/WindowPort.h"
@@ -18,5 +19,8 @@ bool MailboxActiveConfirmed(WindowPort& port);
 // "No, Never Check": true when no lock file was found or the question was
 // answered OK.
 bool MailboxCheckPassed(const AppState& state, WindowPort& port);
+
+// The available list's count label: "%d Files".
+void ShowFileCount(const AppState& state, WindowPort& port);
 
 }  // namespace kestrove

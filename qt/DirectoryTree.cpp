@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <vector>
 
-#include "core/DirectoryNavigation.h"
+#include "app/DirectoryNavigation.h"
 #include "qt/Dialogs.h"
 
 namespace kestrove {

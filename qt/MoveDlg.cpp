@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/DirectoryNavigation.h"
+#include "app/DirectoryNavigation.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
 #include "qt/Widgets.h"

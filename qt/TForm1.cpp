@@ -21,11 +21,11 @@
 #include <ctime>
 #include <limits>
 
+#include "app/DirectoryNavigation.h"
+#include "app/Selection.h"
 #include "backup/Backup.h"
 #include "core/BusyScope.h"
-#include "core/DirectoryNavigation.h"
 #include "core/Format.h"
-#include "core/Selection.h"
 #include "core/Settings.h"
 #include "duplicates/Duplicates.h"
 #include "qt/Dialogs.h"

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/MainWindow.h"
+#include "app/ModeControls.h"
 #include "core/AppState.h"
-#include "core/MainWindow.h"
-#include "core/ModeControls.h"
 #include "core/WindowPort.h"
 
 class QAction;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/DirectoryNavigation.h"
+#include "app/DirectoryNavigation.h"
 #include "core/Settings.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"

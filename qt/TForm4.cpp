@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/MainWindow.h"
+#include "app/MainWindow.h"
 #include "core/Settings.h"
 #include "qt/Dialogs.h"
 #include "qt/Widgets.h"

@@ -8,7 +8,6 @@
 #include "core/FileKinds.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
-#include "core/ModeControls.h"
 #include "core/Reason.h"
 #include "platform/File.h"
 
@@ -151,17 +150,6 @@ void SortONExecute(AppState& state) {
 
 void SortOFFExecute(AppState& state) {
     state.sortOn = false;
-}
-
-OptionsMenuMarks OptionsMenuState(const AppState& state) {
-    const ModeControls controls = ModeControlsFor(state);
-    OptionsMenuMarks marks;
-    marks.sortOnMarker = controls.Sort1.marker;
-    marks.sortOffMarker = controls.SortOFF1.marker;
-    marks.csvMarker = controls.SaveIndexasCSV.marker;
-    marks.tabMarker = controls.SaveIndexasTAB.marker;
-    marks.csvChecked = controls.SaveIndexasCSVChecked;
-    return marks;
 }
 
 }  // namespace kestrove

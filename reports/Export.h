@@ -21,17 +21,6 @@ void SaveIndexasTABClick(AppState& state);
 void SortONExecute(AppState& state);
 void SortOFFExecute(AppState& state);
 
-// Which Options menu entries carry the marker (image 17), and whether
-// "Save Index As CSV" is checked; the other entries are never checked.
-struct OptionsMenuMarks {
-    bool sortOnMarker = false;   // "Sort ON "
-    bool sortOffMarker = false;  // "Sort OFF"
-    bool csvMarker = false;      // "Save Index As CSV"
-    bool tabMarker = false;      // "Save Index as TAB"
-    bool csvChecked = false;     // "Save Index As CSV" checked
-};
-OptionsMenuMarks OptionsMenuState(const AppState& state);
-
 // One export line of a record (with its CR LF), and the title line.
 std::string ExportTitleLine(bool csv);
 std::string ExportRecordLine(const IndexRecord& record, bool csv);

@@ -18,10 +18,7 @@ wineserver=$(find_wine_tool wineserver64 wineserver) || {
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTROVE_QT=OFF -DKESTROVE_BENCH=OFF
-targets="kestrove_engine kestrove_tests kestrove kestrove_win_tests"
-if [ -f cli/CMakeLists.txt ]; then
-    targets="$targets kestrove-cli"
-fi
+targets="kestrove_tests kestrove kestrove_win_tests kestrove-cli"
 # shellcheck disable=SC2086
 cmake --build "$build" -j "$jobs" --target $targets
 

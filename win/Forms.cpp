@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/MainWindow.h"
+#include "app/MainWindow.h"
 #include "win/TForm1.h"
 
 namespace kestrove::win {

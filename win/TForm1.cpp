@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/DirectoryNavigation.h"
+#include "app/DirectoryNavigation.h"
+#include "app/Selection.h"
 #include "core/Format.h"
-#include "core/Selection.h"
 #include "core/Settings.h"
 #include "platform/File.h"
 #include "platform/Paths.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/MainWindow.h"
 #include "core/AppState.h"
-#include "core/MainWindow.h"
 #include "core/WindowPort.h"
 #include "win/Controls.h"
 

@@ -21,8 +21,6 @@
 #include "core/MessageFlag.h"
 #include "core/Settings.h"
 #include "platform/Paths.h"
-#include "tests/support/FolderBuilder.h"
-#include "tests/support/TempDir.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
 #include "qt/HelpViewer.h"
@@ -35,6 +33,8 @@
 #include "qt/TForm5.h"
 #include "qt/TForm6.h"
 #include "qt/Widgets.h"
+#include "tests/support/FolderBuilder.h"
+#include "tests/support/TempDir.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

@@ -13,7 +13,6 @@
 #include <QRadioButton>
 #include <QTableView>
 
-#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/HelpViewer.h"
 #include "qt/MoveDlg.h"
@@ -25,6 +24,7 @@
 #include "qt/TForm5.h"
 #include "qt/TForm6.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

@@ -8,13 +8,13 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "tests/qt/UiTestSupport.h"
 #include "qt/DirectoryTree.h"
 #include "qt/TAboutBox.h"
 #include "qt/TForm1.h"
 #include "qt/TForm3.h"
 #include "qt/TForm4.h"
 #include "qt/Widgets.h"
+#include "tests/qt/UiTestSupport.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;

@@ -7,10 +7,10 @@
 #include <QtTest>
 #include <string>
 
-#include "tests/support/FolderBuilder.h"
-#include "tests/support/TempDir.h"
 #include "qt/Dialogs.h"
 #include "qt/Program.h"
+#include "tests/support/FolderBuilder.h"
+#include "tests/support/TempDir.h"
 
 class QAbstractButton;
 class QListWidget;

@@ -27,9 +27,6 @@ void PointFileList(AppState& state, WindowPort& port);
 // the user directories in place of the files.
 void ShowDirectoryLists(AppState& state, WindowPort& port);
 
-// The available list's count label: "%d Files".
-void ShowFileCount(AppState& state, WindowPort& port);
-
 // Fills ListBox2 with the bare names of the current directory's
 // subdirectories ("." and ".." left out), sorted. The caller empties it.
 void ListUserDirectories(AppState& state);

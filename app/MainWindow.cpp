@@ -1,9 +1,9 @@
-#include "core/MainWindow.h"
+#include "app/MainWindow.h"
 
+#include "app/DirectoryNavigation.h"
+#include "app/Selection.h"
 #include "backup/Backup.h"
 #include "core/BusyScope.h"
-#include "core/DirectoryNavigation.h"
-#include "core/Selection.h"
 #include "duplicates/Duplicates.h"
 #include "reports/Export.h"
 

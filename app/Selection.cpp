@@ -1,9 +1,10 @@
-#include "core/Selection.h"
+#include "app/Selection.h"
 
-#include "core/DirectoryNavigation.h"
+#include "app/DirectoryNavigation.h"
+#include "app/ModeControls.h"
+#include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "core/MessageFile.h"
-#include "core/ModeControls.h"
 #include "core/Reason.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -51,11 +52,6 @@ void ResetLists(AppState& state, WindowPort& port, const ModeControls& controls)
 }
 
 }  // namespace
-
-void ShowFileCount(AppState& state, WindowPort& port) {
-    port.SetCountLabel(CountLabel::LblNumFiles,
-                       Format("%d Files", static_cast<int>(state.FileListBox1.size())));
-}
 
 void ListUserDirectories(AppState& state) {
     for (auto& name : Subdirectories(state.currentDirectory))

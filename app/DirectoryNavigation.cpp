@@ -1,9 +1,9 @@
-#include "core/DirectoryNavigation.h"
+#include "app/DirectoryNavigation.h"
 
 #include <cctype>
 
+#include "app/Selection.h"
 #include "core/Format.h"
-#include "core/Selection.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/ModeControls.h"
+#include "app/ModeControls.h"
 #include "duplicates/Duplicates.h"
 #include "reports/FolderNames.h"
 #include "reports/IndexViewer.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/DirectoryNavigation.h"
+#include "app/DirectoryNavigation.h"
 #include "platform/Faults.h"
 #include "tests/support/ScriptedPort.h"
 #include "tests/support/TempDir.h"

@@ -19,9 +19,9 @@
 #include <sys/stat.h>
 #endif
 
+#include "app/Selection.h"
 #include "backup/Backup.h"
 #include "core/MessageFile.h"
-#include "core/Selection.h"
 #include "duplicates/Duplicates.h"
 #include "platform/Faults.h"
 #include "reports/Export.h"
@@ -122,7 +122,7 @@ class UnsafeEntriesCli : public UnsafeEntries {
     TempDir home{'H'};
 };
 
-// 1. Names that differ only in letter case ---------------------------------
+// Names that differ only in letter case ---------------------------------
 
 #ifndef _WIN32
 
@@ -230,7 +230,7 @@ TEST_F(UnsafeEntriesCli, LetterCaseClashIsSkippedByTheCommandLineToo) {
     }
 }
 
-// 2. Separators inside names: two users' directories side by side --------
+// Separators inside names: two users' directories side by side --------
 
 // users\alice and users\bob, each with a folder to rewrite and a backup
 // pair; alice also holds files whose names lead into bob's directory.
@@ -325,7 +325,7 @@ TEST_F(TwoUsers, NativeNamesOnTheCommandLineNeverLeaveTheirDirectory) {
     ExpectBobUntouched();
 }
 
-// 5. Pipes and devices: refused at once, never read -------------------------
+// Pipes and devices: refused at once, never read -------------------------
 
 TEST_F(UnsafeEntries, PipesAndDevicesGetCannotOpenFileAndNeverHang) {
     ASSERT_EQ(mkfifo(N("PIPE.PMI").c_str(), 0600), 0);
@@ -392,7 +392,7 @@ TEST_F(UnsafeEntriesCli, PipesAndDevicesNeverHangTheCommandLine) {
     EXPECT_EQ(Snapshot(dir.Native()), before);
 }
 
-// 6. A network run skips what only looks like a folder ------------------------
+// A network run skips what only looks like a folder ------------------------
 
 TEST_F(UnsafeEntries, NetworkRunSkipsEntriesThatAreNoFolderAndGoesOn) {
     fs::create_directories(N("users/carol"));
@@ -454,7 +454,7 @@ TEST_F(UnsafeEntries, PosixOnlyCases) {
 
 #endif  // !_WIN32
 
-// 4. A folder whose own files are gone but whose backup pair is whole ---------
+// A folder whose own files are gone but whose backup pair is whole ---------
 
 TEST_F(UnsafeEntries, MissingFolderWithACompleteBackupPairPointsToRestore) {
     // As a run killed after both renames leaves it.
@@ -503,7 +503,7 @@ TEST_F(UnsafeEntriesCli, MissingFolderWithACompleteBackupPairOnTheCommandLine) {
     EXPECT_EQ(Snapshot(dir.Native()), before);
 }
 
-// 7. A failed system call's box and log line end with the system's reason ----
+// A failed system call's box and log line end with the system's reason ----
 
 TEST_F(UnsafeEntries, FailedCallsEndWithTheSystemsReason) {
     // A real refusal: a directory holds the backup index file's name.
@@ -535,7 +535,7 @@ TEST_F(UnsafeEntries, FailedCallsEndWithTheSystemsReason) {
               Injected("Can't delete old backup file " + P("INBOX.BKI") + " - skipping file."));
 }
 
-// 8. A log that cannot be written is reported once, and the work goes on ----
+// A log that cannot be written is reported once, and the work goes on ----
 
 TEST_F(UnsafeEntries, AFailedLogWriteIsReportedOnceAndTheRunGoesOn) {
     for (const char* name : {"A.PMI", "B.PMI", "C.PMI"})

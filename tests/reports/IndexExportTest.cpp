@@ -206,11 +206,7 @@ TEST_F(IndexExport, WrongInputsAreRefusedBeforeAnyFileIsWritten) {
     EXPECT_EQ(Get("A.PMI"), index);
 }
 
-TEST_F(IndexExport, SwitchesAndTheirMenuMarkers) {
-    OptionsMenuMarks marks = OptionsMenuState(state);
-    EXPECT_TRUE(marks.sortOnMarker && marks.csvMarker && marks.csvChecked);
-    EXPECT_FALSE(marks.sortOffMarker || marks.tabMarker);
-
+TEST_F(IndexExport, FormatSwitchTakesEffectWithTheNextFile) {
     ASSERT_TRUE(Corners().Write(P("A.PMI")));
     ASSERT_TRUE(Corners().Write(P("B.PMI")));
     Select("A.PMI");
@@ -220,19 +216,13 @@ TEST_F(IndexExport, SwitchesAndTheirMenuMarkers) {
     EXPECT_EQ(Get("A.CSV").substr(0, 6), "flags,");
     EXPECT_EQ(Get("B.TXT").substr(0, 7), "flags \t");
     EXPECT_EQ(Get("B.CSV"), "-");
-
-    marks = OptionsMenuState(state);
-    EXPECT_TRUE(marks.tabMarker);
-    EXPECT_FALSE(marks.csvMarker || marks.csvChecked);
+    EXPECT_FALSE(state.exportCsv);
     SortOFFExecute(state);
     SortOFFExecute(state);
-    marks = OptionsMenuState(state);
     EXPECT_FALSE(state.sortOn);
-    EXPECT_TRUE(marks.sortOffMarker && !marks.sortOnMarker);
     SortONExecute(state);
     SaveIndexasCSVClick(state);
-    marks = OptionsMenuState(state);
-    EXPECT_TRUE(state.sortOn && state.exportCsv && marks.csvChecked && marks.sortOnMarker);
+    EXPECT_TRUE(state.sortOn && state.exportCsv);
 }
 
 }  // namespace

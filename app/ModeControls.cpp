@@ -1,4 +1,4 @@
-#include "core/ModeControls.h"
+#include "app/ModeControls.h"
 
 namespace kestrove {
 

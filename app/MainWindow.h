@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ModeControls.h"
 #include "core/AppState.h"
-#include "core/ModeControls.h"
 #include "core/Settings.h"
 #include "core/WindowPort.h"
 
