@@ -44,6 +44,15 @@ std::string DriveNotReadyText(char letter) {
     return Format("Drive %c: cannot be entered.", Upper(letter));
 }
 
+std::optional<std::string> DriveDirectory(char letter, std::string_view current) {
+    if (!DriveReady(letter))
+        return std::nullopt;
+    std::string root = DriveRoot(letter);
+    if (!current.empty() && current[0] == root[0])
+        return std::string(current);
+    return root;
+}
+
 std::string ChildDirectory(std::string_view parent, std::string_view name) {
     std::string path(parent);
     if (path.empty() || !platform::IsSeparator(path.back()))

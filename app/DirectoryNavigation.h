@@ -31,6 +31,11 @@ bool DriveReady(char letter);
 // The box for a drive that cannot be entered (no medium, not mapped).
 std::string DriveNotReadyText(char letter);
 
+// The directory a tree in `current` enters for a drive: `current` when it
+// lies on that drive, else the drive's root; none when the drive cannot be
+// entered.
+std::optional<std::string> DriveDirectory(char letter, std::string_view current);
+
 // A directory of the tree below `parent`: one backslash between, none added
 // when the parent already ends in one (a drive's root).
 std::string ChildDirectory(std::string_view parent, std::string_view name);

@@ -9,8 +9,8 @@
 
 namespace kestrove {
 
-MainWindowCommands::MainWindowCommands(std::string settingsFile)
-    : state_(std::make_unique<AppState>()) {
+MainWindowCommands::MainWindowCommands(std::string settingsFile, std::int64_t repaintIntervalMs)
+    : state_(std::make_unique<AppState>()), throttle_(repaintIntervalMs) {
     state_->settingsFile = std::move(settingsFile);
 }
 
@@ -145,8 +145,10 @@ void MainWindowCommands::SetModeControls(int mode) {
     const ModeControls controls =
         ModeControlsFor(mode, state_->busy, state_->sortOn, state_->exportCsv);
     ShowModeControls(controls, true);
-    if (controls.processEventsAfterButtons)
+    if (controls.processEventsAfterButtons) {
+        FlushDisplay();
         HandlePendingEvents();
+    }
     ApplyModeLists(*state_, *this, mode);
 }
 
@@ -169,7 +171,50 @@ void MainWindowCommands::NewExecute() {
     NewLists(*state_, *this);
 }
 
+// ------------------------------------------------------ drives and folders
+
+bool MainWindowCommands::SetDrive(char letter) {
+    const char before = state_->currentDrive;
+    state_->currentDrive = letter;
+    if (TreeSetDrive(letter))
+        return true;
+    state_->currentDrive = before;
+    return false;
+}
+
+bool MainWindowCommands::SetDirectory(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':')
+        return false;
+    const char before = state_->currentDrive;
+    state_->currentDrive = path[0];
+    if (TreeSetDirectory(path))
+        return true;
+    state_->currentDrive = before;
+    return false;
+}
+
+// A drive that cannot be entered leaves the chosen letter current, so that
+// the next change of directory tries it again.
+void MainWindowCommands::DriveComboBox1Change() {
+    const char drive = ChooseDrive(*state_, ChosenDriveEntry());
+    if (!TreeSetDrive(drive)) {
+        MessageDialog(DriveNotReadyText(drive), kProgramTitle, Icon::Stop, Buttons::Ok);
+        return;
+    }
+    EnterDirectory(*state_, *this, TreeDirectory());
+}
+
 // --------------------------------------------------------------- selection
+
+void MainWindowCommands::HighlightMoved(ListId list) {
+    const std::vector<int> rows = SelectedRows(list);
+    NoteHighlight(*state_, list, rows.empty() ? -1 : rows.front());
+}
+
+void MainWindowCommands::HighlightEntry(ListId list, int index) {
+    DrawHighlight(list, index);
+    NoteHighlight(*state_, list, index);
+}
 
 void MainWindowCommands::FileListBox1Click() {
     kestrove::FileListBox1Click(*state_, *this, SelectedRows(ListId::FileListBox1));
@@ -205,7 +250,7 @@ void MainWindowCommands::BtnUnMoveAllFilesClick() {
 void MainWindowCommands::RunCommand(const std::function<void()>& command) {
     if (state_->busy)
         return;
-    CommandStarts();
+    throttle_.CommandStarts();
     {
         BusyScope busy(*state_);
         ApplyControls();
@@ -218,6 +263,71 @@ void MainWindowCommands::RunCommand(const std::function<void()>& command) {
         CloseWindow();
     }
 }
+
+// ----------------------------------------------------------- status panel
+
+Answer MainWindowCommands::MessageDialog(const std::string& text, const std::string& title,
+                                         Icon icon, Buttons buttons) {
+    FlushDisplay();
+    return ShowMessageBox(text, title, icon, buttons);
+}
+
+void MainWindowCommands::FlushDisplay() {
+    const RepaintThrottle::Changes changes = throttle_.TakeChanges();
+    if (changes.metersShown)
+        DrawMetersShown(*changes.metersShown);
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (changes.status[i])
+            DrawStatus(static_cast<StatusLine>(i), *changes.status[i]);
+        if (changes.meters[i])
+            DrawMeter(static_cast<Meter>(i), *changes.meters[i]);
+    }
+}
+
+void MainWindowCommands::SetStatus(StatusLine line, const std::string& text, bool redraw) {
+    throttle_.SetStatus(line, text);
+    if (!state_->busy) {
+        FlushDisplay();
+        return;
+    }
+    if (!redraw || !throttle_.RepaintDue())
+        return;
+    FlushDisplay();
+    PaintStatusNow(line);
+}
+
+// Nothing pumps while one long text is copied, and its Characters meter
+// moves about 100 times: it is shown from here, within the throttle. (A
+// meter paints itself at once when its value changes.)
+void MainWindowCommands::SetMeter(Meter meter, int percent) {
+    throttle_.SetMeter(meter, percent);
+    if (!state_->busy || throttle_.RepaintDue())
+        FlushDisplay();
+}
+
+// During a command the meters follow at the next pump, so that the ones a
+// command shows or hides together show or hide as one.
+void MainWindowCommands::ShowMeter(Meter meter, bool visible) {
+    throttle_.ShowMeter(meter, visible);
+    if (!state_->busy)
+        FlushDisplay();
+}
+
+// A pump comes per message; events are handled at the first of a command
+// and then once per repaint interval.
+void MainWindowCommands::ProcessEvents() {
+    const int pump = throttle_.Pump();
+    if (pumpHook_)
+        pumpHook_(pump);
+    if (throttle_.EventsDue()) {
+        FlushDisplay();
+        HandlePendingEvents();
+    } else if (throttle_.MetersShownPending()) {
+        FlushDisplay();
+    }
+}
+
+// ----------------------------------------------------------------- closing
 
 bool MainWindowCommands::MayClose() {
     if (CloseRequested(*state_))

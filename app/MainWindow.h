@@ -2,10 +2,11 @@
 // The main window's handlers as every front end has them. Each toolkit's
 // TForm1 derives from this class: it draws the engine's table and forwards
 // its controls' events here, and supplies only what a toolkit alone can do
-// (which entries of a list are selected, the radio group's item, its modal
-// windows, its help, its event queue).
+// (drawing, which entries of a list are selected, the radio group's item,
+// the directory tree, its modal windows, its help, its event queue).
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/ModeControls.h"
+#include "app/RepaintThrottle.h"
 #include "core/AppState.h"
 #include "core/Settings.h"
 #include "core/WindowPort.h"
@@ -22,7 +24,9 @@ namespace kestrove {
 class MainWindowCommands : public WindowPort {
   public:
     // `settingsFile`: the INI beside the executable (a Windows path text).
-    explicit MainWindowCommands(std::string settingsFile);
+    // `repaintIntervalMs`: how often at most the status lines and meters
+    // reach the screen while a command runs (each program says why).
+    MainWindowCommands(std::string settingsFile, std::int64_t repaintIntervalMs);
     ~MainWindowCommands() override;
 
     AppState& state() { return *state_; }
@@ -35,7 +39,7 @@ class MainWindowCommands : public WindowPort {
     void ModeRBBackupClick();
     void ModeRBNetworkClick();
     void NewExecute();
-    virtual void DriveComboBox1Change() = 0;
+    void DriveComboBox1Change();
     void FileListBox1Click();
     void FileListBox1DblClick();
     void BtnMoveFileClick();
@@ -68,11 +72,12 @@ class MainWindowCommands : public WindowPort {
     void Perform(Action action);
 
     // The directory tree and the drive list, as the program moves them.
-    // Entering a drive or a directory makes its drive the current letter and
-    // runs the tree's change event when the directory changes; false when it
-    // cannot be entered.
-    virtual bool SetDrive(char letter) = 0;
-    virtual bool SetDirectory(const std::string& path) = 0;
+    // Entering a drive or a directory makes its drive the current letter
+    // (so that the change event that follows stays on it) and runs the
+    // tree's change event when the directory changes; false when it cannot
+    // be entered, and the letter stays as it was.
+    bool SetDrive(char letter);
+    bool SetDirectory(const std::string& path);
     virtual std::string TreeDirectory() const = 0;  // empty before the first
     virtual void FillDriveList(const std::vector<std::string>& drives) = 0;
 
@@ -81,8 +86,24 @@ class MainWindowCommands : public WindowPort {
     // saves it and builds the drive list anew. A refused write stops it.
     std::optional<SettingsWriteError> SetDriveOKxClick(const DriveChoices& offered);
 
-    // Shows every pending status text and meter value now.
-    virtual void FlushDisplay() = 0;
+    // Shows every pending status text and meter now.
+    void FlushDisplay();
+
+    // Tests: called at every pump of a command, with its number (from 1 for
+    // each command); the clock the repaint throttle reads (empty: the real).
+    void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
+    void SetClock(RepaintThrottle::Clock clock) { throttle_.SetClock(std::move(clock)); }
+
+    // --- WindowPort: what every window does alike ---
+    // A box shows the status lines as they stand.
+    Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
+                         Buttons buttons) final;
+    // Shown at once when no command runs; during one, through the throttle.
+    void SetStatus(StatusLine line, const std::string& text, bool redraw = false) final;
+    void SetMeter(Meter meter, int percent) final;
+    void ShowMeter(Meter meter, bool visible) final;
+    void ProcessEvents() final;
+    void HighlightEntry(ListId list, int index) final;
 
   protected:
     // The windows shown from the main window.
@@ -96,16 +117,36 @@ class MainWindowCommands : public WindowPort {
     virtual int ModeItemIndex() const = 0;
     // The selected entries of one of the four lists, top to bottom.
     virtual std::vector<int> SelectedRows(ListId list) const = 0;
-    // Lets the toolkit handle its waiting events once (the Network Mode
-    // switch, so that the buttons redraw).
+    // The text of DriveListBox's first selected entry; none when none is.
+    virtual std::optional<std::string> ChosenDriveEntry() const = 0;
+    // The tree enters a drive (the directory it is in when it is on that
+    // drive, else the root: DriveDirectory) or a directory, and runs its
+    // change event (DriveComboBox1Change) when its directory changes; false
+    // when it cannot, and nothing changes then.
+    virtual bool TreeSetDrive(char letter) = 0;
+    virtual bool TreeSetDirectory(const std::string& path) = 0;
+    // Paints what changed and lets the toolkit handle its waiting events
+    // once (where Abort is noticed).
     virtual void HandlePendingEvents() = 0;
+    // The status panel: a line's text, a meter's value, which meters show.
+    virtual void DrawStatus(StatusLine line, const std::string& text) = 0;
+    virtual void DrawMeter(Meter meter, int percent) = 0;
+    virtual void DrawMetersShown(const std::array<bool, 3>& shown) = 0;
+    // Paints a status line at once, without handling other events.
+    virtual void PaintStatusNow(StatusLine line) = 0;
+    // Selects one entry of a list on screen (-1: none) and scrolls to it.
+    virtual void DrawHighlight(ListId list, int index) = 0;
+    virtual Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
+                                  Buttons buttons) = 0;
     // Shows a window modally. Statistics runs inside a long command.
     virtual void OpenWindow(Window window) = 0;
     virtual void ShowHelp(bool index) = 0;
-    // Called as a long command starts, before the table disables the rest.
-    virtual void CommandStarts() {}
     // The window closes now (after a command that a close had to wait for).
     virtual void CloseWindow() = 0;
+
+    // The user moved the highlight of a list: a selected list's highlighted
+    // entry becomes its first selected row (-1 for none).
+    void HighlightMoved(ListId list);
 
     // The window's start state: settings, drives, the start directory (or
     // the root of drive C, without a message, when it is gone), Normal Mode.
@@ -122,6 +163,8 @@ class MainWindowCommands : public WindowPort {
     std::unique_ptr<AppState> state_;
 
   private:
+    RepaintThrottle throttle_;
+    std::function<void(int)> pumpHook_;
     bool closePending_ = false;
 };
 

@@ -2,46 +2,6 @@
 
 namespace kestrove {
 
-const ButtonField kButtonFields[12] = {
-    {"BtnMoveFile", &ModeControls::BtnMoveFile},
-    {"BtnMoveAllFiles", &ModeControls::BtnMoveAllFiles},
-    {"BtnUnMoveFile", &ModeControls::BtnUnMoveFile},
-    {"BtnUnMoveAllFiles", &ModeControls::BtnUnMoveAllFiles},
-    {"RunButton", &ModeControls::RunButton},
-    {"BtnGetStats", &ModeControls::BtnGetStats},
-    {"RestoreButton", &ModeControls::RestoreButton},
-    {"MoveButton", &ModeControls::MoveButton},
-    {"DeleteButton", &ModeControls::DeleteButton},
-    {"RunNetButton", &ModeControls::RunNetButton},
-    {"FileNames", &ModeControls::FileNames},
-    {"AbortButton", &ModeControls::AbortButton},
-};
-
-const MenuField kMenuFields[22] = {
-    {"ClearNew", &ModeControls::ClearNew},
-    {"NormalMode", &ModeControls::NormalMode},
-    {"BackupMode", &ModeControls::BackupMode},
-    {"NetworkMode", &ModeControls::NetworkMode},
-    {"SaveIndexFile1", &ModeControls::SaveIndexFile1},
-    {"SaveLogFile1", &ModeControls::SaveLogFile1},
-    {"Exit1", &ModeControls::Exit1},
-    {"Sort1", &ModeControls::Sort1},
-    {"SortOFF1", &ModeControls::SortOFF1},
-    {"SaveIndexasCSV", &ModeControls::SaveIndexasCSV},
-    {"SaveIndexasTAB", &ModeControls::SaveIndexasTAB},
-    {"N5", &ModeControls::N5},
-    {"SetOptions1", &ModeControls::SetOptions1},
-    {"RunDeleteDupes1", &ModeControls::RunDeleteDupes1},
-    {"GetStats1", &ModeControls::GetStats1},
-    {"RestoreBackupFiles1", &ModeControls::RestoreBackupFiles1},
-    {"MoveBackupFiles2", &ModeControls::MoveBackupFiles2},
-    {"DeleteBackupFiles1", &ModeControls::DeleteBackupFiles1},
-    {"DeleteNetworkDupes2", &ModeControls::DeleteNetworkDupes2},
-    {"Contents1", &ModeControls::Contents1},
-    {"Index1", &ModeControls::Index1},
-    {"About1", &ModeControls::About1},
-};
-
 namespace {
 
 ButtonControl Button(bool visible, Action click) {
@@ -49,7 +9,7 @@ ButtonControl Button(bool visible, Action click) {
 }
 
 MenuControl Item(Action choose, bool enabled = true, bool marker = false) {
-    return {enabled, marker, choose};
+    return {enabled, marker, false, choose};
 }
 
 // While a command runs nothing else may start: a control stays where it is
@@ -118,7 +78,7 @@ ModeControls ModeControlsFor(int mode, bool busy, bool sortOn, bool exportCsv) {
     t.SortOFF1 = Item(Action::SortOFFExecute, true, !sortOn);
     t.SaveIndexasCSV = Item(Action::SaveIndexasCSVClick, true, exportCsv);
     t.SaveIndexasTAB = Item(Action::SaveIndexasTABClick, true, !exportCsv);
-    t.SaveIndexasCSVChecked = exportCsv;
+    t.SaveIndexasCSV.checked = exportCsv;
     t.N5 = Item(Action::SetDrivesExecute);
     t.SetOptions1 = Item(Action::SetOptionsExecute);
     // The Run menu follows the mode; "GetStats" stays enabled in every mode
@@ -134,8 +94,10 @@ ModeControls ModeControlsFor(int mode, bool busy, bool sortOn, bool exportCsv) {
     t.Index1 = Item(Action::HelpIndexExecute);
     t.About1 = Item(Action::About1Click);
 
-    t.LblFileList = normal ? "*.PMI Files" : backup ? "*.BKI Files" : "User Directories";
-    t.LblSelList = network ? "Selected Directories" : "Selected Files";
+    // One access key for each list label in every mode, and none that the
+    // menu bar or another label has.
+    t.LblFileList = normal ? "*.PMI F&iles" : backup ? "*.BKI F&iles" : "User D&irectories";
+    t.LblSelList = network ? "S&elected Directories" : "S&elected Files";
     t.noneSelected = network ? "No Directories Selected" : "No Files Selected";
     t.availableList = network ? ListId::ListBox2 : ListId::FileListBox1;
     t.selectedList = network ? ListId::ListBox3 : ListId::ListBox1;
@@ -168,6 +130,20 @@ ModeControls ModeControlsFor(int mode, bool busy, bool sortOn, bool exportCsv) {
 
 ModeControls ModeControlsFor(const AppState& state) {
     return ModeControlsFor(state.mode, state.busy, state.sortOn, state.exportCsv);
+}
+
+const ListControl& ListOf(const ModeControls& controls, ListId list) {
+    switch (list) {
+        case ListId::FileListBox1:
+            return controls.FileListBox1;
+        case ListId::ListBox2:
+            return controls.ListBox2;
+        case ListId::ListBox1:
+            return controls.ListBox1;
+        case ListId::ListBox3:
+            return controls.ListBox3;
+    }
+    return controls.ListBox1;
 }
 
 bool CloseRequested(AppState& state) {

@@ -59,11 +59,13 @@ struct ButtonControl {
     Action click = Action::Nothing;
 };
 
-// One menu item: enabled, the marker of the current choice (image 17), and
-// what choosing it means.
+// One menu item: enabled, the marker of the current choice (image 17), its
+// check mark (shown by the items the menu table makes checkable), and what
+// choosing it means.
 struct MenuControl {
     bool enabled = true;
     bool marker = false;
+    bool checked = false;
     Action choose = Action::Nothing;
 };
 
@@ -106,13 +108,12 @@ struct ModeControls {
         DeleteBackupFiles1, DeleteNetworkDupes2;
     // "Help"
     MenuControl Contents1, Index1, About1;
-    // SaveIndexasCSV carries a check mark besides the marker.
-    bool SaveIndexasCSVChecked = true;
 
-    // The captions over and under the lists.
-    std::string_view LblFileList;   // "*.PMI Files", "*.BKI Files", "User Directories"
-    std::string_view LblSelList;    // "Selected Files", "Selected Directories"
-    std::string_view noneSelected;  // LblNumSelFiles after a switch
+    // The captions over the lists, with the access key of the list they
+    // name, and LblNumSelFiles after a switch.
+    std::string_view LblFileList;  // "*.PMI Files", "*.BKI Files", "User Directories"
+    std::string_view LblSelList;   // "Selected Files", "Selected Directories"
+    std::string_view noneSelected;
     // Which list each caption names (for the access key and screen readers).
     ListId availableList = ListId::FileListBox1;
     ListId selectedList = ListId::ListBox1;
@@ -122,19 +123,6 @@ struct ModeControls {
     bool processEventsAfterButtons = false;
 };
 
-// The table's buttons and menu items under the names of their controls, for
-// the front ends to find their own controls by.
-struct ButtonField {
-    std::string_view name;
-    ButtonControl ModeControls::*field;
-};
-struct MenuField {
-    std::string_view name;
-    MenuControl ModeControls::*field;
-};
-extern const ButtonField kButtonFields[12];
-extern const MenuField kMenuFields[22];
-
 // The table for a mode (0 Normal, 1 Backup, 2 or more Network) and the
 // switches of the Options menu. While `busy` (a long command runs) every
 // control that starts something is disabled and means nothing; Abort stays
@@ -142,6 +130,9 @@ extern const MenuField kMenuFields[22];
 ModeControls ModeControlsFor(int mode, bool busy, bool sortOn, bool exportCsv);
 // The same for the state's mode, busy flag and switches.
 ModeControls ModeControlsFor(const AppState& state);
+
+// The table's entry for one of the four lists.
+const ListControl& ListOf(const ModeControls& controls, ListId list);
 
 // The window's close box or Exit: true when the window may close now. While
 // a command runs it may not; the command is asked to stop instead, and the

@@ -156,6 +156,13 @@ void BtnUnMoveAllFilesClick(AppState& state, WindowPort& port) {
     port.SetCountLabel(CountLabel::LblNumSelFiles, chosen.noneText);
 }
 
+void NoteHighlight(AppState& state, ListId list, int row) {
+    if (list == ListId::ListBox1)
+        state.ListBox1.highlighted = row;
+    else if (list == ListId::ListBox3)
+        state.ListBox3.highlighted = row;
+}
+
 void FileListBox1Click(AppState& state, WindowPort& port, const std::vector<int>& selected) {
     if (IsNetwork(state))
         return;

@@ -41,6 +41,11 @@ void BtnUnMoveFile2Click(AppState& state, WindowPort& port);
 // "<<": empties the selected list.
 void BtnUnMoveAllFilesClick(AppState& state, WindowPort& port);
 
+// The highlighted entry of a list as the window shows it: a selected list
+// (ListBox1, ListBox3) keeps it for "<" and the commands; the available
+// lists keep none.
+void NoteHighlight(AppState& state, ListId list, int row);
+
 // A click on FileListBox1: the header summary of each selected file's
 // message file (".PMM" or, in Backup Mode, ".BKM").
 void FileListBox1Click(AppState& state, WindowPort& port, const std::vector<int>& selected);

@@ -122,12 +122,8 @@ bool DirectoryTree::setDirectory(const std::string& path) {
 }
 
 bool DirectoryTree::setDrive(char letter) {
-    if (!DriveReady(letter))
-        return false;
-    letter = DriveRoot(letter)[0];
-    if (letter == drive_ && !directory_.empty())
-        return true;
-    return setDirectory(DriveRoot(letter));
+    const std::optional<std::string> target = DriveDirectory(letter, directory_);
+    return target && (*target == directory_ || setDirectory(*target));
 }
 
 void DirectoryTree::refresh() {

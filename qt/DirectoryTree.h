@@ -1,6 +1,6 @@
 #pragma once
 // The directory tree of one drive, drawn from the engine's directory texts
-// and children (core/DirectoryNavigation.h). A directory's children are read
+// and children (app/DirectoryNavigation.h). A directory's children are read
 // again whenever it is expanded or entered.
 
 #include <QTreeWidget>

@@ -16,18 +16,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <cctype>
-#include <chrono>
-#include <ctime>
-#include <limits>
 
-#include "app/DirectoryNavigation.h"
-#include "app/Selection.h"
-#include "backup/Backup.h"
-#include "core/BusyScope.h"
-#include "core/Format.h"
-#include "core/Settings.h"
-#include "duplicates/Duplicates.h"
+#include "app/MainWindowTable.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
 #include "qt/HelpViewer.h"
@@ -39,29 +29,15 @@
 #include "qt/TForm5.h"
 #include "qt/TForm6.h"
 #include "qt/Widgets.h"
-#include "reports/Export.h"
 
 namespace kestrove {
 
 namespace {
 
-// Status lines and meters are repainted at most this often while a command
-// runs; a per-record update costs a string copy, not a repaint.
+// Status lines and meters reach the screen at most this often while a
+// command runs. A Qt repaint is cheap, so a run can be followed smoothly:
+// about 30 frames a second.
 constexpr std::int64_t kRepaintIntervalMs = 30;
-
-// Milliseconds of a monotonic clock. A coarse clock serves: it is read per
-// record and needs no better than a few milliseconds.
-std::int64_t NowMs() {
-#ifdef CLOCK_MONOTONIC_COARSE
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-#else
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-#endif
-}
 
 // Image 17 of the menu's image list: the marker of the current choice.
 const QIcon& MarkerIcon() {
@@ -79,36 +55,37 @@ const QIcon& MarkerIcon() {
     return icon;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& hint) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(hint);
-    b->setAccessibleName(QString(caption).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-    b->setAccessibleDescription(hint);
+// A button of the engine's table, by its name.
+QPushButton* MakeButton(QWidget* parent, std::string_view name) {
+    const ButtonSpec& spec = *FindButton(name);
+    auto* b = new QPushButton(ToQt(spec.caption), parent);
+    b->setObjectName(ToQt(spec.name));
+    b->setToolTip(ToQt(spec.hint));
+    b->setAccessibleName(ToQt(spec.Name()));
+    b->setAccessibleDescription(ToQt(spec.hint));
     return b;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
+QLabel* MakeLabel(QWidget* parent, std::string_view name, std::string_view text) {
+    auto* l = new QLabel(ToQt(text), parent);
+    l->setObjectName(ToQt(name));
     return l;
 }
 
-int StatusIndex(StatusLine line) {
-    return static_cast<int>(line);
+std::size_t Index(StatusLine line) {
+    return static_cast<std::size_t>(line);
 }
 
-int MeterIndex(kestrove::Meter meter) {
-    return static_cast<int>(meter);
+std::size_t Index(kestrove::Meter meter) {
+    return static_cast<std::size_t>(meter);
 }
 
 }  // namespace
 
 TForm1::TForm1(std::string settingsFile, QWidget* parent)
-    : QMainWindow(parent), MainWindowCommands(std::move(settingsFile)) {
+    : QMainWindow(parent), MainWindowCommands(std::move(settingsFile), kRepaintIntervalMs) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Kestrove - 2.30"));
+    setWindowTitle(ToQt(kMainWindowCaption));
     BuildControls();
     BuildMenus();
     BuildTabOrder();
@@ -145,16 +122,14 @@ void TForm1::BuildControls() {
 
     // Left: mode, drive, directory.
     auto* left = new QVBoxLayout();
-    Label3 = MakeLabel(central, "Label3", QStringLiteral("&Mode"));
-    RGMode1 = new RadioGroup(QString(),
-                             {QStringLiteral("Normal Mode"), QStringLiteral("Backup Mode"),
-                              QStringLiteral("Network Mode")},
-                             central);
+    Label3 = MakeLabel(central, kLabels[0].name, kLabels[0].caption);
+    RGMode1 = new RadioGroup(
+        QString(), {ToQt(kModeItems[0]), ToQt(kModeItems[1]), ToQt(kModeItems[2])}, central);
     RGMode1->setObjectName(QStringLiteral("RGMode1"));
     RGMode1->setAccessibleName(QStringLiteral("Mode"));
     RGMode1->setItemIndex(0);
     Label3->setBuddy(RGMode1->button(0));
-    Label1 = MakeLabel(central, "Label1", QStringLiteral("Dri&ve"));
+    Label1 = MakeLabel(central, kLabels[1].name, kLabels[1].caption);
     auto* driveList = new ListBox(central);
     DriveListBox = driveList;
     DriveListBox->setObjectName(QStringLiteral("DriveListBox"));
@@ -162,7 +137,7 @@ void TForm1::BuildControls() {
     DriveListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     DriveListBox->setMaximumHeight(90);
     Label1->setBuddy(DriveListBox);
-    Label2 = MakeLabel(central, "Label2", QStringLiteral("&Directory"));
+    Label2 = MakeLabel(central, kLabels[2].name, kLabels[2].caption);
     DirectoryListBox1 = new DirectoryTree(central);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->setAccessibleName(QStringLiteral("Directory"));
@@ -183,7 +158,7 @@ void TForm1::BuildControls() {
 
     // The available list.
     auto* middle = new QVBoxLayout();
-    LblFileList = MakeLabel(central, "LblFileList", QStringLiteral("*.PMI Files"));
+    LblFileList = MakeLabel(central, "LblFileList", ModeControlsFor(*state_).LblFileList);
     FileListBox1 = new ListBox(central);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->setAccessibleName(QStringLiteral("Available Files"));
@@ -195,7 +170,7 @@ void TForm1::BuildControls() {
     ListBox2->setSortingEnabled(false);
     ListBox2->setVisible(false);
     LblFileList->setBuddy(FileListBox1);
-    LblNumFiles = MakeLabel(central, "LblNumFiles", QStringLiteral("0 Files"));
+    LblNumFiles = MakeLabel(central, "LblNumFiles", "0 Files");
     middle->addWidget(LblFileList);
     middle->addWidget(FileListBox1, 1);
     middle->addWidget(ListBox2, 1);
@@ -205,19 +180,10 @@ void TForm1::BuildControls() {
     // The four arrows.
     auto* arrows = new QVBoxLayout();
     arrows->addStretch(1);
-    BtnMoveFile = MakeButton(central, "BtnMoveFile", QStringLiteral(">"),
-                             QStringLiteral("Add the highlighted entries to the selected list."));
-    BtnMoveFile->setAccessibleName(QStringLiteral("Add Selected"));
-    BtnMoveAllFiles = MakeButton(central, "BtnMoveAllFiles", QStringLiteral(">>"),
-                                 QStringLiteral("Add every entry to the selected list."));
-    BtnMoveAllFiles->setAccessibleName(QStringLiteral("Add All"));
-    BtnUnMoveFile =
-        MakeButton(central, "BtnUnMoveFile", QStringLiteral("<"),
-                   QStringLiteral("Remove the highlighted entry from the selected list."));
-    BtnUnMoveFile->setAccessibleName(QStringLiteral("Remove Selected"));
-    BtnUnMoveAllFiles = MakeButton(central, "BtnUnMoveAllFiles", QStringLiteral("<<"),
-                                   QStringLiteral("Empty the selected list."));
-    BtnUnMoveAllFiles->setAccessibleName(QStringLiteral("Remove All"));
+    BtnMoveFile = MakeButton(central, "BtnMoveFile");
+    BtnMoveAllFiles = MakeButton(central, "BtnMoveAllFiles");
+    BtnUnMoveFile = MakeButton(central, "BtnUnMoveFile");
+    BtnUnMoveAllFiles = MakeButton(central, "BtnUnMoveAllFiles");
     for (auto* b : {BtnMoveFile, BtnMoveAllFiles, BtnUnMoveFile, BtnUnMoveAllFiles}) {
         b->setFixedWidth(44);
         arrows->addWidget(b);
@@ -228,24 +194,14 @@ void TForm1::BuildControls() {
     // Right: the command buttons above the selected list.
     auto* right = new QVBoxLayout();
     auto* commands = new QVBoxLayout();
-    RunButton = MakeButton(central, "RunButton", QStringLiteral("Run"),
-                           QStringLiteral("Run will remove all of the duplicate messages in the "
-                                          "selected files."));
-    BtnGetStats = MakeButton(central, "BtnGetStats", QStringLiteral("Get Stats"),
-                             QStringLiteral("Get statistics for selected files"));
-    RestoreButton = MakeButton(central, "RestoreButton", QStringLiteral("Restore"),
-                               QStringLiteral("Restore backup files."));
-    MoveButton = MakeButton(central, "MoveButton", QStringLiteral("Move"),
-                            QStringLiteral("Move backup files."));
-    DeleteButton = MakeButton(central, "DeleteButton", QStringLiteral("Delete"),
-                              QStringLiteral("Delete backup files."));
-    RunNetButton = MakeButton(central, "RunNetButton", QStringLiteral("Network Run"),
-                              QStringLiteral("Run will remove duplicate messages in the selected "
-                                             "users."));
-    FileNames = MakeButton(central, "FileNames", QStringLiteral("Display\nFolder Names"),
-                           QStringLiteral("Display the folder names as well as the file names."));
-    AbortButton = MakeButton(central, "AbortButton", QStringLiteral("Abort"),
-                             QStringLiteral("Abort the current run."));
+    RunButton = MakeButton(central, "RunButton");
+    BtnGetStats = MakeButton(central, "BtnGetStats");
+    RestoreButton = MakeButton(central, "RestoreButton");
+    MoveButton = MakeButton(central, "MoveButton");
+    DeleteButton = MakeButton(central, "DeleteButton");
+    RunNetButton = MakeButton(central, "RunNetButton");
+    FileNames = MakeButton(central, "FileNames");
+    AbortButton = MakeButton(central, "AbortButton");
     for (auto* b : {RunButton, BtnGetStats, RestoreButton, MoveButton, DeleteButton, RunNetButton,
                     FileNames, AbortButton})
         b->setMinimumHeight(44);
@@ -278,7 +234,7 @@ void TForm1::BuildControls() {
         AbortButton->setPalette(ap);
     }
     right->addLayout(commands);
-    LblSelList = MakeLabel(central, "LblSelList", QStringLiteral("Selected Files"));
+    LblSelList = MakeLabel(central, "LblSelList", ModeControlsFor(*state_).LblSelList);
     ListBox3 = new ListBox(central);
     ListBox3->setObjectName(QStringLiteral("ListBox3"));
     ListBox3->setAccessibleName(QStringLiteral("Selected Directories"));
@@ -289,7 +245,7 @@ void TForm1::BuildControls() {
     ListBox1->setAccessibleName(QStringLiteral("Selected Files"));
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     LblSelList->setBuddy(ListBox1);
-    LblNumSelFiles = MakeLabel(central, "LblNumSelFiles", QStringLiteral("0 Files Selected"));
+    LblNumSelFiles = MakeLabel(central, "LblNumSelFiles", "0 Files Selected");
     right->addWidget(LblSelList);
     selectedLayout_ = new QVBoxLayout();
     selectedLayout_->setSpacing(2);
@@ -308,23 +264,16 @@ void TForm1::BuildControls() {
     auto* panel = new QGridLayout(Panel1);
     panel->setContentsMargins(8, 4, 8, 4);
     panel->setVerticalSpacing(2);
-    LabelInfoMsg1 = new StatusText(1, QStringLiteral("File"), Panel1);
-    LabelInfoMsg1->setObjectName(QStringLiteral("LabelInfoMsg1"));
-    LabelInfoMsg2 = new StatusText(2, QString(), Panel1);
-    LabelInfoMsg2->setObjectName(QStringLiteral("LabelInfoMsg2"));
-    LabelInfoMsg3 = new StatusText(3, QString(), Panel1);
-    LabelInfoMsg3->setObjectName(QStringLiteral("LabelInfoMsg3"));
-    ProgressBarF = new MeterBar(QStringLiteral("Files"), Panel1);
-    ProgressBarF->setObjectName(QStringLiteral("ProgressBarF"));
-    ProgressBarM = new MeterBar(QStringLiteral("Messages"), Panel1);
-    ProgressBarM->setObjectName(QStringLiteral("ProgressBarM"));
-    ProgressBar1 = new MeterBar(QStringLiteral("Characters"), Panel1);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
-    const std::array<MeterBar*, 3> meters{ProgressBarF, ProgressBarM, ProgressBar1};
+    const char* lineNames[3] = {"LabelInfoMsg1", "LabelInfoMsg2", "LabelInfoMsg3"};
+    const char* meterNames[3] = {"ProgressBarF", "ProgressBarM", "ProgressBar1"};
     for (int i = 0; i < 3; ++i) {
-        panel->addWidget(lines[static_cast<std::size_t>(i)], i, 0);
-        MeterBar* m = meters[static_cast<std::size_t>(i)];
+        const auto n = static_cast<std::size_t>(i);
+        lines_[n] = new StatusText(i + 1, ToQt(kStatusDesignTexts[n]), Panel1);
+        lines_[n]->setObjectName(QString::fromLatin1(lineNames[n]));
+        meters_[n] = new MeterBar(ToQt(kMeterCaptions[n]), Panel1);
+        meters_[n]->setObjectName(QString::fromLatin1(meterNames[n]));
+        panel->addWidget(lines_[n], i, 0);
+        MeterBar* m = meters_[n];
         QSizePolicy sp = m->sizePolicy();
         sp.setRetainSizeWhenHidden(true);
         m->setSizePolicy(sp);
@@ -332,6 +281,12 @@ void TForm1::BuildControls() {
         m->setVisible(false);
         panel->addWidget(m, i, 1);
     }
+    LabelInfoMsg1 = lines_[0];
+    LabelInfoMsg2 = lines_[1];
+    LabelInfoMsg3 = lines_[2];
+    ProgressBarF = meters_[0];
+    ProgressBarM = meters_[1];
+    ProgressBar1 = meters_[2];
     panel->setColumnStretch(0, 3);
     panel->setColumnStretch(1, 1);
     outer->addWidget(Panel1);
@@ -347,8 +302,9 @@ void TForm1::BuildControls() {
         if (!fillingLists_ && !driveList->inMousePress() && driveList->hasFocus())
             Perform(ModeControlsFor(*state_).DriveListBox.click);
     });
+    // The tree's change event, whoever changed its directory.
     connect(DirectoryListBox1, &DirectoryTree::directoryChanged, this,
-            [this] { OnDirectoryChanged(); });
+            [this] { DriveComboBox1Change(); });
     connect(FileListBox1, &QListWidget::itemClicked, this,
             [this] { Perform(ModeControlsFor(*state_).FileListBox1.click); });
     connect(FileListBox1, &QListWidget::itemSelectionChanged, this, [this] {
@@ -372,13 +328,14 @@ void TForm1::BuildControls() {
     // A user directory is added by its click; from the keys, Enter adds it.
     connect(ListBox2, &ListBox::enterPressed, this,
             [this] { Perform(ModeControlsFor(*state_).ListBox2.click); });
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this,
-            [this] { SyncHighlight(ListId::ListBox1); });
-    connect(ListBox3, &QListWidget::itemSelectionChanged, this,
-            [this] { SyncHighlight(ListId::ListBox3); });
-    for (const auto& [name, field] : kButtonFields)
-        connect(findChild<QPushButton*>(ToQt(name)), &QPushButton::clicked, this,
-                [this, field] { Perform((ModeControlsFor(*state_).*field).click); });
+    for (ListId list : {ListId::ListBox1, ListId::ListBox3})
+        connect(ListWidget(list), &QListWidget::itemSelectionChanged, this, [this, list] {
+            if (!fillingLists_)
+                HighlightMoved(list);
+        });
+    for (const ButtonSpec& b : kButtons)
+        connect(findChild<QPushButton*>(ToQt(b.name)), &QPushButton::clicked, this,
+                [this, field = b.field] { Perform((ModeControlsFor(*state_).*field).click); });
 
     resize(1000, 660);
     // Centred on the desktop.
@@ -390,71 +347,53 @@ void TForm1::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     bar->setAccessibleName(QStringLiteral("Menu"));
-    // Each item does what the engine's table says it means at the moment.
-    auto item = [this](QMenu* menu, QAction*& member, const char* name, const char* action,
-                       const QString& caption, MenuControl ModeControls::*field) {
-        member = menu->addAction(caption);
-        member->setObjectName(QString::fromLatin1(name));
-        member->setProperty("action", QString::fromLatin1(action));
-        member->setIconVisibleInMenu(true);
-        connect(member, &QAction::triggered, this,
-                [this, field] { Perform((ModeControlsFor(*state_).*field).choose); });
-    };
-    FileMenu = bar->addMenu(QStringLiteral("&File"));
-    FileMenu->setObjectName(QStringLiteral("File1"));
-    item(FileMenu, ClearNew, "ClearNew", "New", QStringLiteral("New"), &ModeControls::ClearNew);
-    FileMenu->addSeparator();
-    item(FileMenu, NormalMode, "NormalMode", "Normal", QStringLiteral("Normal Mode"),
-         &ModeControls::NormalMode);
-    item(FileMenu, BackupMode, "BackupMode", "Backup", QStringLiteral("Backup Mode"),
-         &ModeControls::BackupMode);
-    item(FileMenu, NetworkMode, "NetworkMode", "Network", QStringLiteral("Network Mode"),
-         &ModeControls::NetworkMode);
-    FileMenu->addSeparator();
-    item(FileMenu, SaveIndexFile1, "SaveIndexFile1", "SaveIndex", QStringLiteral("SaveIndex"),
-         &ModeControls::SaveIndexFile1);
-    item(FileMenu, SaveLogFile1, "SaveLogFile1", "SaveLogFile", QStringLiteral("Save Log File"),
-         &ModeControls::SaveLogFile1);
-    FileMenu->addSeparator();
-    item(FileMenu, Exit1, "Exit1", "FileExit1", QStringLiteral("E&xit"), &ModeControls::Exit1);
-
-    OptionsMenu = bar->addMenu(QStringLiteral("&Options"));
-    OptionsMenu->setObjectName(QStringLiteral("Options1"));
-    item(OptionsMenu, Sort1, "Sort1", "SortON", QStringLiteral("Sort ON "), &ModeControls::Sort1);
-    item(OptionsMenu, SortOFF1, "SortOFF1", "SortOFF", QStringLiteral("Sort OFF"),
-         &ModeControls::SortOFF1);
-    OptionsMenu->addSeparator();
-    item(OptionsMenu, SaveIndexasCSV, "SaveIndexasCSV", "SaveAsCSV",
-         QStringLiteral("Save Index As CSV"), &ModeControls::SaveIndexasCSV);
-    SaveIndexasCSV->setCheckable(true);
-    item(OptionsMenu, SaveIndexasTAB, "SaveIndexasTAB", "SaveAsTAB",
-         QStringLiteral("Save Index as TAB"), &ModeControls::SaveIndexasTAB);
-    OptionsMenu->addSeparator();
-    item(OptionsMenu, N5, "N5", "SetDrives", QStringLiteral("Set Drives"), &ModeControls::N5);
-    item(OptionsMenu, SetOptions1, "SetOptions1", "SetOptions", QStringLiteral("Set Options"),
-         &ModeControls::SetOptions1);
-
-    RunMenu = bar->addMenu(QStringLiteral("&Run"));
-    RunMenu->setObjectName(QStringLiteral("Run1"));
-    item(RunMenu, RunDeleteDupes1, "RunDeleteDupes1", "DeleteDupes",
-         QStringLiteral("Run Delete Dupes"), &ModeControls::RunDeleteDupes1);
-    item(RunMenu, GetStats1, "GetStats1", "GetStats", QStringLiteral("GetStats"),
-         &ModeControls::GetStats1);
-    item(RunMenu, RestoreBackupFiles1, "RestoreBackupFiles1", "RestoreBkUp",
-         QStringLiteral("Restore Backup Files"), &ModeControls::RestoreBackupFiles1);
-    item(RunMenu, MoveBackupFiles2, "MoveBackupFiles2", "MoveBkUp",
-         QStringLiteral("Move Backup Files"), &ModeControls::MoveBackupFiles2);
-    item(RunMenu, DeleteBackupFiles1, "DeleteBackupFiles1", "DelBkUp",
-         QStringLiteral("Delete Backup Files"), &ModeControls::DeleteBackupFiles1);
-    item(RunMenu, DeleteNetworkDupes2, "DeleteNetworkDupes2", "NetworkUnDup",
-         QStringLiteral("Delete Network Dupes"), &ModeControls::DeleteNetworkDupes2);
-
-    HelpMenu = bar->addMenu(QStringLiteral("&Help"));
-    HelpMenu->setObjectName(QStringLiteral("Help1"));
-    item(HelpMenu, Contents1, "Contents1", "HelpContents1", QStringLiteral("&Contents"),
-         &ModeControls::Contents1);
-    item(HelpMenu, Index1, "Index1", "HelpIndex", QStringLiteral("&Index"), &ModeControls::Index1);
-    item(HelpMenu, About1, "About1", "", QStringLiteral("About"), &ModeControls::About1);
+    for (const MenuSpec& spec : kMenus) {
+        QMenu* menu = bar->addMenu(ToQt(spec.caption));
+        menu->setObjectName(ToQt(spec.name));
+        for (const MenuItemSpec& item : spec.items) {
+            if (item.Separator()) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(ToQt(item.caption));
+            action->setObjectName(ToQt(item.name));
+            action->setProperty("action", ToQt(item.action));
+            action->setIconVisibleInMenu(true);
+            action->setCheckable(item.checkable);
+            // Each item does what the engine's table says it means at the moment.
+            connect(action, &QAction::triggered, this, [this, field = item.field] {
+                Perform((ModeControlsFor(*state_).*field).choose);
+            });
+        }
+    }
+    for (auto [menu, name] : {std::pair{&FileMenu, "File1"},
+                              {&OptionsMenu, "Options1"},
+                              {&RunMenu, "Run1"},
+                              {&HelpMenu, "Help1"}})
+        *menu = bar->findChild<QMenu*>(QString::fromLatin1(name));
+    for (auto [item, name] : {std::pair{&ClearNew, "ClearNew"},
+                              {&NormalMode, "NormalMode"},
+                              {&BackupMode, "BackupMode"},
+                              {&NetworkMode, "NetworkMode"},
+                              {&SaveIndexFile1, "SaveIndexFile1"},
+                              {&SaveLogFile1, "SaveLogFile1"},
+                              {&Exit1, "Exit1"},
+                              {&Sort1, "Sort1"},
+                              {&SortOFF1, "SortOFF1"},
+                              {&SaveIndexasCSV, "SaveIndexasCSV"},
+                              {&SaveIndexasTAB, "SaveIndexasTAB"},
+                              {&N5, "N5"},
+                              {&SetOptions1, "SetOptions1"},
+                              {&RunDeleteDupes1, "RunDeleteDupes1"},
+                              {&GetStats1, "GetStats1"},
+                              {&RestoreBackupFiles1, "RestoreBackupFiles1"},
+                              {&MoveBackupFiles2, "MoveBackupFiles2"},
+                              {&DeleteBackupFiles1, "DeleteBackupFiles1"},
+                              {&DeleteNetworkDupes2, "DeleteNetworkDupes2"},
+                              {&Contents1, "Contents1"},
+                              {&Index1, "Index1"},
+                              {&About1, "About1"}})
+        *item = bar->findChild<QAction*>(QString::fromLatin1(name));
 }
 
 void TForm1::BuildTabOrder() {
@@ -488,7 +427,7 @@ void TForm1::SetMarker(QAction* item, bool on) {
     item->setIcon(on ? MarkerIcon() : QIcon());
 }
 
-std::vector<int> TForm1::SelectedRows(QListWidget* list) const {
+std::vector<int> TForm1::SelectedRows(const QListWidget* list) {
     std::vector<int> rows;
     for (int i = 0; i < list->count(); ++i)
         if (list->item(i)->isSelected())
@@ -510,17 +449,7 @@ QListWidget* TForm1::ListWidget(ListId list) const {
     return ListBox1;
 }
 
-void TForm1::SyncHighlight(ListId list) {
-    if (fillingLists_)
-        return;
-    QListWidget* w = ListWidget(list);
-    const auto rows = SelectedRows(w);
-    const int row = rows.empty() ? -1 : rows.front();
-    if (list == ListId::ListBox1)
-        state_->ListBox1.highlighted = row;
-    else if (list == ListId::ListBox3)
-        state_->ListBox3.highlighted = row;
-}
+// ---------------------------------------------------------- drives and tree
 
 void TForm1::FillDriveList(const std::vector<std::string>& drives) {
     fillingLists_ = true;
@@ -528,66 +457,53 @@ void TForm1::FillDriveList(const std::vector<std::string>& drives) {
     fillingLists_ = false;
 }
 
-// The program entering a drive or directory makes its drive the current
-// drive letter, so that the change event that follows stays on it.
-bool TForm1::SetDrive(char letter) {
-    const char before = state_->currentDrive;
-    state_->currentDrive = letter;
-    if (DirectoryListBox1->setDrive(letter))
-        return true;
-    state_->currentDrive = before;
-    return false;
+std::optional<std::string> TForm1::ChosenDriveEntry() const {
+    const std::vector<int> rows = SelectedRows(DriveListBox);
+    if (rows.empty())
+        return std::nullopt;
+    return FromQt(DriveListBox->item(rows.front())->text());
 }
 
-bool TForm1::SetDirectory(const std::string& path) {
-    if (path.size() < 2 || path[1] != ':')
-        return false;
-    const char before = state_->currentDrive;
-    state_->currentDrive = path[0];
-    if (DirectoryListBox1->setDirectory(path))
-        return true;
-    state_->currentDrive = before;
-    return false;
+bool TForm1::TreeSetDrive(char letter) {
+    return DirectoryListBox1->setDrive(letter);
+}
+
+bool TForm1::TreeSetDirectory(const std::string& path) {
+    return DirectoryListBox1->setDirectory(path);
 }
 
 std::string TForm1::TreeDirectory() const {
     return DirectoryListBox1->directory();
 }
 
-void TForm1::OnDirectoryChanged() {
-    DriveComboBox1Change();
-}
-
 // ------------------------------------------------------------------- modes
 
 void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
     if (layout) {
-        FilterComboBox1->setCurrentIndex(FilterComboBox1->findData(QString::fromLatin1(
-            controls.fileMask.data(), static_cast<qsizetype>(controls.fileMask.size()))));
+        FilterComboBox1->setCurrentIndex(FilterComboBox1->findData(ToQt(controls.fileMask)));
         RGMode1->setItemIndex(controls.mode);
     }
-    for (const auto& [name, field] : kButtonFields) {
-        auto* button = findChild<QPushButton*>(ToQt(name));
-        const ButtonControl& b = controls.*field;
+    for (const ButtonSpec& spec : kButtons) {
+        auto* button = findChild<QPushButton*>(ToQt(spec.name));
+        const ButtonControl& b = controls.*spec.field;
         button->setEnabled(b.state.enabled);
         // The commands show and hide Abort themselves.
         if (layout && button != AbortButton)
             button->setVisible(b.state.visible);
     }
-    for (const auto& [name, field] : kMenuFields) {
-        auto* action = findChild<QAction*>(ToQt(name));
-        const MenuControl& m = controls.*field;
+    for (const MenuItemSpec* item : MenuItems()) {
+        auto* action = findChild<QAction*>(ToQt(item->name));
+        const MenuControl& m = controls.*item->field;
         action->setEnabled(m.enabled);
         SetMarker(action, m.marker);
+        if (item->checkable)
+            action->setChecked(m.checked);
     }
-    SaveIndexasCSV->setChecked(controls.SaveIndexasCSVChecked);
     RGMode1->setEnabled(controls.RGMode1.enabled);
     DriveListBox->setEnabled(controls.DriveListBox.state.enabled);
     DirectoryListBox1->setEnabled(controls.DirectoryListBox1.enabled);
-    FileListBox1->setEnabled(controls.FileListBox1.state.enabled);
-    ListBox2->setEnabled(controls.ListBox2.state.enabled);
-    ListBox1->setEnabled(controls.ListBox1.state.enabled);
-    ListBox3->setEnabled(controls.ListBox3.state.enabled);
+    for (ListId list : {ListId::FileListBox1, ListId::ListBox2, ListId::ListBox1, ListId::ListBox3})
+        ListWidget(list)->setEnabled(ListOf(controls, list).state.enabled);
     if (!layout)
         return;
     LblFileList->setText(ToQt(controls.LblFileList));
@@ -604,9 +520,7 @@ std::vector<int> TForm1::SelectedRows(ListId list) const {
     return SelectedRows(ListWidget(list));
 }
 
-void TForm1::HandlePendingEvents() {
-    QCoreApplication::processEvents();
-}
+// ----------------------------------------------------------------- windows
 
 void TForm1::OpenWindow(Window window) {
     switch (window) {
@@ -644,37 +558,26 @@ void TForm1::ShowHelp(bool index) {
         help_->ShowContents();
 }
 
-void TForm1::CommandStarts() {
-    pumps_ = 0;
-    lastPump_ = std::numeric_limits<std::int64_t>::min() / 2;
-    lastRepaint_ = Now();
+Answer TForm1::ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
+                              Buttons buttons) {
+    return Dialogs::Message(this, text, title, icon, buttons);
 }
 
-void TForm1::CloseWindow() {
-    close();
+std::optional<std::string> TForm1::ChooseSaveFile(std::string_view) {
+    return Dialogs::SaveFile(this, QStringLiteral("Save Log File"),
+                             QStringLiteral("Log Files (*.log);;All Files (*)"));
 }
 
-// --------------------------------------------------------------- selection
-
-void TForm1::DriveComboBox1Change() {
-    std::optional<std::string> chosen;
-    for (int i = 0; i < DriveListBox->count(); ++i)
-        if (DriveListBox->item(i)->isSelected()) {
-            chosen = FromQt(DriveListBox->item(i)->text());
-            break;
-        }
-    const char drive = ChooseDrive(*state_, chosen);
-    if (!DirectoryListBox1->setDrive(drive)) {
-        MessageDialog(DriveNotReadyText(drive), kProgramTitle, Icon::Stop, Buttons::Ok);
-        return;
-    }
-    EnterDirectory(*state_, *this, DirectoryListBox1->directory());
+std::optional<std::string> TForm1::ChooseDirectory(const std::string& start) {
+    return moveDlg->Choose(start);
 }
-
-// ---------------------------------------------------------------- commands
 
 void TForm1::FileExit1Execute() {
     help_->close();
+    close();
+}
+
+void TForm1::CloseWindow() {
     close();
 }
 
@@ -688,100 +591,50 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// -------------------------------------------------------------- WindowPort
+// ------------------------------------------------------------ status panel
 
-Answer TForm1::MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                             Buttons buttons) {
-    FlushDisplay();
-    return Dialogs::Message(this, text, title, icon, buttons);
+void TForm1::DrawStatus(StatusLine line, const std::string& text) {
+    lines_[Index(line)]->setText(ToQt(text));
 }
 
-void TForm1::FlushDisplay() {
-    const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
-    for (std::size_t i = 0; i < 3; ++i) {
-        PendingText& p = pendingStatus_[i];
-        if (!p.dirty)
-            continue;
-        p.dirty = false;
-        lines[i]->setText(ToQt(p.text));
-    }
-    const std::array<MeterBar*, 3> meters{ProgressBarF, ProgressBarM, ProgressBar1};
+void TForm1::DrawMeter(kestrove::Meter meter, int percent) {
+    meters_[Index(meter)]->setValue(percent);
+}
+
+void TForm1::DrawMetersShown(const std::array<bool, 3>& shown) {
     for (std::size_t i = 0; i < 3; ++i)
-        if (meterDirty_[i]) {
-            meterDirty_[i] = false;
-            meters[i]->setValue(pendingMeter_[i]);
-        }
+        meters_[i]->setVisible(shown[i]);
 }
 
-void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
-    PendingText& p = pendingStatus_[static_cast<std::size_t>(StatusIndex(line))];
-    p.text = text;
-    p.dirty = true;
-    if (!state_->busy) {
-        FlushDisplay();
-        return;
-    }
-    // The clock is read for every eighth redraw only: they come per record.
-    if (!redraw || (++redraws_ & 7) != 0 || !RepaintDue())
-        return;
-    FlushDisplay();
-    // At once, without handling other events.
-    const std::array<StatusText*, 3> lines{LabelInfoMsg1, LabelInfoMsg2, LabelInfoMsg3};
-    lines[static_cast<std::size_t>(StatusIndex(line))]->repaint();
+void TForm1::PaintStatusNow(StatusLine line) {
+    lines_[Index(line)]->repaint();
+}
+
+void TForm1::HandlePendingEvents() {
+    QCoreApplication::processEvents();
 }
 
 void TForm1::SetCountLabel(CountLabel label, const std::string& text) {
     (label == CountLabel::LblNumFiles ? LblNumFiles : LblNumSelFiles)->setText(ToQt(text));
 }
 
-void TForm1::SetMeter(kestrove::Meter meter, int percent) {
-    const auto i = static_cast<std::size_t>(MeterIndex(meter));
-    pendingMeter_[i] = percent;
-    meterDirty_[i] = true;
-    if (!state_->busy) {
-        FlushDisplay();
-        return;
-    }
-    // Nothing pumps while one long text is copied, and its Characters meter
-    // moves about 100 times: it is shown from here, within the throttle. (A
-    // meter repaints itself at once when its value shows a change.)
-    if (RepaintDue())
-        FlushDisplay();
-}
-
-void TForm1::ShowMeter(kestrove::Meter meter, bool visible) {
-    const std::array<MeterBar*, 3> meters{ProgressBarF, ProgressBarM, ProgressBar1};
-    FlushDisplay();
-    meters[static_cast<std::size_t>(MeterIndex(meter))]->setVisible(visible);
-}
-
 void TForm1::ShowAbort(bool visible) {
     AbortButton->setVisible(visible);
 }
 
+// ------------------------------------------------------------------- lists
+
 void TForm1::ListChanged(ListId list) {
+    QListWidget* w = ListWidget(list);
     fillingLists_ = true;
-    switch (list) {
-        case ListId::FileListBox1:
-            FillList(FileListBox1, state_->FileListBox1);
-            break;
-        case ListId::ListBox2:
-            FillList(ListBox2, state_->ListBox2);
-            break;
-        case ListId::ListBox1:
-        case ListId::ListBox3: {
-            const SortedList& s = list == ListId::ListBox1 ? state_->ListBox1 : state_->ListBox3;
-            QListWidget* w = ListWidget(list);
-            FillList(w, s.entries());
-            if (s.highlighted >= 0 && s.highlighted < w->count())
-                w->setCurrentRow(s.highlighted);
-            break;
-        }
-    }
+    FillList(w, EntriesOf(*state_, list));
+    const int highlighted = HighlightOf(*state_, list);
+    if (highlighted >= 0 && highlighted < w->count())
+        w->setCurrentRow(highlighted);
     fillingLists_ = false;
 }
 
-void TForm1::HighlightEntry(ListId list, int index) {
+void TForm1::DrawHighlight(ListId list, int index) {
     QListWidget* w = ListWidget(list);
     fillingLists_ = true;
     if (index >= 0 && index < w->count()) {
@@ -791,10 +644,6 @@ void TForm1::HighlightEntry(ListId list, int index) {
         w->clearSelection();
     }
     fillingLists_ = false;
-    if (list == ListId::ListBox1)
-        state_->ListBox1.highlighted = index;
-    else if (list == ListId::ListBox3)
-        state_->ListBox3.highlighted = index;
 }
 
 void TForm1::ShowList(ListId list, bool visible) {
@@ -811,43 +660,6 @@ void TForm1::SplitSelectedLists() {
 void TForm1::RestoreSelectedLists() {
     ListBox3->setVisible(true);
     ListBox1->setVisible(false);
-}
-
-std::int64_t TForm1::Now() const {
-    return clock_ ? clock_() : NowMs();
-}
-
-bool TForm1::RepaintDue() {
-    const std::int64_t now = Now();
-    if (now - lastRepaint_ < kRepaintIntervalMs)
-        return false;
-    lastRepaint_ = now;
-    return true;
-}
-
-void TForm1::ProcessEvents() {
-    ++pumps_;
-    if (pumpHook_)
-        pumpHook_(pumps_);
-    // A pump comes per message. The first of a command handles events and
-    // repaints at once; later ones when the clock, read at every pump, says
-    // the interval has passed, so Abort never waits for a count of messages.
-    const std::int64_t now = Now();
-    if (now - lastPump_ < kRepaintIntervalMs)
-        return;
-    lastPump_ = now;
-    lastRepaint_ = now;
-    FlushDisplay();
-    QCoreApplication::processEvents();
-}
-
-std::optional<std::string> TForm1::ChooseSaveFile(std::string_view) {
-    return Dialogs::SaveFile(this, QStringLiteral("Save Log File"),
-                             QStringLiteral("Log Files (*.log);;All Files (*)"));
-}
-
-std::optional<std::string> TForm1::ChooseDirectory(const std::string& start) {
-    return moveDlg->Choose(start);
 }
 
 }  // namespace kestrove

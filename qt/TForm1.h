@@ -6,16 +6,10 @@
 
 #include <QMainWindow>
 #include <array>
-#include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "app/ModeControls.h"
-#include "core/AppState.h"
-#include "core/WindowPort.h"
 
 class QAction;
 class QComboBox;
@@ -125,50 +119,41 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     static bool HasMarker(const QAction* item);
 
     // --- the handlers only a toolkit has (MainWindowCommands has the rest) ---
-    void DriveComboBox1Change() override;
     void FileExit1Execute() override;
 
     // The tree and the drive list as the program moves them.
     void FillDriveList(const std::vector<std::string>& drives) override;
-    bool SetDirectory(const std::string& path) override;
-    bool SetDrive(char letter) override;
     std::string TreeDirectory() const override;
 
-    // Tests: called at every pump of a command, with the pump's number
-    // (from 1 for each command).
-    void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
-    // Tests: the clock (milliseconds) the repaint throttle reads; empty for
-    // the real one.
-    void SetClock(std::function<std::int64_t()> clock) { clock_ = std::move(clock); }
-    // Shows every pending status text and meter value now.
-    void FlushDisplay() override;
-
-    // --- WindowPort ---
-    Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                         Buttons buttons) override;
-    void SetStatus(StatusLine line, const std::string& text, bool redraw = false) override;
+    // --- WindowPort: the lists and choosers ---
     void SetCountLabel(CountLabel label, const std::string& text) override;
-    void SetMeter(kestrove::Meter meter, int percent) override;
-    void ShowMeter(kestrove::Meter meter, bool visible) override;
     void ShowAbort(bool visible) override;
     void ListChanged(ListId list) override;
-    void HighlightEntry(ListId list, int index) override;
     void ShowList(ListId list, bool visible) override;
     void SplitSelectedLists() override;
     void RestoreSelectedLists() override;
-    void ProcessEvents() override;
     std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // --- what MainWindowCommands asks of the toolkit ---
     void ShowModeControls(const ModeControls& controls, bool layout) override;
     int ModeItemIndex() const override;
     std::vector<int> SelectedRows(ListId list) const override;
+    std::optional<std::string> ChosenDriveEntry() const override;
+    bool TreeSetDrive(char letter) override;
+    bool TreeSetDirectory(const std::string& path) override;
     void HandlePendingEvents() override;
+    void DrawStatus(StatusLine line, const std::string& text) override;
+    void DrawMeter(kestrove::Meter meter, int percent) override;
+    void DrawMetersShown(const std::array<bool, 3>& shown) override;
+    void PaintStatusNow(StatusLine line) override;
+    void DrawHighlight(ListId list, int index) override;
+    Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
+                          Buttons buttons) override;
     void OpenWindow(Window window) override;
     void ShowHelp(bool index) override;
-    void CommandStarts() override;
     void CloseWindow() override;
 
   private:
@@ -177,10 +162,8 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     void BuildTabOrder();
     void Construct();
     void SetMarker(QAction* item, bool on);
-    std::vector<int> SelectedRows(QListWidget* list) const;
+    static std::vector<int> SelectedRows(const QListWidget* list);
     QListWidget* ListWidget(ListId list) const;
-    void SyncHighlight(ListId list);
-    void OnDirectoryChanged();
 
     std::string helpFile_;
 
@@ -192,26 +175,9 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     TForm6* stats_ = nullptr;
     HelpViewer* help_ = nullptr;
     QVBoxLayout* selectedLayout_ = nullptr;
-
-    // Status lines and meters as the commands left them, shown at most every
-    // kRepaintInterval while a command runs.
-    struct PendingText {
-        std::string text;
-        bool dirty = false;
-    };
-    std::array<PendingText, 3> pendingStatus_;
-    std::array<int, 3> pendingMeter_{};
-    std::array<bool, 3> meterDirty_{};
-    std::int64_t lastRepaint_ = 0;  // milliseconds
-    std::int64_t lastPump_ = 0;
-    int pumps_ = 0;
-    unsigned redraws_ = 0;
-    std::function<void(int)> pumpHook_;
-    std::function<std::int64_t()> clock_;
-    std::int64_t Now() const;
-    // True when the repaint interval has passed since the last repaint,
-    // which then counts from now.
-    bool RepaintDue();
+    std::array<StatusText*, 3> lines_{};
+    std::array<MeterBar*, 3> meters_{};
+    // The program fills a list: its selection signals are not the user's.
     bool fillingLists_ = false;
 };
 

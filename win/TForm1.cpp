@@ -4,14 +4,10 @@
 #include <vssym32.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "app/DirectoryNavigation.h"
-#include "app/Selection.h"
+#include "app/MainWindowTable.h"
 #include "core/Format.h"
-#include "core/Settings.h"
-#include "platform/File.h"
-#include "platform/Paths.h"
 #include "win/Dialogs.h"
 #include "win/Forms.h"
 #include "win/Program.h"
@@ -21,11 +17,10 @@ namespace kestrove::win {
 namespace {
 
 // Status lines and meters reach the screen at most this often while a
-// command runs: a per-record update costs a string copy, not a repaint.
-// Ten times a second is enough to follow a run and to answer Abort at once;
-// more often, the repaints (about half a millisecond per control under
-// Wine) slow the run itself.
-constexpr std::uint64_t kRepaintMs = 100;
+// command runs. Ten times a second is enough to follow a run and to answer
+// Abort at once; more often, the repaints (about half a millisecond per
+// control under Wine) slow the run itself.
+constexpr std::int64_t kRepaintMs = 100;
 
 // A control repaints when its state changes; the same state again costs
 // nothing.
@@ -102,8 +97,9 @@ HBITMAP MakeMarker() {
 
 }  // namespace
 
-TForm1::TForm1(std::string settingsFile) : MainWindowCommands(std::move(settingsFile)) {
-    Create("Form1", "Kestrove - 2.30", WS_OVERLAPPEDWINDOW, 1000, 680, nullptr, kSkyBlue);
+TForm1::TForm1(std::string settingsFile) : MainWindowCommands(std::move(settingsFile), kRepaintMs) {
+    Create("Form1", std::string(kMainWindowCaption).c_str(), WS_OVERLAPPEDWINDOW, 1000, 680,
+           nullptr, kSkyBlue);
     marker_ = MakeMarker();
     BuildControls();
     BuildMenus();
@@ -126,54 +122,55 @@ TForm1::~TForm1() {
 void TForm1::BuildControls() {
     HWND w = hwnd_;
     constexpr DWORD kList = WS_VSCROLL | WS_TABSTOP | WS_BORDER | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-    auto label = [w](int id, const char* text) { return Child(w, "STATIC", text, SS_LEFT, id); };
+    auto label = [w](int id, std::string_view text) {
+        return Child(w, "STATIC", std::string(text).c_str(), SS_LEFT, id);
+    };
 
     // Labels stand before their lists, so that screen readers name the lists.
-    label(kLabel3, "&Mode");
+    const ModeControls start = ModeControlsFor(*state_);
+    label(kLabel3, kLabels[0].caption);
     Child(w, "BUTTON", "", BS_GROUPBOX, kRGMode1);
-    Child(w, "BUTTON", "Normal Mode", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, kModeNormal);
-    Child(w, "BUTTON", "Backup Mode", BS_AUTORADIOBUTTON, kModeBackup);
-    Child(w, "BUTTON", "Network Mode", BS_AUTORADIOBUTTON, kModeNetwork);
-    label(kLabel1, "Dri&ve");
+    for (int i = 0; i < 3; ++i)
+        Child(w, "BUTTON", std::string(kModeItems[static_cast<std::size_t>(i)]).c_str(),
+              BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), kModeNormal + i);
+    label(kLabel1, kLabels[1].caption);
     Child(w, "LISTBOX", "", kList | WS_GROUP, kDriveListBox);
-    label(kLabel2, "&Directory");
+    label(kLabel2, kLabels[2].caption);
     Child(w, "LISTBOX", "", kList | LBS_WANTKEYBOARDINPUT, kDirectoryListBox1);
-    label(kLblFileList, "*.PMI &Files");
+    label(kLblFileList, start.LblFileList);
     Child(w, "LISTBOX", "", kList | LBS_EXTENDEDSEL, kFileListBox1);
     Child(w, "LISTBOX", "", kList | LBS_EXTENDEDSEL, kListBox2);
     ShowWindow(Item(kListBox2), SW_HIDE);
     label(kLblNumFiles, "0 Files");
-    Button(kBtnMoveFile, "BtnMoveFile", ">");
-    Button(kBtnMoveAllFiles, "BtnMoveAllFiles", ">>");
-    Button(kBtnUnMoveFile, "BtnUnMoveFile", "<");
-    Button(kBtnUnMoveAllFiles, "BtnUnMoveAllFiles", "<<");
-    Button(kRunButton, "RunButton", "Run");
-    Button(kRestoreButton, "RestoreButton", "Restore");
-    Button(kMoveButton, "MoveButton", "Move");
-    Button(kDeleteButton, "DeleteButton", "Delete");
-    Button(kRunNetButton, "RunNetButton", "Network Run");
-    Button(kBtnGetStats, "BtnGetStats", "Get Stats");
-    Button(kFileNames, "FileNames", "Display\r\nFolder Names", BS_MULTILINE);
-    Button(kAbortButton, "AbortButton", "Abort", BS_OWNERDRAW);
+    Button(kBtnMoveFile, "BtnMoveFile");
+    Button(kBtnMoveAllFiles, "BtnMoveAllFiles");
+    Button(kBtnUnMoveFile, "BtnUnMoveFile");
+    Button(kBtnUnMoveAllFiles, "BtnUnMoveAllFiles");
+    Button(kRunButton, "RunButton");
+    Button(kRestoreButton, "RestoreButton");
+    Button(kMoveButton, "MoveButton");
+    Button(kDeleteButton, "DeleteButton");
+    Button(kRunNetButton, "RunNetButton");
+    Button(kBtnGetStats, "BtnGetStats");
+    Button(kFileNames, "FileNames", BS_MULTILINE);
+    Button(kAbortButton, "AbortButton", BS_OWNERDRAW);
     ShowWindow(Item(kAbortButton), SW_HIDE);
-    label(kLblSelList, "S&elected Files");
+    label(kLblSelList, start.LblSelList);
     Child(w, "LISTBOX", "", kList, kListBox3);
     ShowWindow(Item(kListBox3), SW_HIDE);
     Child(w, "LISTBOX", "", kList, kListBox1);
     label(kLblNumSelFiles, "0 Files Selected");
     Child(w, "STATIC", "", SS_ETCHEDFRAME, kPanel1);
-    label(kLabelInfoMsg1, "File");
-    shownStatus_[0] = "File";
-    label(kLabelInfoMsg2, "");
-    label(kLabelInfoMsg3, "");
+    for (std::size_t i = 0; i < 3; ++i)
+        label(kStatusIds[i], kStatusDesignTexts[i]);
     meterGroup_ = Group(w, kMeterGroup);
     ShowWindow(meterGroup_, SW_HIDE);
-    const char* captions[3] = {"Files", "Messages", "Characters"};
-    for (int i = 0; i < 3; ++i) {
-        meterCaptions_[i] = Child(meterGroup_, "STATIC", captions[i], SS_LEFT, kMeterCaptionIds[i]);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char* caption = kMeterCaptions[i].data();
+        meterCaptions_[i] = Child(meterGroup_, "STATIC", caption, SS_LEFT, kMeterCaptionIds[i]);
         meters_[i] = Child(meterGroup_, PROGRESS_CLASSA, "", PBS_SMOOTH, kMeterIds[i]);
         SendMessageA(meters_[i], PBM_SETRANGE32, 0, 100);
-        SetWindowTextA(meters_[i], captions[i]);  // its accessible name
+        SetWindowTextA(meters_[i], caption);  // its accessible name
     }
     CheckRadioButton(w, kModeNormal, kModeNetwork, kModeNormal);
     // Frames lie under what they frame.
@@ -185,77 +182,38 @@ void TForm1::BuildControls() {
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, w,
                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, 400);
-    const std::pair<int, const char*> hints[] = {
-        {kRunButton, "Run will remove all of the duplicate messages in the selected files."},
-        {kBtnGetStats, "Get statistics for selected files"},
-        {kRestoreButton, "Restore backup files."},
-        {kMoveButton, "Move backup files."},
-        {kDeleteButton, "Delete backup files."},
-        {kRunNetButton, "Run will remove duplicate messages in the selected users."},
-        {kAbortButton, "Abort the current run."},
-        {kFileNames, "Display the folder names as well as the file names."},
-        {kBtnMoveFile, "Add the highlighted entries to the selected list."},
-        {kBtnMoveAllFiles, "Add every entry to the selected list."},
-        {kBtnUnMoveFile, "Remove the highlighted entry from the selected list."},
-        {kBtnUnMoveAllFiles, "Empty the selected list."}};
-    for (const auto& [id, hint] : hints) {
+    for (const ButtonSpec& button : kButtons) {
         TTTOOLINFOA ti{};
         ti.cbSize = sizeof ti;
         ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         ti.hwnd = w;
-        ti.uId = reinterpret_cast<UINT_PTR>(Item(id));
-        ti.lpszText = const_cast<char*>(hint);
+        ti.uId = reinterpret_cast<UINT_PTR>(Item(IdOf(button.name)));
+        // The tooltip copies the text.
+        const std::string hint(button.hint);
+        ti.lpszText = const_cast<char*>(hint.c_str());
         SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
     }
 }
 
+// The menu items take their ids in the order of the table.
 void TForm1::BuildMenus() {
     menu_ = CreateMenu();
-    struct MenuItem {
-        int id;
-        const char* name;  // the table's
-        const char* caption;
-    };
-    auto popup = [this](const char* caption, std::initializer_list<MenuItem> items) {
+    int id = kClearNew;
+    for (const MenuSpec& spec : kMenus) {
         HMENU m = CreatePopupMenu();
-        for (const MenuItem& item : items) {
-            if (item.id == 0) {
+        for (const MenuItemSpec& item : spec.items) {
+            if (item.Separator()) {
                 AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
                 continue;
             }
-            AppendMenuA(m, MF_STRING, static_cast<UINT_PTR>(item.id), item.caption);
-            ids_[item.name] = item.id;
-            names_[item.id] = item.name;
+            AppendMenuA(m, MF_STRING, static_cast<UINT_PTR>(id), std::string(item.caption).c_str());
+            ids_[item.name] = id;
+            names_[id] = item.name;
+            ++id;
         }
-        AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(m), caption);
-    };
-    popup("&File", {{kClearNew, "ClearNew", "&New"},
-                    {0, nullptr, nullptr},
-                    {kNormalModeItem, "NormalMode", "N&ormal Mode"},
-                    {kBackupModeItem, "BackupMode", "&Backup Mode"},
-                    {kNetworkModeItem, "NetworkMode", "Ne&twork Mode"},
-                    {0, nullptr, nullptr},
-                    {kSaveIndexFile1, "SaveIndexFile1", "Save&Index"},
-                    {kSaveLogFile1, "SaveLogFile1", "Save &Log File"},
-                    {0, nullptr, nullptr},
-                    {kExit1, "Exit1", "E&xit"}});
-    popup("&Options", {{kSort1, "Sort1", "Sort &ON "},
-                       {kSortOFF1, "SortOFF1", "Sort O&FF"},
-                       {0, nullptr, nullptr},
-                       {kSaveIndexasCSV, "SaveIndexasCSV", "Save Index As &CSV"},
-                       {kSaveIndexasTAB, "SaveIndexasTAB", "Save Index as &TAB"},
-                       {0, nullptr, nullptr},
-                       {kN5, "N5", "Set &Drives"},
-                       {kSetOptions1, "SetOptions1", "Set O&ptions"}});
-    popup("&Run", {{kRunDeleteDupes1, "RunDeleteDupes1", "&Run Delete Dupes"},
-                   {kGetStats1, "GetStats1", "&GetStats"},
-                   {kRestoreBackupFiles1, "RestoreBackupFiles1", "R&estore Backup Files"},
-                   {kMoveBackupFiles2, "MoveBackupFiles2", "&Move Backup Files"},
-                   {kDeleteBackupFiles1, "DeleteBackupFiles1", "&Delete Backup Files"},
-                   {kDeleteNetworkDupes2, "DeleteNetworkDupes2", "Delete &Network Dupes"}});
-    popup("&Help", {{kContents1, "Contents1", "&Contents"},
-                    {kIndex1, "Index1", "&Index"},
-                    {kAbout1, "About1", "&About"}});
+        AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(m),
+                    std::string(spec.caption).c_str());
+    }
     SetMenu(hwnd_, menu_);
 }
 
@@ -351,10 +309,15 @@ void TForm1::Construct() {
     StartUp();
 }
 
-HWND TForm1::Button(int id, const char* name, const char* caption, DWORD extra) {
-    ids_[name] = id;
-    names_[id] = name;
-    return Child(hwnd_, "BUTTON", caption, WS_TABSTOP | BS_PUSHBUTTON | extra, id);
+HWND TForm1::Button(int id, const char* name, DWORD extra) {
+    const ButtonSpec& spec = *FindButton(name);
+    ids_[spec.name] = id;
+    names_[id] = spec.name;
+    // A button's lines are parted by CR LF.
+    std::string caption;
+    for (char c : spec.caption)
+        caption += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return Child(hwnd_, "BUTTON", caption.c_str(), WS_TABSTOP | BS_PUSHBUTTON | extra, id);
 }
 
 int TForm1::IdOf(std::string_view name) const {
@@ -503,23 +466,19 @@ HWND TForm1::ListWindow(ListId list) const {
     return Item(kListBox1);
 }
 
-void TForm1::SyncHighlight(ListId list) {
-    const auto rows = SelectedRows(list);
-    const int row = rows.empty() ? -1 : rows.front();
-    (list == ListId::ListBox1 ? state_->ListBox1 : state_->ListBox3).highlighted = row;
-}
-
 void TForm1::FillDriveList(const std::vector<std::string>& drives) {
     FillListBox(Item(kDriveListBox), drives);
 }
 
+// The user's move of the tree, as a click in the Qt program's: the change
+// event takes the drive as the drive list has it.
 void TForm1::EnterDirectoryEntry(int row) {
     if (row < 0 || row >= static_cast<int>(directoryEntries_.size()))
         return;
-    if (!SetDirectory(directoryEntries_[static_cast<std::size_t>(row)]))
+    if (!TreeSetDirectory(directoryEntries_[static_cast<std::size_t>(row)]))
         MessageDialog(
             Format("Cannot enter %s", directoryEntries_[static_cast<std::size_t>(row)].c_str()),
-            "Kestrove", Icon::Stop, Buttons::Ok);
+            kProgramTitle, Icon::Stop, Buttons::Ok);
 }
 
 // ------------------------------------------------------------------- table
@@ -554,7 +513,7 @@ void TForm1::OnCommand(int id, int code, HWND) {
         case kListBox1:
         case kListBox3:
             if (code == LBN_SELCHANGE)
-                SyncHighlight(id == kListBox1 ? ListId::ListBox1 : ListId::ListBox3);
+                HighlightMoved(id == kListBox1 ? ListId::ListBox1 : ListId::ListBox3);
             else
                 list(id == kListBox1 ? table.ListBox1 : table.ListBox3);
             return;
@@ -564,50 +523,45 @@ void TForm1::OnCommand(int id, int code, HWND) {
     const auto name = names_.find(id);
     if (name == names_.end() || (code != BN_CLICKED && code != 0 && code != 1))
         return;
-    for (const auto& [field, button] : kButtonFields)
-        if (field == name->second)
-            return Perform((table.*button).click);
-    for (const auto& [field, item] : kMenuFields)
-        if (field == name->second)
-            return Perform((table.*item).choose);
+    for (const ButtonSpec& button : kButtons)
+        if (button.name == name->second)
+            return Perform((table.*button.field).click);
+    for (const MenuItemSpec* item : MenuItems())
+        if (item->name == name->second)
+            return Perform((table.*item->field).choose);
 }
 
 void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
     if (layout)
         CheckRadioButton(hwnd_, kModeNormal, kModeNetwork, kModeNormal + controls.mode);
-    for (const auto& [name, field] : kButtonFields) {
-        const ButtonControl& b = controls.*field;
-        const int id = IdOf(name);
+    for (const ButtonSpec& spec : kButtons) {
+        const ButtonControl& b = controls.*spec.field;
+        const int id = IdOf(spec.name);
         Enable(Item(id), b.state.enabled);
         // The commands show and hide Abort themselves.
         if (layout && id != kAbortButton)
             ShowControl(id, b.state.visible);
     }
-    for (const auto& [name, field] : kMenuFields) {
-        const MenuControl& m = controls.*field;
-        EnableMenu(IdOf(name), m.enabled);
-        SetMarker(IdOf(name), m.marker);
+    for (const MenuItemSpec* item : MenuItems()) {
+        const MenuControl& m = controls.*item->field;
+        const int id = IdOf(item->name);
+        EnableMenu(id, m.enabled);
+        SetMarker(id, m.marker);
+        if (item->checkable)
+            CheckMenuItem(menu_, static_cast<UINT>(id),
+                          MF_BYCOMMAND | (m.checked ? MF_CHECKED : MF_UNCHECKED));
     }
-    CheckMenuItem(menu_, kSaveIndexasCSV,
-                  MF_BYCOMMAND | (controls.SaveIndexasCSVChecked ? MF_CHECKED : MF_UNCHECKED));
     for (int id : {kModeNormal, kModeBackup, kModeNetwork})
         Enable(Item(id), controls.RGMode1.enabled);
     Enable(Item(kDriveListBox), controls.DriveListBox.state.enabled);
     Enable(Item(kDirectoryListBox1), controls.DirectoryListBox1.enabled);
-    Enable(Item(kFileListBox1), controls.FileListBox1.state.enabled);
-    Enable(Item(kListBox2), controls.ListBox2.state.enabled);
-    Enable(Item(kListBox1), controls.ListBox1.state.enabled);
-    Enable(Item(kListBox3), controls.ListBox3.state.enabled);
+    for (ListId list : {ListId::FileListBox1, ListId::ListBox2, ListId::ListBox1, ListId::ListBox3})
+        Enable(ListWindow(list), ListOf(controls, list).state.enabled);
     // Only items within the menus change, never the bar itself.
     if (!layout)
         return;
-    // The captions with an access key each, named for the list they stand
-    // before.
-    const std::string files(controls.LblFileList);
-    SetText(Item(kLblFileList),
-            files == "User Directories" ? "User Di&rectories" : files.substr(0, 6) + "&Files");
-    const std::string selected(controls.LblSelList);
-    SetText(Item(kLblSelList), "S&" + selected.substr(1));
+    SetText(Item(kLblFileList), std::string(controls.LblFileList));
+    SetText(Item(kLblSelList), std::string(controls.LblSelList));
     Relayout();
 }
 
@@ -622,8 +576,10 @@ std::vector<int> TForm1::SelectedRows(ListId list) const {
     return win::SelectedRows(ListWindow(list));
 }
 
+// Painting every changed control in one go is cheaper than one message for
+// each.
 void TForm1::HandlePendingEvents() {
-    FlushDisplay();
+    UpdateWindow(hwnd_);
     PumpMessages();
 }
 
@@ -648,11 +604,6 @@ void TForm1::ShowHelp(bool index) {
     OpenHelp(hwnd_, index);
 }
 
-void TForm1::CommandStarts() {
-    pumps_ = 0;
-    lastShown_ = GetTickCount64();
-}
-
 void TForm1::CloseWindow() {
     PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
@@ -668,37 +619,24 @@ bool TForm1::OnClose() {
     return false;
 }
 
-// --------------------------------------------------------------- selection
+// ------------------------------------------------------------------- tree
 
-void TForm1::DriveComboBox1Change() {
-    std::optional<std::string> chosen;
-    const auto rows = win::SelectedRows(Item(kDriveListBox));
-    if (!rows.empty())
-        chosen = Entries(kDriveListBox)[static_cast<std::size_t>(rows.front())];
-    const char drive = ChooseDrive(*state_, chosen);
-    if (!SetDrive(drive)) {
-        MessageDialog(DriveNotReadyText(drive), kProgramTitle, Icon::Stop, Buttons::Ok);
-        return;
-    }
-    EnterDirectory(*state_, *this, directory_);
+std::optional<std::string> TForm1::ChosenDriveEntry() const {
+    const std::vector<int> rows = win::SelectedRows(Item(kDriveListBox));
+    if (rows.empty())
+        return std::nullopt;
+    return Entries(kDriveListBox)[static_cast<std::size_t>(rows.front())];
 }
 
-// The tree enters a drive at its root unless it is on that drive already.
-bool TForm1::SetDrive(char letter) {
-    if (!DriveReady(letter))
-        return false;
-    const std::string root = DriveRoot(letter);
-    state_->currentDrive = letter;
-    if (!directory_.empty() && directory_[0] == root[0])
-        return true;
-    return SetDirectory(root);
+bool TForm1::TreeSetDrive(char letter) {
+    const std::optional<std::string> target = DriveDirectory(letter, directory_);
+    return target && (*target == directory_ || TreeSetDirectory(*target));
 }
 
-bool TForm1::SetDirectory(const std::string& path) {
+bool TForm1::TreeSetDirectory(const std::string& path) {
     const std::string canon = CanonicalDirectory(path);
     if (canon.empty())
         return false;
-    state_->currentDrive = path[0];
     if (canon == directory_)
         return true;
     directory_ = canon;
@@ -740,83 +678,46 @@ void TForm1::FileExit1Execute() {
 
 // -------------------------------------------------------------- WindowPort
 
-Answer TForm1::MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                             Buttons buttons) {
-    FlushDisplay();
+Answer TForm1::ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
+                              Buttons buttons) {
     return ShowMessage(hwnd_, text, title, icon, buttons);
 }
 
-void TForm1::FlushDisplay() {
-    ShowMeters();
-    for (std::size_t i = 0; i < 3; ++i) {
-        // Each change costs a repaint (a progress bar paints itself at
-        // once): what the screen shows already is not set again.
-        if (statusDirty_[i]) {
-            statusDirty_[i] = false;
-            if (statusText_[i] != shownStatus_[i]) {
-                shownStatus_[i] = statusText_[i];
-                SetText(Item(kStatusIds[i]), shownStatus_[i]);
-            }
-        }
-        if (meterDirty_[i]) {
-            meterDirty_[i] = false;
-            if (meterValue_[i] != shownMeter_[i]) {
-                shownMeter_[i] = meterValue_[i];
-                SendMessageA(meters_[i], PBM_SETPOS, static_cast<WPARAM>(shownMeter_[i]), 0);
-            }
-        }
-    }
+// Each change costs a repaint (a progress bar paints itself at once); the
+// throttle sets only what the screen does not show already.
+void TForm1::DrawStatus(StatusLine line, const std::string& text) {
+    SetText(Item(kStatusIds[static_cast<std::size_t>(line)]), text);
 }
 
-void TForm1::SetStatus(StatusLine line, const std::string& text, bool redraw) {
-    const auto i = static_cast<std::size_t>(line);
-    statusText_[i] = text;
-    statusDirty_[i] = true;
-    if (!state_->busy) {
-        FlushDisplay();
-        return;
-    }
-    if (redraw && RepaintDue()) {
-        FlushDisplay();
-        UpdateWindow(Item(kStatusIds[i]));  // at once, without handling other events
-    }
+void TForm1::DrawMeter(Meter meter, int percent) {
+    SendMessageA(meters_[static_cast<std::size_t>(meter)], PBM_SETPOS, static_cast<WPARAM>(percent),
+                 0);
 }
 
-void TForm1::SetCountLabel(CountLabel label, const std::string& text) {
-    SetText(Item(label == CountLabel::LblNumFiles ? kLblNumFiles : kLblNumSelFiles), text);
-}
-
-void TForm1::SetMeter(Meter meter, int percent) {
-    const auto i = static_cast<std::size_t>(meter);
-    meterValue_[i] = percent;
-    meterDirty_[i] = true;
-    if (!state_->busy)
-        FlushDisplay();
-}
-
-void TForm1::ShowMeter(Meter meter, bool visible) {
-    meterWanted_[static_cast<std::size_t>(meter)] = visible;
-    if (!state_->busy)
-        FlushDisplay();
-}
-
-// A meter hidden with the others stays shown within the hidden group, so
-// that the next command that shows them all shows just the group.
-void TForm1::ShowMeters() {
-    const bool any =
-        std::find(meterWanted_.begin(), meterWanted_.end(), true) != meterWanted_.end();
-    if (!any) {
+// The meters lie in one group, which shows and hides as one window; a meter
+// hidden with the others stays shown within the hidden group, so that the
+// next command that shows them all shows just the group.
+void TForm1::DrawMetersShown(const std::array<bool, 3>& shown) {
+    if (std::find(shown.begin(), shown.end(), true) == shown.end()) {
         ShowControl(kMeterGroup, false);
         return;
     }
     for (std::size_t i = 0; i < 3; ++i) {
-        if (ShownFlag(meters_[i]) == meterWanted_[i])
+        if (ShownFlag(meters_[i]) == shown[i])
             continue;
-        const int how = meterWanted_[i] ? SW_SHOWNA : SW_HIDE;
+        const int how = shown[i] ? SW_SHOWNA : SW_HIDE;
         ShowWindow(meters_[i], how);
         ShowWindow(meterCaptions_[i], how);
     }
     ShowControl(kMeterGroup, true);
+}
+
+void TForm1::PaintStatusNow(StatusLine line) {
+    UpdateWindow(Item(kStatusIds[static_cast<std::size_t>(line)]));
+}
+
+void TForm1::SetCountLabel(CountLabel label, const std::string& text) {
+    SetText(Item(label == CountLabel::LblNumFiles ? kLblNumFiles : kLblNumSelFiles), text);
 }
 
 void TForm1::ShowAbort(bool visible) {
@@ -830,7 +731,7 @@ void TForm1::ListChanged(ListId list) {
         SendMessageA(w, LB_SETCURSEL, static_cast<WPARAM>(HighlightOf(*state_, list)), 0);
 }
 
-void TForm1::HighlightEntry(ListId list, int index) {
+void TForm1::DrawHighlight(ListId list, int index) {
     HWND w = ListWindow(list);
     if (GetWindowLongPtrA(w, GWL_STYLE) & LBS_EXTENDEDSEL) {
         SendMessageA(w, LB_SETSEL, FALSE, -1);
@@ -839,10 +740,6 @@ void TForm1::HighlightEntry(ListId list, int index) {
     } else {
         SendMessageA(w, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
-    if (list == ListId::ListBox1)
-        state_->ListBox1.highlighted = index;
-    else if (list == ListId::ListBox3)
-        state_->ListBox3.highlighted = index;
 }
 
 void TForm1::ShowList(ListId list, bool visible) {
@@ -863,32 +760,6 @@ void TForm1::RestoreSelectedLists() {
     ShowControl(kListBox3, true);
     ShowControl(kListBox1, false);
     Relayout();
-}
-
-void TForm1::ProcessEvents() {
-    ++pumps_;
-    if (pumpHook_)
-        pumpHook_(pumps_);
-    // The first pump of a command shows it at once; after that at most
-    // every kRepaintMs (a pump comes per message).
-    if (pumps_ == 1) {
-        lastShown_ = GetTickCount64();
-    } else if (!RepaintDue()) {
-        return;
-    }
-    FlushDisplay();
-    // Painting every changed control in one go is cheaper than one
-    // message for each.
-    UpdateWindow(hwnd_);
-    PumpMessages();
-}
-
-bool TForm1::RepaintDue() {
-    const std::uint64_t now = GetTickCount64();
-    const bool due = now - lastShown_ >= kRepaintMs;
-    if (due)
-        lastShown_ = now;
-    return due;
 }
 
 std::optional<std::string> TForm1::ChooseSaveFile(std::string_view filter) {

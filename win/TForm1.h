@@ -6,16 +6,11 @@
 // handlers forward to the engine.
 
 #include <array>
-#include <cstdint>
-#include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/MainWindow.h"
-#include "core/AppState.h"
-#include "core/WindowPort.h"
 #include "win/Controls.h"
 
 namespace kestrove::win {
@@ -64,7 +59,7 @@ enum ControlId : int {
     kCaptionM,
     kCaption1,
     kMeterGroup,  // holds the meters and their captions
-    // Menu items.
+    // Menu items, in the order of the engine's menu table.
     kClearNew = 300,
     kNormalModeItem,  // the File menu's NormalMode, BackupMode, NetworkMode
     kBackupModeItem,
@@ -118,13 +113,10 @@ class TForm1 : public Form, public MainWindowCommands {
     void Choose(int id);
 
     // --- the handlers only a toolkit has (MainWindowCommands has the rest) ---
-    void DriveComboBox1Change() override;
     void FileExit1Execute() override;
 
     // The tree and the drive list as the program moves them.
     void FillDriveList(const std::vector<std::string>& drives) override;
-    bool SetDirectory(const std::string& path) override;
-    bool SetDrive(char letter) override;
     std::string TreeDirectory() const override { return directory_; }
     const std::string& directory() const { return directory_; }
 
@@ -132,26 +124,14 @@ class TForm1 : public Form, public MainWindowCommands {
     bool Closed() const { return closed_; }
     // The program ends its event loop when the window closes.
     void QuitOnClose(bool on) { quitOnClose_ = on; }
-    // Tests: called at every pump of a command with its number (from 1).
-    void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
-    // Shows every pending status text and meter value now.
-    void FlushDisplay() override;
 
-    // --- WindowPort: what the commands show ---
-    void ProcessEvents() override;
-    Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                         Buttons buttons) override;
+    // --- WindowPort: the lists and choosers ---
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
     std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
-    void SetStatus(StatusLine line, const std::string& text, bool redraw = false) override;
-    void SetMeter(Meter meter, int percent) override;
-    void ShowMeter(Meter meter, bool visible) override;
     void ShowAbort(bool visible) override;
     void SetCountLabel(CountLabel label, const std::string& text) override;
-    // --- WindowPort: the lists ---
     void ShowList(ListId list, bool visible) override;
     void ListChanged(ListId list) override;
-    void HighlightEntry(ListId list, int index) override;
     void RestoreSelectedLists() override;
     void SplitSelectedLists() override;
 
@@ -162,15 +142,24 @@ class TForm1 : public Form, public MainWindowCommands {
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool OnClose() override;
     void OnFontsChanged() override;
-    // What the engine's main window asks of the toolkit.
+    // --- what MainWindowCommands asks of the toolkit ---
     void CloseWindow() override;
-    void CommandStarts() override;
     void OpenWindow(Window window) override;
     void ShowHelp(bool index) override;
     void ShowModeControls(const ModeControls& controls, bool layout) override;
     std::vector<int> SelectedRows(ListId list) const override;
     int ModeItemIndex() const override;
+    std::optional<std::string> ChosenDriveEntry() const override;
+    bool TreeSetDrive(char letter) override;
+    bool TreeSetDirectory(const std::string& path) override;
     void HandlePendingEvents() override;
+    void DrawStatus(StatusLine line, const std::string& text) override;
+    void DrawMeter(Meter meter, int percent) override;
+    void DrawMetersShown(const std::array<bool, 3>& shown) override;
+    void PaintStatusNow(StatusLine line) override;
+    void DrawHighlight(ListId list, int index) override;
+    Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
+                          Buttons buttons) override;
 
   private:
     void BuildControls();
@@ -178,18 +167,13 @@ class TForm1 : public Form, public MainWindowCommands {
     void Construct();
     void SetMarker(int id, bool on);
     // Controls and menu items are found by the names of the engine's table.
-    HWND Button(int id, const char* name, const char* caption, DWORD extra = 0);
+    HWND Button(int id, const char* name, DWORD extra = 0);
     int IdOf(std::string_view name) const;
     void EnableMenu(int id, bool on);
     void ShowControl(int id, bool visible);
-    void ShowMeters();
     void FillDirectoryList();
     void EnterDirectoryEntry(int row);
-    void SyncHighlight(ListId list);
     HWND ListWindow(ListId list) const;
-    // Whether kRepaintMs have passed since the screen was last brought up to
-    // date (and then it is now).
-    bool RepaintDue();
 
     std::string helpFile_;
     std::map<std::string_view, int> ids_;  // the table's names
@@ -204,24 +188,9 @@ class TForm1 : public Form, public MainWindowCommands {
     std::vector<std::string> directoryEntries_;
     bool splitLists_ = false;
 
-    // Status lines and meters as the commands left them; during a command
-    // they reach the screen at most every kRepaintMs.
-    std::array<std::string, 3> statusText_;
-    std::array<bool, 3> statusDirty_{};
-    std::array<int, 3> meterValue_{};
-    std::array<bool, 3> meterDirty_{};
-    std::array<std::string, 3> shownStatus_;  // what the screen has
-    std::array<int, 3> shownMeter_{};
-    // Which meters the commands want shown. During a command the group
-    // follows at the next repaint, so that the meters a command shows or
-    // hides together show or hide as one window.
-    std::array<bool, 3> meterWanted_{};
-    HWND meterGroup_ = nullptr;
+    HWND meterGroup_ = nullptr;  // the meters and their captions
     std::array<HWND, 3> meters_{};
     std::array<HWND, 3> meterCaptions_{};
-    std::uint64_t lastShown_ = 0;
-    int pumps_ = 0;
-    std::function<void(int)> pumpHook_;
     bool closed_ = false;
     bool quitOnClose_ = false;
 };

@@ -1,12 +1,13 @@
-// The main window's table: what each mode shows, enables and means, and the
-// rules while a command runs.
+// The main window's table: the rules it obeys in every mode, for every
+// switch, idle and while a command runs.
 #include <gtest/gtest.h>
 
-#include <iterator>
-#include <string_view>
+#include <cctype>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "app/MainWindowTable.h"
 #include "app/ModeControls.h"
 #include "duplicates/Duplicates.h"
 #include "reports/FolderNames.h"
@@ -16,104 +17,168 @@
 namespace kestrove {
 namespace {
 
-// The command buttons a mode shows, in the order of the table's fields.
-struct ShownButtons {
-    bool run, stats, restore, move, del, net;
-    bool operator==(const ShownButtons&) const = default;
-};
-
-ShownButtons Shown(const ModeControls& t) {
-    return {t.RunButton.state.visible,  t.BtnGetStats.state.visible,  t.RestoreButton.state.visible,
-            t.MoveButton.state.visible, t.DeleteButton.state.visible, t.RunNetButton.state.visible};
-}
-
-std::vector<const MenuControl*> RunMenu(const ModeControls& t) {
-    return {&t.RunDeleteDupes1,  &t.GetStats1,          &t.RestoreBackupFiles1,
-            &t.MoveBackupFiles2, &t.DeleteBackupFiles1, &t.DeleteNetworkDupes2};
-}
-
-std::vector<bool> RunMenuEnabled(const ModeControls& t) {
-    std::vector<bool> enabled;
-    for (const MenuControl* m : RunMenu(t))
-        enabled.push_back(m->enabled);
-    return enabled;
-}
-
-// One mode's row of the table, as the main window must show it.
-struct ModeRow {
+// Every mode index the radio group may hold (past Network Mode acts as it),
+// with every setting of the two switches.
+struct Case {
     int mode;
-    std::string_view mask, filter;
-    ShownButtons buttons;
-    std::vector<bool> runMenu;  // Run menu items enabled, in menu order
-    bool fileLists;             // FileListBox1 and ListBox1 (else ListBox2 and ListBox3)
-    std::string_view fileList, selList, noneSelected;
-    Action folderNames;
+    bool sortOn, exportCsv;
+};
+std::vector<Case> AllCases() {
+    std::vector<Case> cases;
+    for (int mode : {0, 1, 2, 3})
+        for (bool sortOn : {false, true})
+            for (bool exportCsv : {false, true})
+                cases.push_back({mode, sortOn, exportCsv});
+    return cases;
+}
+
+ModeControls Table(const Case& c, bool busy = false) {
+    return ModeControlsFor(c.mode, busy, c.sortOn, c.exportCsv);
+}
+
+bool Shown(const ModeControls& t, ListId list) {
+    return ListOf(t, list).state.visible;
+}
+
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& ch : upper)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return upper;
+}
+
+// Each command button and the Run menu item that runs the same command.
+const std::pair<ButtonControl ModeControls::*, MenuControl ModeControls::*> kRunCommands[] = {
+    {&ModeControls::RunButton, &ModeControls::RunDeleteDupes1},
+    {&ModeControls::RestoreButton, &ModeControls::RestoreBackupFiles1},
+    {&ModeControls::MoveButton, &ModeControls::MoveBackupFiles2},
+    {&ModeControls::DeleteButton, &ModeControls::DeleteBackupFiles1},
+    {&ModeControls::RunNetButton, &ModeControls::DeleteNetworkDupes2},
 };
 
-const ModeRow kRows[] = {
-    {kNormalMode,
-     "*.pmi",
-     "PMI Files|*.pmi",
-     {true, true, false, false, false, false},
-     {true, true, false, false, false, false},
-     true,
-     "*.PMI Files",
-     "Selected Files",
-     "No Files Selected",
-     Action::FileNamesClick},
-    {kBackupMode,
-     "*.bki",
-     "BKI Files|*.bki",
-     {false, true, true, true, true, false},
-     {false, true, true, true, true, false},
-     true,
-     "*.BKI Files",
-     "Selected Files",
-     "No Files Selected",
-     Action::FileNamesClick},
-    // Folder names stay on show in Network Mode but have nothing to list.
-    {kNetworkMode,
-     "*.pmi",
-     "PMI Files|*.pmi",
-     {false, false, false, false, false, true},
-     {false, true, false, false, false, true},
-     false,
-     "User Directories",
-     "Selected Directories",
-     "No Directories Selected",
-     Action::Nothing},
-};
-
-TEST(ModeControls, EachModesRow) {
-    std::vector<ModeRow> rows(std::begin(kRows), std::end(kRows));
-    rows.push_back(rows.back());  // an index past Network Mode acts as it
-    rows.back().mode = kNetworkMode + 1;
-    for (const ModeRow& row : rows) {
-        SCOPED_TRACE(row.mode);
-        const ModeControls t = ModeControlsFor(row.mode, false, true, true);
-        const bool network = row.mode >= kNetworkMode;
-        EXPECT_EQ(t.mode, row.mode);
-        EXPECT_EQ(t.fileMask, row.mask);
-        EXPECT_EQ(t.filterText, row.filter);
-        EXPECT_EQ(Shown(t), row.buttons);
-        EXPECT_TRUE(t.FileNames.state.visible && t.FileNames.state.enabled);
-        EXPECT_EQ(t.FileNames.click, row.folderNames);
+TEST(ModeControls, EveryModeShowsOneAvailableAndOneSelectedList) {
+    for (const Case& c : AllCases()) {
+        SCOPED_TRACE(c.mode);
+        const ModeControls t = Table(c);
+        const bool network = c.mode >= kNetworkMode;
+        EXPECT_EQ(t.mode, c.mode);
+        // The lists of the mode, and the labels name them.
+        EXPECT_NE(Shown(t, ListId::FileListBox1), Shown(t, ListId::ListBox2));
+        EXPECT_NE(Shown(t, ListId::ListBox1), Shown(t, ListId::ListBox3));
+        EXPECT_TRUE(Shown(t, t.availableList));
+        EXPECT_TRUE(Shown(t, t.selectedList));
+        EXPECT_EQ(t.availableList, network ? ListId::ListBox2 : ListId::FileListBox1);
+        EXPECT_EQ(t.selectedList, network ? ListId::ListBox3 : ListId::ListBox1);
+        // A label keeps its access key whatever list it names.
+        EXPECT_EQ(AccessKey(t.LblFileList),
+                  AccessKey(Table({kNormalMode, true, true}).LblFileList));
+        EXPECT_EQ(AccessKey(t.LblSelList), AccessKey(Table({kNormalMode, true, true}).LblSelList));
+        EXPECT_NE(AccessKey(t.LblFileList), 0);
+        EXPECT_NE(AccessKey(t.LblSelList), 0);
+        // What the selected list holds is what its labels say.
+        const std::string kind = network ? "Directories" : "Files";
+        EXPECT_EQ(WithoutAccessKey(t.LblSelList), "Selected " + kind);
+        EXPECT_EQ(t.noneSelected, "No " + kind + " Selected");
         EXPECT_FALSE(t.AbortButton.state.visible);
-        EXPECT_EQ(t.NormalMode.marker, row.mode == kNormalMode);
-        EXPECT_EQ(t.BackupMode.marker, row.mode == kBackupMode);
-        EXPECT_EQ(t.NetworkMode.marker, network);
-        EXPECT_EQ(RunMenuEnabled(t), row.runMenu);
-        EXPECT_EQ(t.FileListBox1.state.visible, row.fileLists);
-        EXPECT_EQ(t.ListBox1.state.visible, row.fileLists);
-        EXPECT_EQ(t.ListBox2.state.visible, !row.fileLists);
-        EXPECT_EQ(t.ListBox3.state.visible, !row.fileLists);
-        EXPECT_EQ(t.availableList, row.fileLists ? ListId::FileListBox1 : ListId::ListBox2);
-        EXPECT_EQ(t.selectedList, row.fileLists ? ListId::ListBox1 : ListId::ListBox3);
-        EXPECT_EQ(t.LblFileList, row.fileList);
-        EXPECT_EQ(t.LblSelList, row.selList);
-        EXPECT_EQ(t.noneSelected, row.noneSelected);
         // Only the Network Mode switch lets the buttons redraw at once.
         EXPECT_EQ(t.processEventsAfterButtons, network);
+    }
+    // Past Network Mode the table is Network Mode's.
+    const ModeControls net = ModeControlsFor(kNetworkMode, false, true, true);
+    const ModeControls past = ModeControlsFor(kNetworkMode + 3, false, true, true);
+    EXPECT_EQ(past.LblFileList, net.LblFileList);
+    EXPECT_EQ(past.RunNetButton.state.visible, net.RunNetButton.state.visible);
+    EXPECT_EQ(past.NetworkMode.marker, net.NetworkMode.marker);
+}
+
+// Backup Mode lists the backup index files; the other modes the folders.
+// The filter, the mask and the label all say the same.
+TEST(ModeControls, TheMaskFollowsTheMode) {
+    for (const Case& c : AllCases()) {
+        SCOPED_TRACE(c.mode);
+        const ModeControls t = Table(c);
+        EXPECT_EQ(t.fileMask, c.mode == kBackupMode ? "*.bki" : "*.pmi");
+        const std::string filter(t.filterText);
+        EXPECT_EQ(filter.substr(filter.find('|') + 1), t.fileMask);
+        EXPECT_EQ(filter.substr(0, 3), Upper(t.fileMask.substr(2)));
+        if (c.mode < kNetworkMode)
+            EXPECT_EQ(WithoutAccessKey(t.LblFileList), Upper(t.fileMask) + " Files");
+        else
+            EXPECT_EQ(WithoutAccessKey(t.LblFileList), "User Directories");
+    }
+}
+
+// A command button shows where its Run menu item is enabled, and both run
+// the same command. Each mode has its own commands and no other's.
+TEST(ModeControls, EachCommandButtonGoesWithItsMenuItem) {
+    for (const Case& c : AllCases()) {
+        SCOPED_TRACE(c.mode);
+        const ModeControls t = Table(c);
+        int shown = 0;
+        for (const auto& [button, item] : kRunCommands) {
+            EXPECT_EQ((t.*button).state.visible, (t.*item).enabled);
+            EXPECT_EQ((t.*button).click, (t.*item).choose);
+            EXPECT_TRUE((t.*button).state.enabled);
+            shown += (t.*button).state.visible;
+        }
+        EXPECT_EQ(shown, c.mode == kNormalMode ? 1 : c.mode == kBackupMode ? 3 : 1);
+        EXPECT_EQ(t.RunButton.state.visible, c.mode == kNormalMode);
+        EXPECT_EQ(t.RestoreButton.state.visible, c.mode == kBackupMode);
+        EXPECT_EQ(t.RunNetButton.state.visible, c.mode >= kNetworkMode);
+        // Statistics need files: no button in Network Mode, but the menu item
+        // stays and says that no files are selected.
+        EXPECT_EQ(t.BtnGetStats.state.visible, c.mode < kNetworkMode);
+        EXPECT_TRUE(t.GetStats1.enabled);
+        EXPECT_EQ(t.GetStats1.choose, t.BtnGetStats.click);
+        // Folder names stay on show, but in Network Mode there is no file
+        // list to name.
+        EXPECT_TRUE(t.FileNames.state.visible && t.FileNames.state.enabled);
+        EXPECT_EQ(t.FileNames.click,
+                  c.mode >= kNetworkMode ? Action::Nothing : Action::FileNamesClick);
+    }
+}
+
+// The current mode, sort switch and export format each carry the marker,
+// on exactly one item of their group; the format's item also its check.
+TEST(ModeControls, OneMarkerForEachChoice) {
+    for (const Case& c : AllCases()) {
+        SCOPED_TRACE(c.mode);
+        const ModeControls t = Table(c);
+        const int mode = std::min(c.mode, static_cast<int>(kNetworkMode));
+        const bool marks[3] = {t.NormalMode.marker, t.BackupMode.marker, t.NetworkMode.marker};
+        for (int m = 0; m < 3; ++m)
+            EXPECT_EQ(marks[m], m == mode);
+        EXPECT_EQ(t.Sort1.marker, c.sortOn);
+        EXPECT_EQ(t.SortOFF1.marker, !c.sortOn);
+        EXPECT_EQ(t.SaveIndexasCSV.marker, c.exportCsv);
+        EXPECT_EQ(t.SaveIndexasTAB.marker, !c.exportCsv);
+        EXPECT_EQ(t.SaveIndexasCSV.checked, c.exportCsv);
+        // An item shows its check only where the menu table lets it.
+        for (const MenuItemSpec* item : MenuItems())
+            EXPECT_TRUE(item->checkable || !(t.*item->field).checked) << item->name;
+    }
+}
+
+// Idle, every menu item but the mode's Run commands is enabled, and every
+// control that is enabled means what its name says.
+TEST(ModeControls, IdleEverythingElseIsLive) {
+    for (const Case& c : AllCases()) {
+        SCOPED_TRACE(c.mode);
+        const ModeControls t = Table(c);
+        for (const MenuSpec* menu : {&kMenus[0], &kMenus[1], &kMenus[3]})
+            for (const MenuItemSpec& item : menu->items)
+                EXPECT_TRUE(item.Separator() || (t.*item.field).enabled) << item.name;
+        for (const MenuItemSpec* item : MenuItems())
+            EXPECT_NE((t.*item->field).choose, Action::Nothing) << item->name;
+        for (const ButtonSpec& button : kButtons)
+            EXPECT_TRUE((t.*button.field).state.enabled) << button.name;
+        EXPECT_TRUE(t.RGMode1.enabled && t.DirectoryListBox1.enabled);
+        EXPECT_EQ(t.DriveListBox.click, Action::DriveComboBox1Change);
+        EXPECT_EQ(t.BtnMoveFile.click, Action::BtnMoveFileClick);
+        EXPECT_EQ(t.BtnMoveAllFiles.click, Action::BtnMoveAllFilesClick);
+        EXPECT_EQ(t.BtnUnMoveFile.click, Action::BtnUnMoveFile2Click);
+        EXPECT_EQ(t.BtnUnMoveAllFiles.click, Action::BtnUnMoveAllFilesClick);
+        EXPECT_EQ(t.AbortButton.click, Action::Stop);
     }
 }
 
@@ -134,88 +199,45 @@ TEST(ModeControls, ClicksOnTheLists) {
     EXPECT_EQ(net.ListBox3.doubleClick, Action::Nothing);
 }
 
-// The two Run menu items without a command of their own run their buttons'.
-TEST(ModeControls, MenuItemsOfTheButtons) {
-    const ModeControls backup = ModeControlsFor(kBackupMode, false, true, true);
-    EXPECT_EQ(backup.MoveBackupFiles2.choose, Action::MoveButtonClick);
-    EXPECT_EQ(backup.MoveButton.click, Action::MoveButtonClick);
-    const ModeControls net = ModeControlsFor(kNetworkMode, false, true, true);
-    EXPECT_EQ(net.DeleteNetworkDupes2.choose, Action::RunNetButtonClick);
-    EXPECT_EQ(net.RunNetButton.click, Action::RunNetButtonClick);
-    EXPECT_EQ(net.GetStats1.choose, Action::BtnGetStatsClick);  // says "No files selected."
-}
-
-// What stays the same in every mode: the arrows, the File, Options and Help
-// menus, and the switches' markers, which follow the state.
-TEST(ModeControls, EveryModeAlike) {
-    for (int mode : {kNormalMode, kBackupMode, kNetworkMode}) {
-        const ModeControls t = ModeControlsFor(mode, false, false, false);
-        EXPECT_EQ(t.mode, mode);
-        for (const ButtonControl* b :
-             {&t.BtnMoveFile, &t.BtnMoveAllFiles, &t.BtnUnMoveFile, &t.BtnUnMoveAllFiles})
-            EXPECT_TRUE(b->state.visible && b->state.enabled);
-        EXPECT_EQ(t.BtnMoveFile.click, Action::BtnMoveFileClick);
-        EXPECT_EQ(t.BtnUnMoveAllFiles.click, Action::BtnUnMoveAllFilesClick);
-        for (const MenuControl* m :
-             {&t.ClearNew, &t.NormalMode, &t.BackupMode, &t.NetworkMode, &t.SaveIndexFile1,
-              &t.SaveLogFile1, &t.Exit1, &t.Sort1, &t.SortOFF1, &t.SaveIndexasCSV,
-              &t.SaveIndexasTAB, &t.N5, &t.SetOptions1, &t.Contents1, &t.Index1, &t.About1})
-            EXPECT_TRUE(m->enabled);
-        EXPECT_FALSE(t.Sort1.marker);
-        EXPECT_TRUE(t.SortOFF1.marker);
-        EXPECT_FALSE(t.SaveIndexasCSV.marker || t.SaveIndexasCSVChecked);
-        EXPECT_TRUE(t.SaveIndexasTAB.marker);
-        EXPECT_EQ(t.DriveListBox.click, Action::DriveComboBox1Change);
-        EXPECT_TRUE(t.RGMode1.enabled && t.DirectoryListBox1.enabled);
-        EXPECT_EQ(t.AbortButton.click, Action::Stop);
-    }
-    const ModeControls on = ModeControlsFor(kNormalMode, false, true, true);
-    EXPECT_TRUE(on.Sort1.marker && !on.SortOFF1.marker);
-    EXPECT_TRUE(on.SaveIndexasCSV.marker && on.SaveIndexasCSVChecked && !on.SaveIndexasTAB.marker);
-}
-
 // While a command runs only Abort starts anything (and Exit, which asks the
 // command to stop, and the help). What is shown stays as the mode left it.
 TEST(ModeControls, WhileACommandRunsOnlyAbort) {
-    for (int mode : {kNormalMode, kBackupMode, kNetworkMode}) {
-        const ModeControls idle = ModeControlsFor(mode, false, true, true);
-        const ModeControls t = ModeControlsFor(mode, true, true, true);
-        EXPECT_EQ(Shown(t).run, Shown(idle).run);
-        EXPECT_EQ(Shown(t).net, Shown(idle).net);
-        EXPECT_EQ(t.FileListBox1.state.visible, idle.FileListBox1.state.visible);
-        EXPECT_EQ(t.ListBox3.state.visible, idle.ListBox3.state.visible);
-        EXPECT_EQ(t.NormalMode.marker, idle.NormalMode.marker);
+    for (const Case& c : AllCases()) {
+        SCOPED_TRACE(c.mode);
+        const ModeControls idle = Table(c);
+        const ModeControls t = Table(c, true);
 
-        for (const ButtonControl* b :
-             {&t.BtnMoveFile, &t.BtnMoveAllFiles, &t.BtnUnMoveFile, &t.BtnUnMoveAllFiles,
-              &t.RunButton, &t.BtnGetStats, &t.RestoreButton, &t.MoveButton, &t.DeleteButton,
-              &t.RunNetButton, &t.FileNames}) {
-            EXPECT_FALSE(b->state.enabled);
-            EXPECT_EQ(b->click, Action::Nothing);
+        for (const ButtonSpec& button : kButtons) {
+            const ButtonControl& b = t.*button.field;
+            EXPECT_EQ(b.state.visible, (idle.*button.field).state.visible) << button.name;
+            const bool abort = button.field == &ModeControls::AbortButton;
+            EXPECT_EQ(b.state.enabled, abort) << button.name;
+            EXPECT_EQ(b.click, abort ? Action::Stop : Action::Nothing) << button.name;
         }
-        EXPECT_TRUE(t.AbortButton.state.enabled);
-        EXPECT_EQ(t.AbortButton.click, Action::Stop);
-
-        EXPECT_FALSE(t.RGMode1.enabled || t.DriveListBox.state.enabled ||
-                     t.DirectoryListBox1.enabled || t.FileListBox1.state.enabled ||
-                     t.ListBox2.state.enabled);
-        for (Action a : {t.DriveListBox.click, t.FileListBox1.click, t.FileListBox1.doubleClick,
-                         t.ListBox2.click, t.ListBox1.doubleClick, t.ListBox3.doubleClick})
-            EXPECT_EQ(a, Action::Nothing);
-        // The selected lists show the entry in hand.
+        for (const MenuItemSpec* item : MenuItems()) {
+            const MenuControl& m = t.*item->field;
+            const bool live = item->field == &ModeControls::Exit1 ||
+                              item->field == &ModeControls::Contents1 ||
+                              item->field == &ModeControls::Index1;
+            EXPECT_EQ(m.enabled, live) << item->name;
+            EXPECT_EQ(m.choose != Action::Nothing, live) << item->name;
+            EXPECT_EQ(m.marker, (idle.*item->field).marker) << item->name;
+            EXPECT_EQ(m.checked, (idle.*item->field).checked) << item->name;
+        }
+        for (ListId list :
+             {ListId::FileListBox1, ListId::ListBox2, ListId::ListBox1, ListId::ListBox3}) {
+            const ListControl& l = ListOf(t, list);
+            EXPECT_EQ(l.state.visible, ListOf(idle, list).state.visible);
+            EXPECT_EQ(l.click, Action::Nothing);
+            EXPECT_EQ(l.doubleClick, Action::Nothing);
+        }
+        // The selected lists stay live to show the entry in hand.
+        EXPECT_FALSE(t.FileListBox1.state.enabled || t.ListBox2.state.enabled);
         EXPECT_TRUE(t.ListBox1.state.enabled && t.ListBox3.state.enabled);
-
-        for (const MenuControl* m : RunMenu(t))
-            EXPECT_FALSE(m->enabled);
-        for (const MenuControl* m :
-             {&t.ClearNew, &t.NormalMode, &t.BackupMode, &t.NetworkMode, &t.SaveIndexFile1,
-              &t.SaveLogFile1, &t.Sort1, &t.SortOFF1, &t.SaveIndexasCSV, &t.SaveIndexasTAB, &t.N5,
-              &t.SetOptions1, &t.About1}) {
-            EXPECT_FALSE(m->enabled);
-            EXPECT_EQ(m->choose, Action::Nothing);
-        }
-        for (const MenuControl* m : {&t.Exit1, &t.Contents1, &t.Index1})
-            EXPECT_TRUE(m->enabled && m->choose != Action::Nothing);
+        EXPECT_FALSE(t.RGMode1.enabled || t.DriveListBox.state.enabled ||
+                     t.DirectoryListBox1.enabled);
+        EXPECT_EQ(t.DriveListBox.click, Action::Nothing);
+        EXPECT_EQ(t.LblFileList, idle.LblFileList);
     }
 }
 

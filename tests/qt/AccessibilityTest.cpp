@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include "app/MainWindowTable.h"
 #include "qt/DirectoryTree.h"
 #include "qt/HelpViewer.h"
 #include "qt/MoveDlg.h"
@@ -192,6 +193,24 @@ void AccessibilityTest::menusHaveAccessKeys() {
     }
     QCOMPARE(f.Contents1->text(), QStringLiteral("&Contents"));
     QCOMPARE(f.Index1->text(), QStringLiteral("&Index"));
+    // Every menu as the engine's table has it: the Windows program's keys.
+    const QList<QAction*> menus = f.menuBar()->actions();
+    QCOMPARE(menus.size(), qsizetype(kMenus.size()));
+    for (std::size_t m = 0; m < kMenus.size(); ++m) {
+        QCOMPARE(menus[qsizetype(m)]->text(), ToQt(kMenus[m].caption));
+        const QList<QAction*> items = menus[qsizetype(m)]->menu()->actions();
+        QCOMPARE(items.size(), qsizetype(kMenus[m].items.size()));
+        for (std::size_t i = 0; i < kMenus[m].items.size(); ++i) {
+            const MenuItemSpec& spec = kMenus[m].items[i];
+            QAction* item = items[qsizetype(i)];
+            QCOMPARE(item->isSeparator(), spec.Separator());
+            if (spec.Separator())
+                continue;
+            QCOMPARE(item->text(), ToQt(spec.caption));
+            QCOMPARE(item->objectName(), ToQt(spec.name));
+            QCOMPARE(item->isCheckable(), spec.checkable);
+        }
+    }
 }
 
 void AccessibilityTest::tabOrderFollowsLayout() {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/MainWindowTable.h"
 #include "tests/win/WinTestSupport.h"
 #include "win/TForm1.h"
 
@@ -76,7 +77,7 @@ TEST(WinMainWindow, EveryModeShowsAndEnablesItsOwnControls) {
          {kRestoreButton, kMoveButton, kDeleteButton, kRunNetButton, kListBox2, kListBox3},
          {kRunDeleteDupes1},
          {kRestoreBackupFiles1, kMoveBackupFiles2, kDeleteBackupFiles1, kDeleteNetworkDupes2},
-         "*.PMI &Files",
+         "*.PMI F&iles",
          "S&elected Files",
          "No Files Selected"},
         {kModeBackup,
@@ -84,7 +85,7 @@ TEST(WinMainWindow, EveryModeShowsAndEnablesItsOwnControls) {
          {kRunButton, kRunNetButton, kListBox2, kListBox3},
          {kRestoreBackupFiles1, kMoveBackupFiles2, kDeleteBackupFiles1},
          {kRunDeleteDupes1, kDeleteNetworkDupes2},
-         "*.BKI &Files",
+         "*.BKI F&iles",
          "S&elected Files",
          "No Files Selected"},
         {kModeNetwork,
@@ -93,7 +94,7 @@ TEST(WinMainWindow, EveryModeShowsAndEnablesItsOwnControls) {
           kListBox1},
          {kDeleteNetworkDupes2},
          {kRunDeleteDupes1, kRestoreBackupFiles1, kMoveBackupFiles2, kDeleteBackupFiles1},
-         "User Di&rectories",
+         "User D&irectories",
          "S&elected Directories",
          "No Directories Selected"},
     };
@@ -277,4 +278,41 @@ TEST(WinMainWindow, AbortIsCaptionedInRed) {
     DeleteObject(picture);
     DeleteDC(dc);
     EXPECT_GT(red, 20);
+}
+
+// The menus as the engine's table has them, the Qt program's keys: every
+// item where the table puts it, under its caption and its id.
+TEST(WinMainWindow, TheMenusAreTheTables) {
+    WinWorld w;
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    auto text = [](HMENU menu, int position) {
+        char buffer[128] = {};
+        GetMenuStringA(menu, static_cast<UINT>(position), buffer, sizeof buffer, MF_BYPOSITION);
+        return std::string(buffer);
+    };
+    ASSERT_EQ(GetMenuItemCount(f.menu()), static_cast<int>(kMenus.size()));
+    int id = kClearNew;
+    for (std::size_t m = 0; m < kMenus.size(); ++m) {
+        const MenuSpec& spec = kMenus[m];
+        EXPECT_EQ(text(f.menu(), static_cast<int>(m)), spec.caption);
+        HMENU popup = GetSubMenu(f.menu(), static_cast<int>(m));
+        ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(spec.items.size())) << spec.name;
+        for (std::size_t i = 0; i < spec.items.size(); ++i) {
+            const MenuItemSpec& item = spec.items[i];
+            const auto position = static_cast<UINT>(i);
+            const bool separator = GetMenuState(popup, position, MF_BYPOSITION) & MF_SEPARATOR;
+            EXPECT_EQ(separator, item.Separator()) << spec.name << " " << i;
+            if (item.Separator())
+                continue;
+            EXPECT_EQ(text(popup, static_cast<int>(i)), item.caption);
+            EXPECT_EQ(static_cast<int>(GetMenuItemID(popup, static_cast<int>(i))), id++);
+        }
+    }
+    EXPECT_EQ(id, kAbout1 + 1);
+    // A checkable item shows the table's check.
+    EXPECT_TRUE(f.MenuChecked(kSaveIndexasCSV));
+    f.Choose(kSaveIndexasTAB);
+    EXPECT_FALSE(f.MenuChecked(kSaveIndexasCSV));
+    EXPECT_TRUE(f.HasMarker(kSaveIndexasTAB));
 }

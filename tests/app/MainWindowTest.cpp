@@ -1,0 +1,296 @@
+// The main window without a toolkit: what both window programs do alike,
+// through a window that records what it is asked to draw. Drives and the
+// tree, the highlight of the selected lists, and the status panel through
+// the repaint throttle while a command runs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "app/DirectoryNavigation.h"
+#include "app/MainWindow.h"
+#include "core/Format.h"
+#include "tests/support/TempDir.h"
+
+namespace kestrove {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+// A window with a tree like the Windows program's: the current directory
+// only, its change event run when the directory changes.
+class RecordingWindow : public MainWindowCommands {
+  public:
+    RecordingWindow(std::string settings, std::int64_t interval)
+        : MainWindowCommands(std::move(settings), interval) {
+        SetClock([this] { return now; });
+    }
+
+    using MainWindowCommands::HighlightMoved;
+    using MainWindowCommands::RunCommand;
+    using MainWindowCommands::StartUp;
+
+    std::int64_t now = 5000;
+    std::string tree;
+    std::vector<std::string> drives;
+    std::optional<int> chosenDrive;
+    std::map<ListId, std::vector<int>> selected;
+    std::array<std::string, 3> status{"File", "", ""};
+    std::array<int, 3> meters{};
+    std::array<bool, 3> metersShown{};
+    // What reached the screen, in order: "status 2 text", "meter 1 40",
+    // "meters 110", "paint 2", "events", "box TEXT", "highlight 1 3".
+    std::vector<std::string> log;
+    std::vector<std::string> Take() { return std::exchange(log, {}); }
+
+    void FileExit1Execute() override {}
+    std::string TreeDirectory() const override { return tree; }
+    void FillDriveList(const std::vector<std::string>& entries) override {
+        drives = entries;
+        chosenDrive.reset();
+    }
+    void SetCountLabel(CountLabel, const std::string&) override {}
+    void ShowAbort(bool) override {}
+    void ListChanged(ListId) override {}
+    void ShowList(ListId, bool) override {}
+    void SplitSelectedLists() override {}
+    void RestoreSelectedLists() override {}
+    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
+    std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
+
+    // Moves the tree as its user would: its change event follows.
+    bool UserEnters(const std::string& path) { return TreeSetDirectory(path); }
+
+  protected:
+    void ShowModeControls(const ModeControls&, bool) override {}
+    int ModeItemIndex() const override { return state_->mode; }
+    std::vector<int> SelectedRows(ListId list) const override {
+        const auto it = selected.find(list);
+        return it == selected.end() ? std::vector<int>{} : it->second;
+    }
+    std::optional<std::string> ChosenDriveEntry() const override {
+        if (!chosenDrive)
+            return std::nullopt;
+        return drives[static_cast<std::size_t>(*chosenDrive)];
+    }
+    bool TreeSetDrive(char letter) override {
+        const std::optional<std::string> target = DriveDirectory(letter, tree);
+        return target && (*target == tree || TreeSetDirectory(*target));
+    }
+    bool TreeSetDirectory(const std::string& path) override {
+        const std::string canon = CanonicalDirectory(path);
+        if (canon.empty())
+            return false;
+        if (canon != tree) {
+            tree = canon;
+            DriveComboBox1Change();
+        }
+        return true;
+    }
+    void HandlePendingEvents() override { log.push_back("events"); }
+    void DrawStatus(StatusLine line, const std::string& text) override {
+        status[static_cast<std::size_t>(line)] = text;
+        log.push_back(Format("status %d ", static_cast<int>(line)) + text);
+    }
+    void DrawMeter(Meter meter, int percent) override {
+        meters[static_cast<std::size_t>(meter)] = percent;
+        log.push_back(Format("meter %d %d", static_cast<int>(meter), percent));
+    }
+    void DrawMetersShown(const std::array<bool, 3>& shown) override {
+        metersShown = shown;
+        log.push_back(Format("meters %d%d%d", shown[0], shown[1], shown[2]));
+    }
+    void PaintStatusNow(StatusLine line) override {
+        log.push_back(Format("paint %d", static_cast<int>(line)));
+    }
+    void DrawHighlight(ListId list, int index) override {
+        log.push_back(Format("highlight %d %d", static_cast<int>(list), index));
+    }
+    Answer ShowMessageBox(const std::string& text, const std::string&, Icon, Buttons) override {
+        log.push_back("box " + text);
+        return Answer::Ok;
+    }
+    void OpenWindow(Window) override {}
+    void ShowHelp(bool) override {}
+    void CloseWindow() override {}
+};
+
+// A drive letter whose root does not exist.
+char MissingDrive() {
+    for (char letter = 'Z'; letter >= 'A'; --letter)
+        if (!DriveReady(letter))
+            return letter;
+    return 0;
+}
+
+struct MainWindow : ::testing::Test {
+    TempDir dir;
+    std::string mail = dir / "Mail";
+    MainWindow() {
+        fs::create_directories(dir.Native("Mail/Sub"));
+        const IniFile ini(dir / "Kestrove.INI");
+        EXPECT_FALSE(ini.WriteString("Startup", "Path", mail));
+    }
+    std::string SavedPath() const {
+        return IniFile(dir / "Kestrove.INI").ReadString("Startup", "Path", "");
+    }
+    bool HasBox(const std::vector<std::string>& log) const {
+        for (const auto& line : log)
+            if (line.rfind("box ", 0) == 0)
+                return true;
+        return false;
+    }
+};
+
+// The change event takes the drive of the chosen entry of the drive list,
+// or the current letter; the tree stays where it is on that drive, and the
+// directory is saved and shown.
+TEST_F(MainWindow, ChangingTheDriveOrDirectory) {
+    RecordingWindow w(dir / "Kestrove.INI", 30);
+    w.StartUp();
+    ASSERT_EQ(w.tree, CanonicalDirectory(mail));
+    EXPECT_EQ(w.status[0], "Path=" + w.tree);
+    EXPECT_EQ(w.state().currentDrive, mail[0]);
+
+    ASSERT_TRUE(w.UserEnters(mail + "\\Sub"));
+    EXPECT_EQ(SavedPath(), w.tree);
+    EXPECT_EQ(w.status[0], "Path=" + w.tree);
+    EXPECT_EQ(w.state().currentDirectory, w.tree);
+
+    // The entry of the drive the tree is on: the tree stays in Sub.
+    w.drives = {std::string(1, mail[0]) + ":"};
+    w.chosenDrive = 0;
+    w.DriveComboBox1Change();
+    EXPECT_EQ(w.tree, CanonicalDirectory(mail + "\\Sub"));
+    EXPECT_FALSE(HasBox(w.Take()));
+}
+
+// A drive that cannot be entered is said in a box and the rest does not
+// run; the chosen letter stays current, so the tree's next change tries it
+// again until another drive is chosen.
+TEST_F(MainWindow, ADriveThatCannotBeEntered) {
+    const char missing = MissingDrive();
+    ASSERT_NE(missing, 0);
+    RecordingWindow w(dir / "Kestrove.INI", 30);
+    w.StartUp();
+    const std::string before = w.tree;
+    w.Take();
+    w.drives = {std::string(1, missing) + ":"};
+    w.chosenDrive = 0;
+    w.DriveComboBox1Change();
+    EXPECT_EQ(w.Take(), std::vector<std::string>{"box " + DriveNotReadyText(missing)});
+    EXPECT_EQ(w.state().currentDrive, missing);
+    EXPECT_EQ(w.tree, before);
+    EXPECT_EQ(SavedPath(), CanonicalDirectory(mail));  // as it was
+
+    w.chosenDrive.reset();
+    ASSERT_TRUE(w.UserEnters(mail + "\\Sub"));
+    EXPECT_TRUE(HasBox(w.Take()));
+    EXPECT_EQ(SavedPath(), CanonicalDirectory(mail));
+
+    // The program entering a directory makes its drive current again.
+    EXPECT_TRUE(w.SetDirectory(mail));
+    EXPECT_EQ(w.state().currentDrive, mail[0]);
+    EXPECT_FALSE(HasBox(w.Take()));
+    // And a directory that is gone changes nothing.
+    EXPECT_FALSE(w.SetDirectory(mail + "\\Gone"));
+    EXPECT_FALSE(w.SetDrive(missing));
+    EXPECT_EQ(w.state().currentDrive, mail[0]);
+}
+
+// The highlight of a selected list follows the user's selection and the
+// commands' highlighting; the available lists keep none.
+TEST_F(MainWindow, TheHighlightIsWrittenBack) {
+    RecordingWindow w(dir / "Kestrove.INI", 30);
+    w.state().ListBox1.Add("D:\\A.PMI");
+    w.state().ListBox1.Add("D:\\B.PMI");
+    w.selected[ListId::ListBox1] = {1};
+    w.HighlightMoved(ListId::ListBox1);
+    EXPECT_EQ(w.state().ListBox1.highlighted, 1);
+    w.selected[ListId::ListBox1] = {};
+    w.HighlightMoved(ListId::ListBox1);
+    EXPECT_EQ(w.state().ListBox1.highlighted, -1);
+    w.HighlightEntry(ListId::ListBox3, 2);
+    EXPECT_EQ(w.state().ListBox3.highlighted, 2);
+    EXPECT_EQ(w.Take().back(), "highlight 3 2");
+    w.selected[ListId::FileListBox1] = {0};
+    w.HighlightMoved(ListId::FileListBox1);
+    EXPECT_EQ(HighlightOf(w.state(), ListId::FileListBox1), -1);
+}
+
+// Without a command every change is shown at once.
+TEST_F(MainWindow, IdleEverythingShowsAtOnce) {
+    RecordingWindow w(dir / "Kestrove.INI", 30);
+    w.SetStatus(StatusLine::LabelInfoMsg2, "two");
+    w.SetMeter(Meter::ProgressBarM, 7);
+    w.ShowMeter(Meter::ProgressBarM, true);
+    w.SetStatus(StatusLine::LabelInfoMsg2, "two");  // the same again: nothing
+    EXPECT_EQ(w.Take(), (std::vector<std::string>{"status 1 two", "meter 1 7", "meters 010"}));
+}
+
+// While a command runs: texts wait for the pump that handles events or a
+// redraw once the interval has passed; meters show or hide at the next
+// pump, together; a box shows what stands; the end of the command shows
+// the rest.
+TEST_F(MainWindow, DuringACommandThroughTheThrottle) {
+    RecordingWindow w(dir / "Kestrove.INI", 100);
+    std::vector<std::string> atPump1, quiet, redraws, meters, box;
+    w.RunCommand([&] {
+        w.SetStatus(StatusLine::LabelInfoMsg1, "first");
+        w.ShowMeter(Meter::ProgressBarF, true);
+        w.ShowMeter(Meter::ProgressBarM, true);
+        quiet = w.Take();
+        w.ProcessEvents();  // the first pump: events at once
+        atPump1 = w.Take();
+        w.ShowMeter(Meter::ProgressBarM, false);
+        w.ProcessEvents();  // too soon for events, but the meters change
+        meters = w.Take();
+
+        for (int i = 0; i < 10; ++i) {  // per record, 5 ms apart
+            w.SetStatus(StatusLine::LabelInfoMsg2, Format("record %d", i), true);
+            w.SetMeter(Meter::ProgressBar1, i);
+            w.now += 5;
+        }
+        w.ProcessEvents();  // 50 ms on: nothing
+        quiet.insert(quiet.end(), w.log.begin(), w.log.end());
+        w.Take();
+        w.now += 50;
+        w.SetStatus(StatusLine::LabelInfoMsg2, "record 10", true);
+        redraws = w.Take();
+
+        w.SetStatus(StatusLine::LabelInfoMsg3, "asked");
+        w.MessageDialog("Go on?", "Question", Icon::Exclamation, Buttons::OkCancel);
+        box = w.Take();
+        w.SetStatus(StatusLine::LabelInfoMsg1, "last");
+    });
+    EXPECT_TRUE(quiet.empty()) << quiet.front();
+    EXPECT_EQ(atPump1, (std::vector<std::string>{"meters 110", "status 0 first", "events"}));
+    EXPECT_EQ(redraws, (std::vector<std::string>{"status 1 record 10", "meter 2 9", "paint 1"}));
+    EXPECT_EQ(meters, (std::vector<std::string>{"meters 100"}));
+    EXPECT_EQ(box, (std::vector<std::string>{"status 2 asked", "box Go on?"}));
+    EXPECT_EQ(w.Take(), (std::vector<std::string>{"status 0 last"}));
+    EXPECT_FALSE(w.Busy());
+}
+
+// Events are handled once per interval by the clock, however often a
+// command pumps and redraws its status lines.
+TEST_F(MainWindow, EventsOncePerInterval) {
+    for (std::int64_t interval : {30, 100}) {
+        RecordingWindow w(dir / "Kestrove.INI", interval);
+        int handled = 0;
+        w.RunCommand([&] {
+            for (int ms = 0; ms < 1000; ++ms) {
+                w.ProcessEvents();
+                w.SetStatus(StatusLine::LabelInfoMsg2, Format("%d", ms), true);
+                for (const auto& line : w.Take())
+                    handled += line == "events";
+                ++w.now;
+            }
+        });
+        EXPECT_EQ(handled, 1 + (1000 - 1) / interval) << interval;
+    }
+}
+
+}  // namespace
+}  // namespace kestrove
