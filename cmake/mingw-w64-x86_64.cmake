@@ -18,20 +18,20 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The wine64 loader is not on PATH in Debian (package wine64 puts it in
-# /usr/lib/wine). Executables run headless in a prefix of their own inside the
-# build directory, so that nothing touches ~/.wine (whose drive links the
-# POSIX build reads); no add-on installers, no menu entries, no debug output.
-find_program(KESTROVE_WINE64 NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_DEFAULT_PATH)
-if(NOT KESTROVE_WINE64)
-  find_program(KESTROVE_WINE64 NAMES wine64)
-endif()
-if(KESTROVE_WINE64)
+# Executables run headless under the wine64 loader (not on PATH in Debian),
+# in a prefix of their own inside the build directory, so that nothing
+# touches ~/.wine (whose drive links the POSIX build reads), with the wine
+# environment the scripts use: both from scripts/wine-tools.sh.
+execute_process(
+  COMMAND sh -c ". \"$0\" && wine_env_lines && find_wine_tool wine64 wine"
+          ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-tools.sh
+  OUTPUT_VARIABLE KESTROVE_WINE OUTPUT_STRIP_TRAILING_WHITESPACE
+  RESULT_VARIABLE KESTROVE_WINE_MISSING)
+if(NOT KESTROVE_WINE_MISSING)
+  # The environment's lines, then the loader's path.
+  string(REPLACE "\n" ";" KESTROVE_WINE "${KESTROVE_WINE}")
   set(CMAKE_CROSSCOMPILING_EMULATOR
     /usr/bin/env -u DISPLAY -u WAYLAND_DISPLAY
     WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
-    WINEARCH=win64
-    WINEDEBUG=-all
-    WINEDLLOVERRIDES=mscoree,mshtml,winemenubuilder.exe=
-    ${KESTROVE_WINE64})
+    ${KESTROVE_WINE})
 endif()

@@ -25,14 +25,7 @@ done
 cp qt/help/kestrove.html "$stage/Kestrove.html"
 crlf() { sed 's/\r$//; s/$/\r/' "$1" >"$2"; }
 crlf win/README.txt "$stage/README.txt"
-if [ -f packaging/copyright ]; then
-    crlf packaging/copyright "$stage/LICENSE.txt"
-else
-    printf '%s\n' "Kestrove $version" "Copyright 2026 The Kestrove developers" \
-        "All rights reserved. No licence to copy, modify or redistribute this" \
-        "software has been granted beyond using the copy you received." >"$build/package/LICENSE"
-    crlf "$build/package/LICENSE" "$stage/LICENSE.txt"
-fi
+crlf LICENSE "$stage/LICENSE.txt"
 rm -f "dist/$name.zip"
 (cd "$build/package" && zip -q -X -r "$root/dist/$name.zip" "$name")
 echo "dist/$name.zip"

@@ -26,6 +26,7 @@ for f in README.txt LICENSE.txt; do
         fail "$f has a line without CR"
     fi
 done
+tr -d '\r' <"$app/LICENSE.txt" | cmp -s - LICENSE || fail "LICENSE.txt is not the licence of LICENSE"
 # No DLLs needed beside the programs.
 for exe in kestrove.exe kestrove-cli.exe; do
     dlls=$(x86_64-w64-mingw32-objdump -p "$app/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' |

@@ -116,6 +116,17 @@ else
 fi
 sed 's/^/    /' "$work/appstream.txt"
 grep -q "<screenshot" "$metainfo" || fail "metadata without a screenshot"
+grep -q "<project_license>MIT</project_license>" "$metainfo" || fail "metadata without the MIT licence"
+# The copyright file's licence paragraph is the text of LICENSE after its
+# title and copyright line.
+awk '/^License: Expat$/ { text = ""; next }
+     /^ / { line = substr($0, 2); if (line == ".") line = ""; text = text line "\n" }
+     END { printf "%s", text }' "$installed/share/doc/kestrove/copyright" >"$work/licence.txt"
+if tail -n +5 LICENSE | cmp -s - "$work/licence.txt"; then
+    pass "copyright: the MIT licence of LICENSE"
+else
+    fail "copyright does not hold the licence of LICENSE"
+fi
 grep -q "<description>" "$metainfo" || fail "metadata without a description"
 
 # --- 3. the installed programs keep their settings in ~/.config/kestrove ------

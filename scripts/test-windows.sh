@@ -22,15 +22,12 @@ targets="kestrove_tests kestrove kestrove_win_tests kestrove-cli"
 # shellcheck disable=SC2086
 cmake --build "$build" -j "$jobs" --target $targets
 
-# The same settings as the toolchain's emulator line, for wineboot and the
-# server: a private prefix (never ~/.wine), no display, no add-on installers,
-# no menu entries, no debug output.
+# The toolchain's emulator line, for wineboot and the server: the wine
+# environment of wine-tools.sh in a private prefix (never ~/.wine), no
+# display.
 build_abs=$(cd "$build" && pwd)
 WINEPREFIX="$build_abs/wineprefix"
-WINEARCH=win64
-WINEDEBUG=-all
-WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-export WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES
+export WINEPREFIX
 unset DISPLAY WAYLAND_DISPLAY
 
 # Let the wine server of this prefix end before the script does, whatever

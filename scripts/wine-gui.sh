@@ -17,10 +17,7 @@ fi
 wine=$(find_wine_tool wine64 wine) || { echo "wine-gui: wine64 not found" >&2; exit 1; }
 wineserver=$(find_wine_tool wineserver64 wineserver) || { echo "wine-gui: wineserver not found" >&2; exit 1; }
 
-WINEARCH=win64
-WINEDEBUG=${WINEDEBUG:--all}
-WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-export WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES
+export WINEPREFIX
 unset WAYLAND_DISPLAY
 
 xvfb_pid=""
