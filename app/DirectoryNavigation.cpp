@@ -44,13 +44,22 @@ std::string DriveNotReadyText(char letter) {
     return Format("Drive %c: cannot be entered.", Upper(letter));
 }
 
-std::optional<std::string> DriveDirectory(char letter, std::string_view current) {
+TreeStep StepInto(std::string_view path, std::string_view current) {
+    std::string canonical = CanonicalDirectory(path);
+    if (canonical.empty())
+        return {};
+    if (canonical == current)
+        return {true, {}};
+    return {true, std::move(canonical)};
+}
+
+TreeStep StepToDrive(char letter, std::string_view current) {
     if (!DriveReady(letter))
-        return std::nullopt;
-    std::string root = DriveRoot(letter);
+        return {};
+    const std::string root = DriveRoot(letter);
     if (!current.empty() && current[0] == root[0])
-        return std::string(current);
-    return root;
+        return {true, {}};
+    return StepInto(root, current);
 }
 
 std::string ChildDirectory(std::string_view parent, std::string_view name) {

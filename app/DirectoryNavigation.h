@@ -31,10 +31,16 @@ bool DriveReady(char letter);
 // The box for a drive that cannot be entered (no medium, not mapped).
 std::string DriveNotReadyText(char letter);
 
-// The directory a tree in `current` enters for a drive: `current` when it
-// lies on that drive, else the drive's root; none when the drive cannot be
-// entered.
-std::optional<std::string> DriveDirectory(char letter, std::string_view current);
+// What a directory tree now in `current` does to enter a directory or a
+// drive: whether it can, and the canonical directory it moves to (empty
+// when it stays where it is). A drive is entered at the directory the tree
+// is in when that lies on the drive, else at its root.
+struct TreeStep {
+    bool possible = false;
+    std::string directory;
+};
+TreeStep StepInto(std::string_view path, std::string_view current);
+TreeStep StepToDrive(char letter, std::string_view current);
 
 // A directory of the tree below `parent`: one backslash between, none added
 // when the parent already ends in one (a drive's root).

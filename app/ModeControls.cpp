@@ -133,17 +133,11 @@ ModeControls ModeControlsFor(const AppState& state) {
 }
 
 const ListControl& ListOf(const ModeControls& controls, ListId list) {
-    switch (list) {
-        case ListId::FileListBox1:
-            return controls.FileListBox1;
-        case ListId::ListBox2:
-            return controls.ListBox2;
-        case ListId::ListBox1:
-            return controls.ListBox1;
-        case ListId::ListBox3:
-            return controls.ListBox3;
-    }
-    return controls.ListBox1;
+    // In ListId's order.
+    static constexpr ListControl ModeControls::*kLists[] = {
+        &ModeControls::FileListBox1, &ModeControls::ListBox1, &ModeControls::ListBox2,
+        &ModeControls::ListBox3};
+    return controls.*kLists[static_cast<std::size_t>(list)];
 }
 
 bool CloseRequested(AppState& state) {

@@ -103,11 +103,10 @@ void DirectoryTree::Enter(QTreeWidgetItem* item) {
 }
 
 bool DirectoryTree::setDirectory(const std::string& path) {
-    const std::string canon = CanonicalDirectory(path);
-    if (canon.empty())
-        return false;
-    if (canon == directory_)
-        return true;
+    const TreeStep step = StepInto(path, directory_);
+    if (!step.possible || step.directory.empty())
+        return step.possible;
+    const std::string& canon = step.directory;
     QTreeWidgetItem* item =
         topLevelItemCount() > 0 && drive_ == canon[0] ? topLevelItem(0) : BuildRoot(canon[0]);
     for (const auto& part : DirectoryComponents(canon)) {
@@ -122,8 +121,8 @@ bool DirectoryTree::setDirectory(const std::string& path) {
 }
 
 bool DirectoryTree::setDrive(char letter) {
-    const std::optional<std::string> target = DriveDirectory(letter, directory_);
-    return target && (*target == directory_ || setDirectory(*target));
+    const TreeStep step = StepToDrive(letter, directory_);
+    return step.possible && (step.directory.empty() || setDirectory(step.directory));
 }
 
 void DirectoryTree::refresh() {

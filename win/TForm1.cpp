@@ -629,17 +629,15 @@ std::optional<std::string> TForm1::ChosenDriveEntry() const {
 }
 
 bool TForm1::TreeSetDrive(char letter) {
-    const std::optional<std::string> target = DriveDirectory(letter, directory_);
-    return target && (*target == directory_ || TreeSetDirectory(*target));
+    const TreeStep step = StepToDrive(letter, directory_);
+    return step.possible && (step.directory.empty() || TreeSetDirectory(step.directory));
 }
 
 bool TForm1::TreeSetDirectory(const std::string& path) {
-    const std::string canon = CanonicalDirectory(path);
-    if (canon.empty())
-        return false;
-    if (canon == directory_)
-        return true;
-    directory_ = canon;
+    TreeStep step = StepInto(path, directory_);
+    if (!step.possible || step.directory.empty())
+        return step.possible;
+    directory_ = std::move(step.directory);
     FillDirectoryList();
     DriveComboBox1Change();  // the tree's change event
     return true;

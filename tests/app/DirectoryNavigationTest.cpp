@@ -88,6 +88,26 @@ TEST(DirectoryNavigation, CanonicalTexts) {
 #endif
 }
 
+// A tree moves only when it lands somewhere else; a drive it is on already
+// leaves it where it is.
+TEST(DirectoryNavigation, TreeSteps) {
+    TempDir dir;
+    fs::create_directories(dir.Native("Mail/Sub"));
+    const std::string sub = CanonicalDirectory(dir / "Mail\\Sub");
+    TreeStep step = StepInto(dir / "MAIL\\sub", "");
+    EXPECT_TRUE(step.possible);
+    EXPECT_EQ(step.directory, sub);
+    step = StepInto(dir / "mail\\SUB", sub);
+    EXPECT_TRUE(step.possible && step.directory.empty());
+    EXPECT_FALSE(StepInto(dir / "Mail\\Gone", sub).possible);
+
+    step = StepToDrive(sub[0], sub);
+    EXPECT_TRUE(step.possible && step.directory.empty());
+    step = StepToDrive(static_cast<char>(std::tolower(static_cast<unsigned char>(sub[0]))), "");
+    EXPECT_EQ(step.directory, DriveRoot(sub[0]));
+    EXPECT_FALSE(StepToDrive('[', sub).possible);
+}
+
 TEST(DirectoryNavigation, StartDirectory) {
     TempDir dir;
     fs::create_directory(dir.Native("Mail"));

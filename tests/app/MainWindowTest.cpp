@@ -75,18 +75,16 @@ class RecordingWindow : public MainWindowCommands {
         return drives[static_cast<std::size_t>(*chosenDrive)];
     }
     bool TreeSetDrive(char letter) override {
-        const std::optional<std::string> target = DriveDirectory(letter, tree);
-        return target && (*target == tree || TreeSetDirectory(*target));
+        const TreeStep step = StepToDrive(letter, tree);
+        return step.possible && (step.directory.empty() || TreeSetDirectory(step.directory));
     }
     bool TreeSetDirectory(const std::string& path) override {
-        const std::string canon = CanonicalDirectory(path);
-        if (canon.empty())
-            return false;
-        if (canon != tree) {
-            tree = canon;
+        TreeStep step = StepInto(path, tree);
+        if (step.possible && !step.directory.empty()) {
+            tree = std::move(step.directory);
             DriveComboBox1Change();
         }
-        return true;
+        return step.possible;
     }
     void HandlePendingEvents() override { log.push_back("events"); }
     void DrawStatus(StatusLine line, const std::string& text) override {

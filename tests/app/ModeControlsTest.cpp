@@ -241,6 +241,14 @@ TEST(ModeControls, WhileACommandRunsOnlyAbort) {
     }
 }
 
+TEST(ModeControls, EachListByItsName) {
+    const ModeControls t = ModeControlsFor(kNormalMode, false, true, true);
+    EXPECT_EQ(&ListOf(t, ListId::FileListBox1), &t.FileListBox1);
+    EXPECT_EQ(&ListOf(t, ListId::ListBox1), &t.ListBox1);
+    EXPECT_EQ(&ListOf(t, ListId::ListBox2), &t.ListBox2);
+    EXPECT_EQ(&ListOf(t, ListId::ListBox3), &t.ListBox3);
+}
+
 TEST(ModeControls, FromTheState) {
     AppState state;
     state.mode = kBackupMode;
