@@ -26,7 +26,7 @@ build: deps
 
 run: build
 	@if [ -x $(BUILD)/bin/kestrove ]; then exec $(BUILD)/bin/kestrove; \
-	else echo "kestrove: the window program is not built yet"; exit 1; fi
+	else echo "kestrove: no window program in $(BUILD) (built with KESTROVE_QT=OFF?)"; exit 1; fi
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -30,6 +30,7 @@ class MainWindowCommands : public WindowPort {
     ~MainWindowCommands() override;
 
     AppState& state() { return *state_; }
+    const AppState& state() const { return *state_; }
     // Whether a long command is running (every other command is disabled).
     bool Busy() const { return state_->busy; }
 

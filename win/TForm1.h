@@ -111,6 +111,9 @@ class TForm1 : public Form, public MainWindowCommands {
     void ListDoubleClick(int id);
     // A menu item chosen.
     void Choose(int id);
+    // A button's or menu item's id by its name in the engine's table; 0 for
+    // a name it does not have.
+    int IdOf(std::string_view name) const;
 
     // --- the handlers only a toolkit has (MainWindowCommands has the rest) ---
     void FileExit1Execute() override;
@@ -166,9 +169,7 @@ class TForm1 : public Form, public MainWindowCommands {
     void BuildMenus();
     void Construct();
     void SetMarker(int id, bool on);
-    // Controls and menu items are found by the names of the engine's table.
     HWND Button(int id, const char* name, DWORD extra = 0);
-    int IdOf(std::string_view name) const;
     void EnableMenu(int id, bool on);
     void ShowControl(int id, bool visible);
     void FillDirectoryList();

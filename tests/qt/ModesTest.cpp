@@ -86,24 +86,12 @@ void ModesTest::switches() {
 
     QCOMPARE(f.RGMode1->itemIndex(), mode);
     QCOMPARE(f.state().mode, mode);
-    QCOMPARE(TForm1::HasMarker(f.NormalMode), mode == 0);
-    QCOMPARE(TForm1::HasMarker(f.BackupMode), mode == 1);
-    QCOMPARE(TForm1::HasMarker(f.NetworkMode), mode == 2);
-
+    VerifyDrawsTheTable(f);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(f.RunButton->isVisible(), mode == 0);
-    QCOMPARE(f.BtnGetStats->isVisible(), mode != 2);
-    QCOMPARE(f.RestoreButton->isVisible(), mode == 1);
-    QCOMPARE(f.MoveButton->isVisible(), mode == 1);
-    QCOMPARE(f.DeleteButton->isVisible(), mode == 1);
     QCOMPARE(f.RunNetButton->isVisible(), mode == 2);
-    QVERIFY(f.FileNames->isVisible());
     QVERIFY(!f.AbortButton->isVisible());
-
-    QCOMPARE(f.RunDeleteDupes1->isEnabled(), mode == 0);
-    QCOMPARE(f.RestoreBackupFiles1->isEnabled(), mode == 1);
-    QCOMPARE(f.MoveBackupFiles2->isEnabled(), mode == 1);
-    QCOMPARE(f.DeleteBackupFiles1->isEnabled(), mode == 1);
-    QCOMPARE(f.DeleteNetworkDupes2->isEnabled(), mode == 2);
 
     QCOMPARE(f.FileListBox1->isVisible(), mode != 2);
     QCOMPARE(f.ListBox1->isVisible(), mode != 2);

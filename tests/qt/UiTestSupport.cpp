@@ -2,13 +2,17 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QListWidget>
+#include <QPushButton>
 #include <filesystem>
 #include <fstream>
 
+#include "app/MainWindowTable.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "qt/TForm1.h"
+#include "qt/Widgets.h"
 
 namespace kestrove::testing {
 
@@ -105,6 +109,34 @@ void ClickCell(QAbstractItemView* view, int row, int column) {
 
 void ClickIndicator(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
+}
+
+void VerifyDrawsTheTable(TForm1& f) {
+    const ModeControls t = ModeControlsFor(f.state());
+    for (const ButtonSpec& spec : kButtons) {
+        const auto* button = f.findChild<QPushButton*>(ToQt(spec.name));
+        QVERIFY2(button, spec.name.data());
+        const ButtonControl& b = t.*spec.field;
+        // The commands show and hide Abort themselves.
+        if (button != f.AbortButton)
+            QCOMPARE(button->isVisible(), b.state.visible);
+        QCOMPARE(button->isEnabled(), b.state.enabled);
+    }
+    for (const MenuItemSpec* item : MenuItems()) {
+        const auto* action = f.findChild<QAction*>(ToQt(item->name));
+        QVERIFY2(action, item->name.data());
+        const MenuControl& m = t.*item->field;
+        QCOMPARE(action->isEnabled(), m.enabled);
+        QCOMPARE(TForm1::HasMarker(action), m.marker);
+        if (item->checkable)
+            QCOMPARE(action->isChecked(), m.checked);
+    }
+    const std::pair<ListId, QListWidget*> lists[] = {{ListId::FileListBox1, f.FileListBox1},
+                                                     {ListId::ListBox1, f.ListBox1},
+                                                     {ListId::ListBox2, f.ListBox2},
+                                                     {ListId::ListBox3, f.ListBox3}};
+    for (const auto& [list, widget] : lists)
+        QCOMPARE(widget->isEnabled(), ListOf(t, list).state.enabled);
 }
 
 QString DialogProblems() {

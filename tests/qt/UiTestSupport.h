@@ -54,6 +54,9 @@ void ClickCell(QAbstractItemView* view, int row, int column);
 // Clicks a radio button or check box on its indicator (a click on the empty
 // right part of a stretched button does not count).
 void ClickIndicator(QAbstractButton* button);
+// The main window shows, enables and marks what the engine's table says,
+// control by control (QVERIFY: check QTest::currentTestFailed after it).
+void VerifyDrawsTheTable(TForm1& f);
 // The boxes and windows nobody scripted, and scripted answers nobody used.
 QString DialogProblems();
 
