@@ -121,7 +121,7 @@ class MainWindowCommands : public WindowPort {
     // The text of DriveListBox's first selected entry; none when none is.
     virtual std::optional<std::string> ChosenDriveEntry() const = 0;
     // The tree enters a drive (the directory it is in when it is on that
-    // drive, else the root: DriveDirectory) or a directory, and runs its
+    // drive, else the root: StepToDrive) or a directory, and runs its
     // change event (DriveComboBox1Change) when its directory changes; false
     // when it cannot, and nothing changes then.
     virtual bool TreeSetDrive(char letter) = 0;
