@@ -107,7 +107,7 @@ void Compare(const char* name, int messages, std::int64_t bytes, int rounds) {
                 copy = PlainCopy(MessageFileName(index), dir / "COPY.PMM");
             } else {
                 LoadIndex(state, port, index, 0);
-                FindDuplicates(state);
+                FindDuplicates(state, port, index);
                 const auto start = Clock::now();
                 if (RewriteFolder(state, port, index, 0) != FolderOutcome::Rewritten)
                     std::fprintf(stderr, "the rewrite did not complete\n");
@@ -134,7 +134,7 @@ void LoadAndScan() {
     for (int round = 0; round < 5; ++round) {
         const auto start = Clock::now();
         LoadIndex(state, port, index, 0);
-        FindDuplicates(state);
+        FindDuplicates(state, port, index);
         times.push_back(Seconds(start));
     }
     std::printf("BENCH load_scan_34999 %.1f ms\n", Median(times) * 1000);

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           pmi.data() + i * kRecordSize, kRecordSize) == 0,
               "a record changed on loading");
 
-    FindDuplicates(*state);
+    FindDuplicates(*state, port, path);
     const MessageTable& table = state->table;
     const int count = table.count;
     if (state->sortOn) {

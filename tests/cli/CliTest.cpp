@@ -472,7 +472,8 @@ TEST_F(CliTest, ViewPrintsTheHeaderLinesAndEveryCell) {
     ASSERT_EQ(lines.size(), 2u + 1u + 5u);
     EXPECT_EQ(lines[0], "File: " + T("INBOX.pmm") +
                             "    [My Inbox]  Unread: 3,  Deleted: 1  ID: 12345678:0001:FOL00001");
-    EXPECT_EQ(lines[1], "File: " + T("INBOX.PMI") + " Unread:3, Read:1,  Deleted:1,  Dupes:1 ");
+    EXPECT_EQ(lines[1], "File: " + T("INBOX.PMI") +
+                            " Unread:3, Read:1,  Deleted:1,  Dupes:1,  Look-alikes:0 ");
     for (std::size_t i = 2; i < lines.size(); ++i)
         EXPECT_EQ(Cells(lines[i]).size(), 37u) << i;
     EXPECT_EQ(Cells(lines[2])[0], "No.");

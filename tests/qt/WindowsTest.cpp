@@ -64,8 +64,10 @@ void WindowsTest::viewerCountsAndColours() {
         QCOMPARE(v.windowTitle(), QStringLiteral("WinPmail Index File"));
         QCOMPARE(v.StringGrid1->model()->rowCount(), 4);
         QCOMPARE(v.StringGrid1->model()->columnCount(), 37);
-        QCOMPARE(v.Lbl1IndexFile->text(),
-                 QStringLiteral("File: C:\\\\V.PMI Unread:2, Read:1,  Deleted:1,  Dupes:1 \n"));
+        QCOMPARE(
+            v.Lbl1IndexFile->text(),
+            QStringLiteral(
+                "File: C:\\\\V.PMI Unread:2, Read:1,  Deleted:1,  Dupes:1,  Look-alikes:0 \n"));
         QVERIFY(v.LblPMMfile->text().startsWith(QStringLiteral("File: C:\\\\V.pmm")));
         QCOMPARE(v.LblCellInfo->text(), QStringLiteral("Click on any cell for more informaton."));
         QCOMPARE(Cell(v.StringGrid1, 1, 1), QStringLiteral("Dup"));

@@ -133,7 +133,7 @@ TEST_F(IndexViewer, LabelsShowTheHeaderAndTheCounts) {
                   "]  Unread: -32768,  Deleted: 7  ID: ID-0123456789-abcdefgh\n");
     // A deleted record that is also read counts as deleted only.
     EXPECT_EQ(result.lbl1IndexFile,
-              "File: " + Index() + " Unread:2, Read:1,  Deleted:1,  Dupes:0 \n");
+              "File: " + Index() + " Unread:2, Read:1,  Deleted:1,  Dupes:0,  Look-alikes:0 \n");
     EXPECT_EQ(result.cellInfo, "Click on any cell for more informaton.");
     EXPECT_EQ(state.currentIndexFile, Index());
 
@@ -144,7 +144,7 @@ TEST_F(IndexViewer, LabelsShowTheHeaderAndTheCounts) {
     EXPECT_EQ(model.RowCount(), 1);
     EXPECT_FALSE(model.TitleRowFixed());
     EXPECT_EQ(result.lbl1IndexFile,
-              "File: " + Index() + " Unread:0, Read:0,  Deleted:0,  Dupes:0 \n");
+              "File: " + Index() + " Unread:0, Read:0,  Deleted:0,  Dupes:0,  Look-alikes:0 \n");
 }
 
 TEST_F(IndexViewer, DuplicateAndDeletedMarksWithTheirColours) {
