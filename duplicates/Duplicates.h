@@ -35,8 +35,6 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
 // byte; otherwise it is a look-alike, kept, counted and logged (lookAlikes).
 // Cannot fail: a text that cannot be compared counts as another text.
 void FindDuplicates(AppState& state, WindowPort& port, const std::string& indexPath);
-// The run log's line of a look-alike, with its line end.
-std::string LookAlikeLogLine(const LookAlike& kept, std::string_view systemReason);
 
 // Turns the folder's pair into its backup pair and writes a new pair without
 // the records marked in DropMarks.

@@ -67,6 +67,16 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
     return true;
 }
 
+namespace {
+
+// The run log's line of a look-alike.
+std::string LookAlikeLogLine(const LookAlike& kept, std::string_view systemReason) {
+    return Format("Message %d kept: same sender, subject, date, time and size as message %d, %s.\n",
+                  kept.slot, kept.slot - 1, WhyKept(kept.match, systemReason).c_str());
+}
+
+}  // namespace
+
 void FindDuplicates(AppState& state, WindowPort& port, const std::string& indexPath) {
     MessageTable& table = state.table;
     if (state.sortOn)
@@ -125,11 +135,6 @@ void FindDuplicates(AppState& state, WindowPort& port, const std::string& indexP
             state.runLog.Write(LookAlikeLogLine(kept, state.lookAlikeReason));
     }
     counts.unread = counts.messages - counts.deleted - counts.read;
-}
-
-std::string LookAlikeLogLine(const LookAlike& kept, std::string_view systemReason) {
-    return Format("Message %d kept: same sender, subject, date, time and size as message %d, %s.\n",
-                  kept.slot, kept.slot - 1, WhyKept(kept.match, systemReason).c_str());
 }
 
 }  // namespace kestrove

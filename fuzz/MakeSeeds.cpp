@@ -85,9 +85,9 @@ std::vector<FolderBytes> BuiltFolders() {
     alike.Add(Msg("monitor", "ALERT", "6 Aug 18 0:20", 60, "Host: alpha"));
     alike.Add(Msg("monitor", "ALERT", "6 Aug 18 0:20", 60, "Host: gamma"));
     alike.Add(Msg("monitor", "ALERT", "6 Aug 18 0:20", 60, "Host: gamma"));
-    auto inside = Msg("m", "s", "d", 61, "abc");
-    inside.ending = CtrlZ::Inside;
-    alike.Add(inside).Add(inside);
+    auto ends = Msg("m", "s", "d", 61, "abc");
+    ends.ending = CtrlZ::Inside;
+    alike.Add(ends).Add(ends);
     auto open = Msg("m", "s", "d", 61, "abcd");
     open.ending = CtrlZ::None;
     alike.Add(open);

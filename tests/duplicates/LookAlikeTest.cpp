@@ -75,6 +75,12 @@ class LookAlikes : public EngineTest {
         return kept;
     }
 
+    // Writes the folder and loads its index, for a scan of its own.
+    void Load(const FolderBuilder& folder, const std::string& path) {
+        ASSERT_TRUE(folder.Write(path));
+        ASSERT_TRUE(LoadIndex(state, port, path, 0));
+    }
+
     static std::string KeptLine(int slot, const std::string& why) {
         return "Message " + std::to_string(slot) + " kept: " + kSame + " " +
                std::to_string(slot - 1) + ", " + why + ".";
@@ -362,8 +368,7 @@ TEST_F(LookAlikes, EachTextIsReadOnce) {
         f.Add(Alert("host alpha"));
     f.Add(Alert("host gamma"));
     const std::string path = Pmi("ONCE");
-    ASSERT_TRUE(f.Write(path));
-    ASSERT_TRUE(LoadIndex(state, port, path, 0));
+    Load(f, path);
     faults::StartCounting();
     FindDuplicates(state, port, path);
     EXPECT_EQ(faults::Calls(Op::Read, "ONCE.PMM"), 5);
@@ -374,8 +379,7 @@ TEST_F(LookAlikes, EachTextIsReadOnce) {
     // texts agree; none after they differ.
     FolderBuilder big;
     big.Add(Alert(Long('x', 300000, 10, 'y'))).Add(Alert(Long('x', 300000)));
-    ASSERT_TRUE(big.Write(path));
-    ASSERT_TRUE(LoadIndex(state, port, path, 0));
+    Load(big, path);
     faults::StartCounting();
     FindDuplicates(state, port, path);
     EXPECT_EQ(faults::Calls(Op::Read, "ONCE.PMM"), 2);
@@ -386,8 +390,7 @@ TEST_F(LookAlikes, AMessageFileThatCannotBeOpenedKeepsEveryCandidate) {
     FolderBuilder f;
     f.Add(Alert("host alpha")).Add(Alert("host alpha"));
     const std::string path = Pmi("INBOX");
-    ASSERT_TRUE(f.Write(path));
-    ASSERT_TRUE(LoadIndex(state, port, path, 0));
+    Load(f, path);
     faults::FailNth(Op::Open, 1, "INBOX.PMM");
     const std::string log = OpenLog();
     FindDuplicates(state, port, path);
@@ -411,8 +414,7 @@ TEST_F(LookAlikes, DeletedRecordsAreNeverLookAlikes) {
     f.Add(Alert("host beta"));
     f.Add(other);
     const std::string path = Pmi("INBOX");
-    ASSERT_TRUE(f.Write(path));
-    ASSERT_TRUE(LoadIndex(state, port, path, 0));
+    Load(f, path);
     FindDuplicates(state, port, path);
     EXPECT_EQ(state.counts.deleted, 2);
     EXPECT_EQ(state.counts.dupes, 1);

@@ -38,6 +38,14 @@ FolderBuilder Mixed() {
     return b;
 }
 
+// All available files to the selected list, the first one highlighted, as
+// before a double click that opens the viewer.
+void SelectFirst(TForm1& f) {
+    f.Click(kBtnMoveAllFiles);
+    f.SelectEntries(kListBox1, {0});
+    f.ListClick(kListBox1);
+}
+
 }  // namespace
 
 TEST(WinCommands, ARunGivesTheBytesOfTheSameRunThroughTheEngine) {
@@ -80,9 +88,7 @@ TEST(WinCommands, TheViewerShowsRowsMarksAndColours) {
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
     const auto forms = w.Open();
     TForm1& f = *forms->Form1;
-    f.Click(kBtnMoveAllFiles);
-    f.SelectEntries(kListBox1, {0});
-    f.ListClick(kListBox1);
+    SelectFirst(f);
     w.OnModal([&](Form& form) {
         ASSERT_EQ(&form, static_cast<Form*>(forms->Form2.get()));
         EXPECT_EQ(GetText(form.hwnd()), "WinPmail Index File");
@@ -134,9 +140,7 @@ TEST(WinCommands, TheViewerShowsLookAlikesApart) {
     ASSERT_TRUE(alerts.Write(w.mail + "\\ALERTS.PMI"));
     const auto forms = w.Open();
     TForm1& f = *forms->Form1;
-    f.Click(kBtnMoveAllFiles);
-    f.SelectEntries(kListBox1, {0});
-    f.ListClick(kListBox1);
+    SelectFirst(f);
     w.OnModal([&](Form& form) {
         VirtualGrid& g = forms->Form2->grid();
         ASSERT_EQ(g.RecordRows(), 2);
