@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "core/Format.h"
+#include "core/Links.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 
@@ -45,6 +46,8 @@ std::optional<std::string> LetterCaseClash(const std::string& reference,
 
 bool NamesClear(AppState& state, WindowPort& port, const std::string& reference,
                 const std::vector<std::string>& paths) {
+    if (!NoLinks(state, port, paths))
+        return false;
     const std::optional<std::string> clash = LetterCaseClash(reference, paths);
     if (!clash)
         return true;
