@@ -176,7 +176,8 @@ UserFolders ListUserFolders(const std::string& directory) {
             continue;
         }
         std::string path = platform::JoinPath(directory, entry.name);
-        if (entry.isLink) {
+        // The search tells most links; Wine shows one to a file as that file.
+        if (entry.isLink || platform::IsLink(path)) {
             folders.skipped.push_back(IsALinkText(path));
             continue;
         }

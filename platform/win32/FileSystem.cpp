@@ -78,7 +78,8 @@ bool IsLink(const std::string& path) {
         return false;
     }
     FindClose(search);
-    return win32::IsLinkEntry(data.dwFileAttributes, data.dwReserved0);
+    return win32::IsLinkEntry(data.dwFileAttributes, data.dwReserved0) ||
+           win32::NameLeadsElsewhere(path);
 }
 
 bool DirectoryExists(const std::string& path) {
@@ -91,7 +92,12 @@ bool RemoveFile(const std::string& path) {
     if (Injected(faults::Op::Delete, path)) {
         return false;
     }
-    // A link goes itself, never what it points at.
+    // A link goes itself, never what it points at. Wine would delete what a
+    // link to a file leads to: such a name is refused.
+    if (win32::NameLeadsElsewhere(path)) {
+        SetLastErrorText(kLinkText);
+        return false;
+    }
     if (!DeleteFileA(path.c_str())) {
         win32::RecordLastError();
         return false;
@@ -101,6 +107,11 @@ bool RemoveFile(const std::string& path) {
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (Injected(faults::Op::Rename, from, to)) {
+        return false;
+    }
+    // Wine would move what a link to a file leads to, not the link.
+    if (win32::NameLeadsElsewhere(from)) {
+        SetLastErrorText(kLinkText);
         return false;
     }
     // Without MOVEFILE_REPLACE_EXISTING the call fails when the target exists;
@@ -187,9 +198,11 @@ HANDLE OpenForSecurity(const std::string& path, DWORD access) {
         return nullptr;
     }
     const win32::HandleKind kind = win32::KindOfHandle(h);
-    if (kind == win32::HandleKind::Link || kind == win32::HandleKind::Unknown) {
+    const bool link = kind == win32::HandleKind::Link ||
+                      (kind == win32::HandleKind::Plain && win32::HandleLeadsElsewhere(h, path));
+    if (link || kind == win32::HandleKind::Unknown) {
         CloseHandle(h);
-        if (kind == win32::HandleKind::Link) {
+        if (link) {
             SetLastErrorText(kLinkText);
         }
         return nullptr;

@@ -44,6 +44,12 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, OpenMode m
     if (!follow) {
         switch (win32::KindOfHandle(h)) {
             case win32::HandleKind::Plain:
+                // Wine opens what a link to a file leads to.
+                if (reading && win32::HandleLeadsElsewhere(h, path)) {
+                    CloseHandle(h);
+                    SetLastErrorText(kLinkText);
+                    return nullptr;
+                }
                 break;
             case win32::HandleKind::Link:
                 CloseHandle(h);

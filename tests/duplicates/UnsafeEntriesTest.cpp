@@ -28,7 +28,7 @@
 #include "reports/Stats.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/EngineFixture.h"
-#include "tests/support/Links.h"
+#include "tests/support/Snapshot.h"
 
 namespace kestrove::testing {
 namespace {

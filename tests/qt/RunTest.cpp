@@ -19,7 +19,7 @@
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
 #include "tests/qt/UiTestSupport.h"
-#include "tests/support/Links.h"
+#include "tests/support/Snapshot.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
