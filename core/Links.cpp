@@ -1,5 +1,6 @@
 #include "core/Links.h"
 
+#include "core/CommandChecks.h"
 #include "core/Format.h"
 #include "platform/File.h"
 
@@ -18,12 +19,7 @@ std::optional<std::string> LinkAmong(const std::vector<std::string>& paths) {
 }
 
 bool NoLinks(AppState& state, WindowPort& port, const std::vector<std::string>& paths) {
-    const std::optional<std::string> link = LinkAmong(paths);
-    if (!link)
-        return true;
-    port.MessageDialog(*link, "File Link Error", Icon::Stop, Buttons::Ok);
-    state.runLog.Write(*link + "\n");
-    return false;
+    return PassesCheck(state, port, LinkAmong(paths), "File Link Error");
 }
 
 }  // namespace kestrove

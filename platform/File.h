@@ -105,6 +105,7 @@ struct DirEntry {
     // What the entry leads to (for a link: what it points at).
     bool isDirectory = false;
     // The name itself is a link (IsLink); 0x400 is set in the attributes.
+    // Wine's search shows a link to a file as that file: IsLink tells.
     bool isLink = false;
     std::uint32_t attributes = 0;  // Windows attribute bits (0x10 = directory)
 };

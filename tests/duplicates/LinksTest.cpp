@@ -54,6 +54,14 @@ class Users : public EngineTest {
     void Link(const std::string& target, std::string_view name) {
         EXPECT_TRUE(MakeLink(target, N("users/alice/" + std::string(name)))) << name;
     }
+    // alice's folder `name` as a run leaves it: its backup pair alone.
+    FolderBytes BackupPair(const std::string& name) {
+        const FolderBuilder folder = Repeated(name);
+        EXPECT_TRUE(folder.Write(Alice(name + ".PMI")));
+        fs::rename(N("users/alice/" + name + ".PMI"), N("users/alice/" + name + ".BKI"));
+        fs::rename(N("users/alice/" + name + ".PMM"), N("users/alice/" + name + ".BKM"));
+        return folder.Build();
+    }
     void Select(std::initializer_list<std::string> paths) {
         state.ListBox1.Clear();
         for (const std::string& p : paths)
@@ -115,16 +123,11 @@ class UsersCli : public Users {
             return;
         if (CliPath().empty())
             GTEST_SKIP() << "this build has no kestrove-cli";
-        fs::create_directories(home.Native("home"));
     }
-    CliResult Cli(const std::vector<std::string>& args) {
-        CliOptions options;
-        options.env["HOME"] = home.Native("home").string();
-        return RunCli(args, options);
-    }
+    CliResult Cli(const std::vector<std::string>& args) { return cli.Run(args); }
     std::string Arg(std::string_view name) const { return N(name).string(); }
 
-    TempDir home{'H'};
+    CliWithOwnHome cli;
 };
 
 TEST_F(UsersCli, TheThreeWaysFromAlicesDirectoryReachNothingOutsideIt) {
@@ -268,9 +271,7 @@ TEST_F(Users, RestoreLeavesAFolderWhoseOwnFileIsALink) {
     REQUIRE_FILE_LINKS_SEEN();
     // Restore deletes the folder's own files first: a link there must not
     // make it put the backup pair in its place, nor go itself.
-    ASSERT_TRUE(Repeated("mine").Write(Alice("MINE.PMI")));
-    fs::rename(N("users/alice/MINE.PMI"), N("users/alice/MINE.BKI"));
-    fs::rename(N("users/alice/MINE.PMM"), N("users/alice/MINE.BKM"));
+    const FolderBytes mine = BackupPair("MINE");
     Link("../bob/INBOX.PMM", "MINE.PMM");
     Freeze();
     state.mode = kBackupMode;
@@ -278,7 +279,7 @@ TEST_F(Users, RestoreLeavesAFolderWhoseOwnFileIsALink) {
     Select({Alice("MINE.BKI")});
     EXPECT_EQ(RestoreButtonClick(state, port).done, 0);
     EXPECT_EQ(port.boxes.at(0).text, Alice("MINE.PMM") + " is a link - skipping file.");
-    EXPECT_EQ(Bytes(Alice("MINE.BKI")), Repeated("mine").Build().pmi);
+    EXPECT_EQ(Bytes(Alice("MINE.BKI")), mine.pmi);
     EXPECT_FALSE(fs::exists(N("users/alice/MINE.PMI")));
     ExpectNothingOutsideAliceChanged();
     ExpectAlicesLinksUntouched();
@@ -286,10 +287,7 @@ TEST_F(Users, RestoreLeavesAFolderWhoseOwnFileIsALink) {
 
 TEST_F(Users, MoveNeverRenamesOntoALinkButGoesWhereTheUserChose) {
     REQUIRE_FILE_LINKS_SEEN();
-    ASSERT_TRUE(Repeated("back").Write(Alice("BACK.PMI")));
-    fs::rename(N("users/alice/BACK.PMI"), N("users/alice/BACK.BKI"));
-    fs::rename(N("users/alice/BACK.PMM"), N("users/alice/BACK.BKM"));
-    const FolderBytes back = Repeated("back").Build();
+    const FolderBytes back = BackupPair("BACK");
     // In the destination the backup's names are taken by links: one to
     // bob's folder, one to nothing.
     fs::create_directory(N("users/alice/old"));

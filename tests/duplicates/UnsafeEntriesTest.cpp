@@ -76,19 +76,15 @@ class UnsafeEntriesCli : public UnsafeEntries {
         UnsafeEntries::SetUp();
         if (CliPath().empty())
             GTEST_SKIP() << "this build has no kestrove-cli";
-        fs::create_directories(home.Native("home"));
     }
     CliResult Cli(const std::vector<std::string>& args) {
-        CliOptions options;
-        options.env["HOME"] = home.Native("home").string();
-        options.timeout = 10s;
-        CliResult result = RunCli(args, options);
+        CliResult result = cli.Run(args, 10s);
         EXPECT_FALSE(result.timedOut) << "kestrove-cli did not end within 10 s";
         return result;
     }
     std::string Arg(std::string_view name) const { return N(name).string(); }
 
-    TempDir home{'H'};
+    CliWithOwnHome cli;
 };
 
 // Names that differ only in letter case ---------------------------------
