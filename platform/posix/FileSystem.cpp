@@ -298,10 +298,14 @@ bool SyncDirectory(const std::string& directory) {
 
 namespace {
 
-// A regular file opened for its metadata without following a link; -1
-// (LastErrorText set) for anything else.
+// A regular file opened for its metadata without following a link (for
+// writing where it may not be read); -1 (LastErrorText set) for anything
+// else.
 int OpenNoFollow(const std::string& native, struct stat& st) {
-    int fd = open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = open(native.c_str(), O_RDONLY | kFlags);
+    if (fd < 0 && errno == EACCES)
+        fd = open(native.c_str(), O_WRONLY | kFlags);
     if (fd < 0) {
         posix::FailNoFollowOpen(native, errno);
         return -1;
@@ -327,14 +331,16 @@ bool CopyPermissions(const std::string& from, const std::string& to) {
     auto target = ToNative(to);
     if (!source || !target)
         return posix::FailNoDrive();
-    // Through the files' own handles: a name swapped for a link meanwhile
-    // must not lead the change of owner to another file.
+    // The target through its own handle: a name swapped for a link
+    // meanwhile must not lead the change of owner to another file.
     struct stat st {};
+    if (lstat(source->c_str(), &st) != 0)
+        return posix::FailWithErrno(errno);
+    if (S_ISLNK(st.st_mode))
+        return posix::FailLink();
+    if (!S_ISREG(st.st_mode))
+        return posix::FailNotRegular(st.st_mode);
     struct stat own {};
-    const int in = OpenNoFollow(*source, st);
-    if (in < 0)
-        return false;
-    close(in);
     const int out = OpenNoFollow(*target, own);
     if (out < 0)
         return false;

@@ -41,6 +41,13 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, OpenMode m
             SetLastErrorText(win32::SystemErrorText(code));
         return nullptr;
     }
+    // Files on a disk only: a name such as CON or a pipe is a device that
+    // can block or never end.
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        SetLastErrorText(kNotRegularFileText);
+        return nullptr;
+    }
     if (!follow) {
         switch (win32::KindOfHandle(h)) {
             case win32::HandleKind::Plain:
@@ -79,13 +86,6 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, OpenMode m
                 break;
             }
         }
-    }
-    // Files on a disk only: a name such as CON or a pipe is a device that
-    // can block or never end.
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        CloseHandle(h);
-        SetLastErrorText(kNotRegularFileText);
-        return nullptr;
     }
     std::unique_ptr<NativeFile> file(new NativeFile());
     file->handle_ = std::make_unique<Handle>();
