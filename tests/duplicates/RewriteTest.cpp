@@ -304,8 +304,9 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
         bool logsText;
     };
     const Case cases[] = {
+        // The scan opens it first, to compare the duplicate's text.
         {"message file cannot be opened",
-         [] { faults::FailNth(Op::Open, 1, ".PMM"); },
+         [] { faults::FailNth(Op::Open, 2, ".PMM"); },
          "File Error 2",
          "Cannot Open File 13: " + pmm,
          Buttons::Ok,
