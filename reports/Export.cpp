@@ -80,7 +80,7 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
         // The input is opened and checked before the output is created, so
         // that no file is emptied for an export that cannot be made, and the
         // index is never emptied as its own export (NAME.TXT in TAB format,
-        // or an export file that is a link to the index).
+        // or an export file that is another name of the index).
         std::unique_ptr<platform::File> input =
             platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
         if (!input) {
