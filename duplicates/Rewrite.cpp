@@ -245,7 +245,7 @@ class Rewrite {
             return Abandon(*end);
         messageRenamed_ = true;
 
-        newIndex_ = File::Open(tempIndexPath_, OpenMode::WriteBinary);
+        newIndex_ = File::Open(tempIndexPath_, OpenMode::CreateBinary);
         if (!newIndex_) {
             std::string text =
                 WithSystemReason(Format("Cannot Open File 1: %s", indexPath_.c_str()));
@@ -257,7 +257,7 @@ class Rewrite {
         if (log_.IsOpen())
             log_.Write(Format("Openned output file %s\n", indexPath_.c_str()));
 
-        newMessage_ = File::Open(tempMessagePath_, OpenMode::WriteBinary);
+        newMessage_ = File::Open(tempMessagePath_, OpenMode::CreateBinary);
         if (!newMessage_) {
             port_.MessageDialog(
                 WithSystemReason(Format("Cannot Open File 2: %s", messagePath_.c_str())),
