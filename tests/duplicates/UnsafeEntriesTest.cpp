@@ -527,7 +527,8 @@ TEST_F(UnsafeEntries, FailedCallsEndWithTheSystemsReason) {
     // A one-line box: the reason after a blank.
     fs::remove(N("INBOX.BKI"));
     ASSERT_TRUE(WriteFileBytes(P("INBOX.BKI"), std::string_view("old")));
-    state.settings.BackupFiles = 1;  // an old backup is deleted without a question
+    state.settings.BackupFiles =
+        OnBackupExists::Overwrite;  // an old backup is deleted without a question
     platform::faults::FailNth(platform::faults::Op::Delete, 1, "INBOX.BKI");
     port.Reply(Answer::Ok, "Backup File Error");
     RunDeleteDupes1Click(state, port);
