@@ -45,7 +45,8 @@ class File {
     // an error; ReadFailed tells which).
     std::size_t Read(void* buffer, std::size_t n);
     int ReadByte();  // 0..255, or -1 at the end or on an error
-    // The last Read or ReadByte stopped at an error, not at the end.
+    // The last Read or ReadByte stopped at an error, not at the end; or the
+    // last Seek of a file open for reading failed.
     bool ReadFailed() const { return readFailed_; }
 
     bool Write(const void* data, std::size_t n);
@@ -109,6 +110,17 @@ struct FileIdentity {
     auto operator<=>(const FileIdentity&) const = default;
 };
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+// Which file a path names now, its length and the time of its last write
+// (in the system's own unit): equal stamps say that nobody has written,
+// replaced or truncated the file in between. Empty, with LastErrorText,
+// when the path names no file or cannot be looked at.
+struct FileStamp {
+    FileIdentity identity;
+    std::int64_t length = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(const std::string& path);
 // True when both paths name one existing file or directory.
 bool IsSameFile(const std::string& a, const std::string& b);
 // Renames a file; never replaces an existing file, also not one that exists

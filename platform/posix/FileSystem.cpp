@@ -155,6 +155,29 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+    if (Injected(faults::Op::Stat, path))
+        return std::nullopt;
+    auto native = ToNative(path);
+    if (!native) {
+        posix::FailNoDrive();
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (stat(native->c_str(), &st) != 0) {
+        posix::FailWithErrno(errno);
+        return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        posix::FailWithErrno(EISDIR);
+        return std::nullopt;
+    }
+    return FileStamp{
+        {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+        static_cast<std::int64_t>(st.st_size),
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
     const std::optional<FileIdentity> first = IdentityOf(a);
     return first && first == IdentityOf(b);
