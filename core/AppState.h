@@ -2,6 +2,7 @@
 // The state the main window owns and every command shares.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "core/RunLog.h"
 #include "core/Settings.h"
 #include "core/WindowPort.h"
+#include "platform/File.h"
 
 namespace kestrove {
 
@@ -72,6 +74,10 @@ struct AppState {
     MessageTable table;
     std::vector<std::uint8_t> DropMarks = std::vector<std::uint8_t>(MAXMSG, 0);
     IndexCounts counts;
+    // The folder's index and message file as they were when LoadIndex began
+    // to read the index: the rewrite renames nothing when either has been
+    // changed since. Empty where a file could not be looked at.
+    std::optional<platform::FileStamp> loadedIndex, loadedMessageFile;
 
     // The current index and message file names left by the last run, view or
     // export.

@@ -92,10 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     scratch.Clear();
     Input in(data, size);
     const std::uint8_t options = in.U8();
-    state->settings.MismatchedUnread = in.U8() % 4;
-    state->settings.MismatchedDeleted = in.U8() % 4;
-    state->settings.BackupFiles = in.U8() % 4;
-    state->settings.RunCheck = (options & 8) ? 1 : 0;
+    state->settings.MismatchedUnread = ChoiceAt<OnMismatch>(in.U8() % 4);
+    state->settings.MismatchedDeleted = ChoiceAt<OnMismatch>(in.U8() % 4);
+    state->settings.BackupFiles = ChoiceAt<OnBackupExists>(in.U8() % 4);
+    state->settings.RunCheck = (options & 8) ? LockCheck::Never : LockCheck::Always;
     state->sortOn = options & 1;
     const std::uint32_t script = in.U32();
     const Bytes pmi = in.File();
