@@ -96,6 +96,10 @@ class Rewrite {
     // Steps up to the old backups: the header, the questions, whether there
     // is anything to do and whether it may be done. Nothing is touched.
     std::optional<FolderOutcome> Check() {
+        // A message file that was not there when the index was loaded counts
+        // from its first opening.
+        if (!state_.loadedMessageFile)
+            state_.loadedMessageFile = platform::StampOf(messagePath_);
         MessageFileHeader header;
         {
             auto file = File::Open(messagePath_, OpenMode::ReadBinary);
@@ -108,10 +112,6 @@ class Rewrite {
                 return Unfinished(
                     box::CannotRead(messagePath_, file->Tell(), platform::LastErrorText()));
         }
-        // A message file that was not there when the index was loaded counts
-        // from its first opening.
-        if (!state_.loadedMessageFile)
-            state_.loadedMessageFile = platform::StampOf(messagePath_);
         state_.currentMessageFile = messagePath_;
         port_.SetStatus(StatusLine::LabelInfoMsg1,
                         Format("File:%3d %s [%s]", position_, indexPath_.c_str(),

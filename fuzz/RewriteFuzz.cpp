@@ -213,8 +213,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckTable(state->table, pmi, state->sortOn);
     const auto expect = Expected(state->table, pmm);
     Check(after.count("INBOX.PMI") && after.count("INBOX.PMM"), "the new pair is not in place");
-    if (failing && failing->pinned && (after["INBOX.PMI"] != expect.pmi ||
-                                       after["INBOX.PMM"] != expect.pmm)) {
+    if (failing && failing->pinned &&
+        (after["INBOX.PMI"] != expect.pmi || after["INBOX.PMM"] != expect.pmm)) {
         Check(WholeNewPair(after["INBOX.PMI"], after["INBOX.PMM"], expect.pmm),
               "a new pair without a record or byte is not whole");
         return 0;
