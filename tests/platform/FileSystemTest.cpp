@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "platform/Faults.h"
@@ -108,6 +109,58 @@ TEST_F(FileSystemTest, IsSameFileComparesIdentityNotNames) {
     if (!failed) {
         EXPECT_TRUE(IsSameFile(dir / "INBOX.PMI", dir / "INBOX.TXT"));
     }
+}
+
+// A stamp tells whether anybody wrote to, cut, replaced or removed a file
+// since it was taken; a rename keeps it, as it keeps the file.
+TEST_F(FileSystemTest, StampsChangeWithTheFile) {
+    namespace fs = std::filesystem;
+    Touch(dir / "INBOX.PMM", "messages");
+    const std::optional<FileStamp> first = StampOf(dir / "INBOX.PMM");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->length, 8);
+    EXPECT_EQ(StampOf(dir / "inbox.pmm"), first);
+    EXPECT_EQ(first->identity, IdentityOf(dir / "INBOX.PMM"));
+
+    fs::last_write_time(dir.Native("INBOX.PMM"),
+                        fs::last_write_time(dir.Native("INBOX.PMM")) + std::chrono::seconds(3));
+    const std::optional<FileStamp> touched = StampOf(dir / "INBOX.PMM");
+    ASSERT_TRUE(touched);
+    EXPECT_NE(touched, first);  // same bytes, but written to
+    fs::resize_file(dir.Native("INBOX.PMM"), 7);
+    EXPECT_NE(StampOf(dir / "INBOX.PMM"), touched);
+
+    const std::optional<FileStamp> before = StampOf(dir / "INBOX.PMM");
+    fs::copy_file(dir.Native("INBOX.PMM"), dir.Native("COPY.PMM"));
+    fs::last_write_time(dir.Native("COPY.PMM"), fs::last_write_time(dir.Native("INBOX.PMM")));
+    EXPECT_NE(StampOf(dir / "COPY.PMM"), before);  // another file, alike in all else
+    ASSERT_TRUE(RenameNoReplace(dir / "INBOX.PMM", dir / "INBOX.BKM"));
+    EXPECT_EQ(StampOf(dir / "INBOX.BKM"), before);
+
+    EXPECT_FALSE(StampOf(dir / "INBOX.PMM"));
+    EXPECT_FALSE(LastErrorText().empty());
+    fs::create_directory(dir.Native("SUB"));
+    EXPECT_FALSE(StampOf(dir / "SUB"));
+    faults::FailNth(faults::Op::Stat, 1, "INBOX.BKM");
+    EXPECT_FALSE(StampOf(dir / "INBOX.BKM"));
+    EXPECT_EQ(LastErrorText(), faults::kInjectedFaultText);
+    EXPECT_EQ(StampOf(dir / "INBOX.BKM"), before);
+}
+
+// The hook that acts at a call: the action runs first, the call goes on.
+TEST_F(FileSystemTest, AnActionAtTheNthCall) {
+    Touch(dir / "A.PMI");
+    int ran = 0;
+    faults::AtNth(faults::Op::Stat, 2, "A.PMI", [&] {
+        ++ran;
+        Touch(dir / "A.PMI", "longer");  // the platform layer may be used here
+    });
+    EXPECT_EQ(StampOf(dir / "A.PMI")->length, 1);
+    EXPECT_EQ(ran, 0);
+    EXPECT_EQ(StampOf(dir / "A.PMI")->length, 6);
+    EXPECT_EQ(ran, 1);
+    EXPECT_TRUE(StampOf(dir / "A.PMI"));
+    EXPECT_EQ(ran, 1);
 }
 
 TEST_F(FileSystemTest, RenameNeverReplaces) {
