@@ -216,35 +216,17 @@ class Rewrite {
 
     // The new pair under its temporary names, complete and on the disk.
     std::optional<FolderOutcome> WriteNewPair() {
-        newIndex_ = File::Open(tempIndexPath_, OpenMode::WriteBinary);
-        if (!newIndex_) {
-            Show(box::NewIndexNotCreated(indexPath_, platform::LastErrorText()));
+        newIndex_ = OpenForCopy(tempIndexPath_, indexPath_, box::NewIndexNotCreated);
+        if (!newIndex_)
             return FolderOutcome::RunEnds;
-        }
         stage_ = Stage::IndexTempMade;
-        if (log_.IsOpen())
-            log_.Write(Format("Openned output file %s\n", indexPath_.c_str()));
-
-        newMessage_ = File::Open(tempMessagePath_, OpenMode::WriteBinary);
-        if (!newMessage_) {
-            const std::string reason = platform::LastErrorText();
-            Rollback();
-            Show(box::NewMessageFileNotCreated(messagePath_, reason));
+        newMessage_ = OpenForCopy(tempMessagePath_, messagePath_, box::NewMessageFileNotCreated);
+        if (!newMessage_)
             return FolderOutcome::RunEnds;
-        }
         stage_ = Stage::TempsMade;
-        if (log_.IsOpen())
-            log_.Write(Format("Openned output file %s\n", messagePath_.c_str()));
-
-        oldMessage_ = File::Open(messagePath_, OpenMode::ReadBinary);
-        if (!oldMessage_) {
-            const std::string reason = platform::LastErrorText();
-            Rollback();
-            Show(box::MessageFileNotOpenedForCopy(messagePath_, reason));
+        oldMessage_ = OpenForCopy(messagePath_, messagePath_, box::MessageFileNotOpenedForCopy);
+        if (!oldMessage_)
             return FolderOutcome::RunEnds;
-        }
-        if (log_.IsOpen())
-            log_.Write(Format("Openned input file %s\n", messagePath_.c_str()));
 
         // The old header, a short file's padded with zeros, with the unread
         // count of the records to be kept and without the deleted count and
@@ -267,6 +249,25 @@ class Rewrite {
             return end;
         }
         return Finish();
+    }
+
+    // A new file, or the old message file to read; the log and the boxes
+    // name the folder's file it stands for. When it cannot be opened, what
+    // was made goes before the box says so.
+    std::unique_ptr<File> OpenForCopy(const std::string& path, const std::string& shown,
+                                      box::Box (*cannot)(const std::string&, std::string_view)) {
+        const bool reading = path == messagePath_;
+        auto file = File::Open(path, reading ? OpenMode::ReadBinary : OpenMode::WriteBinary);
+        if (!file) {
+            const std::string reason = platform::LastErrorText();
+            Rollback();
+            Show(cannot(shown, reason));
+            return nullptr;
+        }
+        if (log_.IsOpen())
+            log_.Write(Format(reading ? "Openned input file %s\n" : "Openned output file %s\n",
+                              shown.c_str()));
+        return file;
     }
 
     // What the new header says before the copy: the records marked to keep.

@@ -69,6 +69,16 @@ class Rewrite : public EngineTest {
 
     std::string Summary() { return port.Status(StatusLine::LabelInfoMsg1); }
 
+    // A run with a log: no box, the folder rewritten to `now`, `line` logged.
+    void RunAsksNothingAndLogs(const FolderBytes& now, const std::string& line) {
+        const std::string log = OpenLog();
+        Run({path});
+        EXPECT_TRUE(port.boxes.empty());
+        ExpectRewritten(path, now, old);
+        const auto lines = Lines(log);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
+
     const std::string path = Pmi("INBOX");
     FolderBuilder folder;
     FolderBytes old;
@@ -766,12 +776,7 @@ TEST_F(Rewrite, RollbackThatFailsIsFinishedByTheNextRun) {
         EXPECT_EQ(Exists(kxm), c.tempMessage);
 
         port = ScriptedPort();
-        const std::string next = OpenLog();
-        Run({path});
-        EXPECT_TRUE(port.boxes.empty());
-        ExpectRewritten(path, now, old);
-        const auto lines = Lines(next);
-        EXPECT_NE(std::find(lines.begin(), lines.end(), c.undone), lines.end());
+        RunAsksNothingAndLogs(now, c.undone);
     }
 }
 
@@ -958,12 +963,7 @@ TEST_F(Rewrite, KilledInsideTheRenames) {
         ASSERT_TRUE(WriteFileBytes(
             c.messageInPlace ? MessageFileName(path) : NewMessageTempName(path), now.pmm));
         ASSERT_TRUE(WriteFileBytes(NewIndexTempName(path), c.tempIndex));
-        const std::string log = OpenLog();
-        Run({path});
-        EXPECT_TRUE(port.boxes.empty());
-        ExpectRewritten(path, now, old);
-        const auto lines = Lines(log);
-        EXPECT_NE(std::find(lines.begin(), lines.end(), c.line), lines.end());
+        RunAsksNothingAndLogs(now, c.line);
         EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1),
                   c.line == finished ? "0 of 1 files processed." : "1 of 1 files processed.");
     }
