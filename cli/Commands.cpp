@@ -14,6 +14,7 @@
 #include "core/CommandChecks.h"
 #include "core/FileKinds.h"
 #include "core/Format.h"
+#include "core/LookAlikes.h"
 #include "core/MessageFile.h"
 #include "core/MessageFlag.h"
 #include "duplicates/Duplicates.h"
@@ -275,6 +276,17 @@ std::string Quoted(std::string_view text) {
     return quoted;
 }
 
+// "1 look-alike", "2 look-alikes".
+std::string LookAlikesText(int n) {
+    return Format("%d look-alike%s", n, n == 1 ? "" : "s");
+}
+
+// The folders of a run that kept look-alikes, each with how many.
+void PrintLookAlikes(const CommandResult& result) {
+    for (const auto& [path, n] : result.lookAlikes)
+        PrintLine(ForConsole(path) + ": " + LookAlikesText(n) + " kept.");
+}
+
 enum class DryRunFolder { Scanned, Skipped, RunEnds };
 
 // Loads and scans one folder as the run does and prints what the run would
@@ -286,7 +298,7 @@ DryRunFolder DryRunOne(const Options& options, AppState& state, TerminalPort& po
     if (!LoadIndex(state, port, indexPath, position))
         return DryRunFolder::RunEnds;
     const std::vector<IndexRecord> fileOrder(state.table.begin(), state.table.end());
-    FindDuplicates(state);
+    FindDuplicates(state, port, indexPath);
     const IndexCounts& counts = state.counts;
     const std::vector<int> places = FilePositions(fileOrder, state.table, state.sortOn);
 
@@ -321,8 +333,21 @@ DryRunFolder DryRunOne(const Options& options, AppState& state, TerminalPort& po
                       Quoted(r.from()).c_str(), Quoted(r.subject()).c_str(),
                       Quoted(r.date()).c_str(), r.mtime(), r.fsize());
     }
+    for (const LookAlike& kept : state.lookAlikes) {
+        const IndexRecord& r = state.table[kept.slot];
+        out += Format(
+            "  keep record %d (look-alike of record %d, %s): from %s subject %s date %s mtime %d "
+            "size %d\n",
+            places[static_cast<std::size_t>(kept.slot)],
+            places[static_cast<std::size_t>(kept.slot - 1)],
+            ForConsole(WhyKept(kept.match, state.lookAlikeReason)).c_str(),
+            Quoted(r.from()).c_str(), Quoted(r.subject()).c_str(), Quoted(r.date()).c_str(),
+            r.mtime(), r.fsize());
+    }
     out += drops == 0 ? std::string("  nothing to drop\n")
                       : Format("  would drop %d of %d records\n", drops, counts.messages);
+    if (counts.lookalikes > 0)
+        out += "  would keep " + LookAlikesText(counts.lookalikes) + "\n";
     WriteOut(out);
     if (drops > 0)
         ++withDrops;
@@ -397,7 +422,10 @@ int Run(const Options& options, Session& session, const std::vector<std::string>
 
     if (!session.LockCheckPassed(DirectoriesOf(state.ListBox1)))
         return kExitEndedEarly;
-    return Reported(session, RunDeleteDupes1Click(state, session.port()));
+    const CommandResult result = RunDeleteDupes1Click(state, session.port());
+    session.port().ClearProgress();
+    PrintLookAlikes(result);
+    return Reported(session, result);
 }
 
 int NetworkRun(const Options& options, Session& session,
@@ -442,6 +470,7 @@ int NetworkRun(const Options& options, Session& session,
     // Entries that are no folder were skipped: not everything was done.
     bool someNotDone = result.entriesSkipped > 0, someEnded = !result.completed;
     for (const auto& [directory, run] : result.directories) {
+        PrintLookAlikes(run);
         if (run.completed)
             PrintLine(ForConsole(directory) + ": " + run.summary);
         if (run.entries == 0)

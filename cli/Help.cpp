@@ -115,9 +115,9 @@ constexpr std::string_view kRunOptions = R"(Options:
                      overwrite it, or skip the folder
   --no-lock-check    do not look for the mail client's lock files (*.lck)
   --dry-run          load and scan only: print per folder its counts, the
-                     header's counts, and the records that a run would drop
-                     (by their place in the index file, from 0); no file is
-                     changed
+                     header's counts, the records that a run would drop and
+                     the look-alikes it would keep (by their place in the
+                     index file, from 0); no file is changed
   -y, --yes          answer every question with its go-on answer (Yes, OK)
 )";
 
@@ -152,6 +152,12 @@ The run: for each index file (NAME.PMI) the folder is loaded, sorted by time
 and size, and scanned; when it holds duplicates or deleted messages, its pair
 becomes the backup pair NAME.BKI/NAME.BKM and a new pair without them is
 written. The summary "N of M files processed." counts the folders rewritten.
+
+A duplicate repeats the record before it in sender, subject, date, time and
+size, and its text in the message file is that record's text byte for byte.
+A record that repeats the fields with another text (or a text that cannot
+be read whole) is a look-alike and is kept: "INDEX: K look-alikes kept."
+names each folder that kept some, before the summary.
 
 Before the run, unless --no-lock-check, every directory that holds one of
 the index files is searched for lock files; when one is found, one question
@@ -217,10 +223,13 @@ Options:
 
 Prints what the index viewer shows: its two header lines (the message file's
 header, then the index file's counts), then one line per grid row, the title
-row first, each the 37 cells separated by tabs: No., Dup (Del or Dup),
-Position, Msg, File Name, From, Subject, Date, Clr, mtime, Size, and the 26
-flag columns. Records are sorted by time and size unless --no-sort. The
-message file is the folder's NAME.PMM, also for a backup index file.
+row first, each the 37 cells separated by tabs: No., Dup (Del, Dup for a
+duplicate a run drops, Alike for a look-alike it keeps), Position, Msg, File
+Name, From, Subject, Date, Clr, mtime, Size, and the 26 flag columns.
+Records are sorted by time and size unless --no-sort. The header line is
+from the folder's NAME.PMM, also for a backup index file; the texts that
+tell duplicates from look-alikes are read where the records point: NAME.PMM,
+or NAME.BKM for a backup index file. Nothing is written.
 On Linux the texts of the records are converted from Windows-1252 to UTF-8.
 
 Options:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/IndexRecord.h"
+#include "core/LookAlikes.h"
 #include "core/RunLog.h"
 #include "core/Settings.h"
 #include "core/WindowPort.h"
@@ -43,8 +44,9 @@ struct IndexCounts {
     std::int32_t messages = 0;
     std::int32_t read = 0;
     std::int32_t deleted = 0;
-    std::int32_t dupes = 0;
+    std::int32_t dupes = 0;  // records whose text is the one above's, byte for byte
     std::int32_t unread = 0;
+    std::int32_t lookalikes = 0;  // kept: the fields of the one above, another text
 };
 
 struct AppState {
@@ -74,6 +76,8 @@ struct AppState {
     MessageTable table;
     std::vector<std::uint8_t> DropMarks = std::vector<std::uint8_t>(MAXMSG, 0);
     IndexCounts counts;
+    std::vector<LookAlike> lookAlikes;  // in table order
+    std::string lookAlikeReason;        // the system's, when a text could not be read
     // The folder's index and message file as they were when LoadIndex began
     // to read the index: the rewrite renames nothing when either has been
     // changed since. Empty where a file could not be looked at.

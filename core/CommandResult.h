@@ -17,6 +17,9 @@ struct CommandResult {
     int entries = 0;      // entries of the list (at the end)
     int done = 0;         // entries with nothing left to do (see each command)
     std::string summary;  // the summary set at the end; empty when it ended early
+    // The run: the folders it went through that kept look-alikes, with how
+    // many each kept, in the order of the list.
+    std::vector<std::pair<std::string, int>> lookAlikes;
 
     bool AllDone() const { return completed && done == entries; }
 };

@@ -1,5 +1,6 @@
 #include "core/Reason.h"
 
+#include "core/Format.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -15,6 +16,11 @@ std::string WithReason(std::string text, std::string_view reason) {
 
 std::string WithSystemReason(std::string text) {
     return WithReason(std::move(text), platform::LastErrorText());
+}
+
+std::string CannotReadText(const std::string& path, std::int64_t offset) {
+    return Format("Cannot read file %s at %lld (%s).", path.c_str(), static_cast<long long>(offset),
+                  platform::LastErrorText().c_str());
 }
 
 }  // namespace kestrove

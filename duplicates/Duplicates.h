@@ -30,8 +30,11 @@ enum class FolderOutcome {
 bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, int position);
 
 // Sorts the loaded table when the sort switch is on, and fills DropMarks and
-// the counts. Cannot fail.
-void FindDuplicates(AppState& state);
+// the counts. A record whose fields repeat the record above is marked only
+// when its text in the folder's message file is that record's text byte for
+// byte; otherwise it is a look-alike, kept, counted and logged (lookAlikes).
+// Cannot fail: a text that cannot be compared counts as another text.
+void FindDuplicates(AppState& state, WindowPort& port, const std::string& indexPath);
 
 // Turns the folder's pair into its backup pair and writes a new pair without
 // the records marked in DropMarks.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/Format.h"
+#include "core/LookAlikes.h"
 #include "core/MessageFile.h"
 #include "core/MessageFlag.h"
 #include "core/Reason.h"
@@ -56,9 +58,7 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
     // A read error is not the end of the index: the records after it would
     // be lost from the rewritten folder.
     if (file->ReadFailed()) {
-        const std::string text =
-            Format("Cannot read file %s at %lld (%s).", indexPath.c_str(),
-                   static_cast<long long>(file->Tell()), platform::LastErrorText().c_str());
+        const std::string text = CannotReadText(indexPath, file->Tell());
         file.reset();
         port.MessageDialog(text, "File Error 1", Icon::Stop, Buttons::Ok);
         state.runLog.Write(text + "\n");
@@ -71,7 +71,17 @@ bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, 
     return true;
 }
 
-void FindDuplicates(AppState& state) {
+namespace {
+
+// The run log's line of a look-alike.
+std::string LookAlikeLogLine(const LookAlike& kept, std::string_view systemReason) {
+    return Format("Message %d kept: same sender, subject, date, time and size as message %d, %s.\n",
+                  kept.slot, kept.slot - 1, WhyKept(kept.match, systemReason).c_str());
+}
+
+}  // namespace
+
+void FindDuplicates(AppState& state, WindowPort& port, const std::string& indexPath) {
     MessageTable& table = state.table;
     if (state.sortOn)
         SortTable(table, CompareTimeSize);
@@ -80,7 +90,12 @@ void FindDuplicates(AppState& state) {
     counts = IndexCounts{};
     counts.messages = table.count;
     std::fill(state.DropMarks.begin(), state.DropMarks.end(), 0);
+    state.lookAlikes.clear();
+    state.lookAlikeReason.clear();
 
+    // The neighbour rule finds the candidates; only their texts are read.
+    std::vector<std::uint8_t> candidates(static_cast<std::size_t>(table.count), 0);
+    bool anyCandidate = false;
     for (int i = 0; i < table.count; ++i) {
         const IndexRecord& r = table[i];
         if (r.HasFlag(kDeletedBit)) {
@@ -89,19 +104,40 @@ void FindDuplicates(AppState& state) {
         } else if (r.HasFlag(kReadBit)) {
             ++counts.read;
         }
-        if (i == 0)
-            continue;
         // Only the record just before counts, and only when it is not deleted.
-        const IndexRecord& p = table[i - 1];
-        if (!p.HasFlag(kDeletedBit) && r.from() == p.from() && r.subject() == p.subject() &&
-            r.date() == p.date() && r.mtime() == p.mtime() && r.fsize() == p.fsize()) {
-            state.DropMarks[static_cast<std::size_t>(i)] = 1;
-            ++counts.dupes;
+        if (i > 0 && RepeatsAbove(table[i - 1], r)) {
+            candidates[static_cast<std::size_t>(i)] = 1;
+            anyCandidate = true;
         }
     }
-    if (state.runLog.IsOpen())
+    if (anyCandidate) {
+        const TextComparison compared =
+            CompareWithAbove(MessageFileName(indexPath), table, candidates, [&](int slot) {
+                port.SetStatus(StatusLine::LabelInfoMsg2,
+                               Format("Comparing message %d with message %d", slot, slot - 1),
+                               true);
+            });
+        for (int i = 1; i < table.count; ++i) {
+            const TextMatch match = compared.matches[static_cast<std::size_t>(i)];
+            if (match == TextMatch::NotCompared)
+                continue;
+            if (match == TextMatch::Same) {
+                state.DropMarks[static_cast<std::size_t>(i)] = 1;
+                ++counts.dupes;
+            } else if (!table[i].HasFlag(kDeletedBit)) {
+                // A deleted one goes anyway, as the mail client marked it.
+                state.lookAlikes.push_back({i, match});
+                ++counts.lookalikes;
+            }
+        }
+        state.lookAlikeReason = compared.systemReason;
+    }
+    if (state.runLog.IsOpen()) {
         state.runLog.Write(Format(" PMI: msg:%d read:%d deleted:%d dupes:%d\n", counts.messages,
                                   counts.read, counts.deleted, counts.dupes));
+        for (const LookAlike& kept : state.lookAlikes)
+            state.runLog.Write(LookAlikeLogLine(kept, state.lookAlikeReason));
+    }
     counts.unread = counts.messages - counts.deleted - counts.read;
 }
 

@@ -72,7 +72,8 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
         RecoverInterruptedRewrite(path, state.runLog);
         if (!LoadIndex(state, port, path, k))
             return result;
-        FindDuplicates(state);
+        FindDuplicates(state, port, path);
+        const int lookalikes = state.counts.lookalikes;
         switch (RewriteFolder(state, port, path, k)) {
             case FolderOutcome::Rewritten:
                 ++filesProcessed;
@@ -82,10 +83,12 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
                 ++result.done;
                 break;
             case FolderOutcome::Skipped:
-                break;
+                continue;
             case FolderOutcome::RunEnds:
                 return result;
         }
+        if (lookalikes > 0)
+            result.lookAlikes.emplace_back(path, lookalikes);
     }
 
     if (state.mode < kNetworkMode)

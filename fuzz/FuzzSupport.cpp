@@ -1,5 +1,6 @@
 #include "fuzz/FuzzSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +21,31 @@ void Check(bool ok, const char* what) {
 
 void Check(bool ok, const std::string& what) {
     Check(ok, what.c_str());
+}
+
+std::optional<Bytes> StoredText(const Bytes& pmm, const IndexRecord& record) {
+    const std::uint64_t start = record.fpos();
+    const std::uint64_t least = static_cast<std::uint64_t>(std::max(record.fsize(), 1));
+    for (std::uint64_t length : {least, least + 1}) {
+        if (start + length > pmm.size())
+            return std::nullopt;
+        if (pmm[start + length - 1] == 0x1A)
+            return Bytes(pmm.begin() + static_cast<std::ptrdiff_t>(start),
+                         pmm.begin() + static_cast<std::ptrdiff_t>(start + length));
+    }
+    return std::nullopt;
+}
+
+bool DuplicateOfAbove(const MessageTable& table, int i, const Bytes& pmm) {
+    if (i < 1)
+        return false;
+    const IndexRecord& a = table[i - 1];
+    const IndexRecord& b = table[i];
+    if ((a.flags() & 0x40000) != 0 || a.from() != b.from() || a.subject() != b.subject() ||
+        a.date() != b.date() || a.mtime() != b.mtime() || a.fsize() != b.fsize())
+        return false;
+    const std::optional<Bytes> above = StoredText(pmm, a), text = StoredText(pmm, b);
+    return above && text && *above == *text;
 }
 
 std::uint8_t Input::U8() {

@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/IndexRecord.h"
 #include "core/WindowPort.h"
 #include "tests/support/TempDir.h"
 
@@ -58,6 +60,16 @@ class Output {
   private:
     Bytes bytes_;
 };
+
+// The duplicate rule, restated plainly for the oracles.
+//
+// A record's stored text in `pmm` when it can be read whole: from its fpos
+// the first max(fsize, 1) bytes when the last of them is a Ctrl-Z, else one
+// byte more when that one is; nothing otherwise.
+std::optional<Bytes> StoredText(const Bytes& pmm, const IndexRecord& record);
+// Slot `i` of `table` is dropped as a duplicate: its fields repeat those of
+// slot i - 1, which is not deleted, and both texts are whole and the same.
+bool DuplicateOfAbove(const MessageTable& table, int i, const Bytes& pmm);
 
 // The scratch directories, made once per process and emptied per input.
 struct Scratch {

@@ -78,6 +78,21 @@ std::vector<FolderBytes> BuiltFolders() {
     b.Add(big);
     folders.push_back(b.Build());
 
+    // Look-alikes: the fields of the message above, another text; the same
+    // texts but for the byte after a size ending in a Ctrl-Z; one without
+    // its Ctrl-Z.
+    FolderBuilder alike;
+    alike.Add(Msg("monitor", "ALERT", "6 Aug 18 0:20", 60, "Host: alpha"));
+    alike.Add(Msg("monitor", "ALERT", "6 Aug 18 0:20", 60, "Host: gamma"));
+    alike.Add(Msg("monitor", "ALERT", "6 Aug 18 0:20", 60, "Host: gamma"));
+    auto ends = Msg("m", "s", "d", 61, "abc");
+    ends.ending = CtrlZ::Inside;
+    alike.Add(ends).Add(ends);
+    auto open = Msg("m", "s", "d", 61, "abcd");
+    open.ending = CtrlZ::None;
+    alike.Add(open);
+    folders.push_back(alike.Build());
+
     FolderBuilder c;
     c.header().unread = 9;
     c.header().deleted = -1;
@@ -134,7 +149,7 @@ int main(int argc, char** argv) {
 
     for (const FolderBytes& f : folders) {
         for (std::uint8_t options : {0, 1, 3})
-            Seed("fuzz_load_scan", Output().U8(options).Raw(f.pmi).bytes());
+            Seed("fuzz_load_scan", Output().U8(options).File(f.pmi).Raw(f.pmm).bytes());
         Seed("fuzz_header", f.pmm);
         for (std::uint8_t csv : {0, 1})
             Seed("fuzz_export", Output().U8(csv).Raw(f.pmi).bytes());

@@ -1,9 +1,10 @@
 // The whole run over one fuzzed folder in a scratch directory, with one
 // failure of the platform layer at a fuzzed call, and an oracle: the
 // folder's own names hold the old pair byte for byte, or a new pair whose
-// backup pair is the old pair byte for byte (the texts the rule keeps, in
-// order, unless a failure pinned to a record or byte was answered OK);
-// nothing else in the directory changes, and no temporary file stays.
+// backup pair is the old pair byte for byte: it holds every text the rule
+// keeps, in order (unless a failure pinned to a record or byte was answered
+// OK), and every text it dropped as a duplicate has a byte-equal text among
+// them; nothing else in the directory changes, and no temporary file stays.
 //
 // Input: an options byte (bit 0 the sort switch, 1 a run log, 2 a lock
 // file, 3 the lock-file check off, 4 an old backup index file, 5 an old
@@ -15,6 +16,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <set>
 
 #include "core/AppState.h"
 #include "core/MessageFile.h"
@@ -35,14 +38,12 @@ IndexRecord RecordAt(const Bytes& pmi, std::size_t i) {
     return r;
 }
 
-bool SameKey(const IndexRecord& a, const IndexRecord& b) {
-    return a.from() == b.from() && a.subject() == b.subject() && a.date() == b.date() &&
-           a.mtime() == b.mtime() && a.fsize() == b.fsize();
-}
-
-// The pair the rule gives for the table as the scan left it: records not
-// dropped, whose text starts inside the old message file, in table order.
-kestrove::testing::FolderBytes Expected(const MessageTable& table, const Bytes& oldPmm) {
+// The pair the rule gives for the table and the marks as the scan left
+// them: records not dropped, whose text starts inside the old message file,
+// in table order.
+kestrove::testing::FolderBytes Expected(const MessageTable& table,
+                                        const std::vector<std::uint8_t>& marks,
+                                        const Bytes& oldPmm) {
     kestrove::testing::FolderBytes out;
     MessageFileHeader header;
     std::copy_n(oldPmm.begin(), std::min(oldPmm.size(), kHeaderSize), header.bytes.begin());
@@ -54,10 +55,7 @@ kestrove::testing::FolderBytes Expected(const MessageTable& table, const Bytes& 
     std::uint16_t number = 0;
     for (int i = 0; i < table.count; ++i) {
         const IndexRecord& r = table[i];
-        const bool dropped =
-            r.HasFlag(kDeletedBit) ||
-            (i > 0 && !table[i - 1].HasFlag(kDeletedBit) && SameKey(table[i - 1], r));
-        if (dropped || r.fpos() >= oldPmm.size())
+        if (marks[static_cast<std::size_t>(i)] != 0 || r.fpos() >= oldPmm.size())
             continue;
         const Bytes text = kestrove::testing::CopiedText(oldPmm, r.fpos(), r.fsize());
         IndexRecord kept = r;
@@ -212,14 +210,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "the backup message file is not the old message file");
     CheckTable(state->table, pmi, state->sortOn);
     const auto expect = Expected(state->table, pmm);
+    // The marks: every deleted record and every repeat whose text is the
+    // text above, byte for byte; a failure in reading the texts to compare
+    // them may keep a repeat, never drop another.
+    const MessageTable& table = state->table;
+    for (int i = 0; i < table.count; ++i) {
+        const bool rule = table[i].HasFlag(kDeletedBit) || DuplicateOfAbove(table, i, pmm);
+        const bool marked = state->DropMarks[static_cast<std::size_t>(i)] != 0;
+        Check(!marked || rule, "a record was dropped that is neither deleted nor a repeat");
+        Check(marked || !rule || failing, "a deleted record or a repeat was kept");
+    }
+    const auto expect = Expected(table, state->DropMarks, pmm);
     Check(after.count("INBOX.PMI") && after.count("INBOX.PMM"), "the new pair is not in place");
-    if (failing && failing->pinned &&
-        (after["INBOX.PMI"] != expect.pmi || after["INBOX.PMM"] != expect.pmm)) {
-        Check(WholeNewPair(after["INBOX.PMI"], after["INBOX.PMM"], expect.pmm),
+    const Bytes& newPmi = after["INBOX.PMI"];
+    const Bytes& newPmm = after["INBOX.PMM"];
+    if (failing && failing->pinned && (newPmi != expect.pmi || newPmm != expect.pmm)) {
+        Check(WholeNewPair(newPmi, newPmm, expect.pmm),
               "a new pair without a record or byte is not whole");
         return 0;
     }
-    Check(after["INBOX.PMI"] == expect.pmi, "the new index file is not the kept records");
-    Check(after["INBOX.PMM"] == expect.pmm, "the new message file is not the kept texts in order");
+    Check(newPmi == expect.pmi, "the new index file is not the kept records");
+    Check(newPmm == expect.pmm, "the new message file is not the kept texts in order");
+
+    // Nothing is lost: the text of every record left out as a duplicate is,
+    // byte for byte, the text of a record of the new folder.
+    std::set<Bytes> keptTexts;
+    for (std::size_t i = 0; i < newPmi.size() / kRecordSize; ++i)
+        if (std::optional<Bytes> text = StoredText(newPmm, RecordAt(newPmi, i)))
+            keptTexts.insert(*text);
+    for (int i = 0; i < table.count; ++i) {
+        if (table[i].HasFlag(kDeletedBit) || state->DropMarks[static_cast<std::size_t>(i)] == 0)
+            continue;
+        const std::optional<Bytes> text = StoredText(pmm, table[i]);
+        Check(text && keptTexts.count(*text) == 1,
+              "a duplicate was dropped whose text the new folder does not hold");
+    }
     return 0;
 }

@@ -123,9 +123,12 @@ TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     cellFont.setPointSize(IndexViewModel::kCellFontPoints);
     QFont titleFont;
     titleFont.setPointSize(IndexViewModel::kTitleFontPoints);
-    const char* widest[11] = {
-        "35000",           "Dup", "99999999",   "65535",  "", "postmaster@example.net", "",
-        "Mon 07 Mar 2024", "W",   "1709283600", "9999999"};
+    const char* widest[11] = {"35000",    IndexViewModel::kLookAlikeText.data(),
+                              "99999999", "65535",
+                              "",         "postmaster@example.net",
+                              "",         "Mon 07 Mar 2024",
+                              "W",        "1709283600",
+                              "9999999"};
     for (int c = 0; c < IndexViewModel::kColumns; ++c) {
         const auto title = IndexViewModel::ColumnTitle(c);
         int width =

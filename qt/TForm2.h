@@ -1,8 +1,9 @@
 #pragma once
 // The index viewer: one folder's index record by record in a grid whose
-// cells the program paints (red for a deleted record, fuchsia for a repeat of
-// the record above, cream otherwise), the header's and the index's counts
-// above it, and the cell-information line below.
+// cells the program paints (red for a deleted record, fuchsia for a duplicate
+// of the record above, pale green for a look-alike the run keeps, cream
+// otherwise), the header's and the index's counts above it, and the
+// cell-information line below.
 
 #include <QAbstractTableModel>
 #include <QDialog>

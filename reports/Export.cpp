@@ -119,6 +119,20 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
             ++counted;
             port.SetStatus(StatusLine::LabelInfoMsg2, Format("Message %d", counted));
         }
+        // A read error is not the end of the index: the export file would
+        // pass for a whole one, so it goes.
+        if (input->ReadFailed()) {
+            std::string text = CannotReadText(indexPath, input->Tell());
+            input->Close();
+            output->Close();
+            if (!platform::RemoveFile(outputPath))
+                text +=
+                    WithSystemReason(Format("\nThe incomplete export file %s could not be "
+                                            "removed.",
+                                            outputPath.c_str()));
+            FileError(port, text);
+            return result;
+        }
         input->Close();
         if (!output->Close())
             written = false;

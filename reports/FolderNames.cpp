@@ -98,6 +98,11 @@ bool FileNamesClick(AppState& state, WindowPort& port, FolderListModel& model) {
         // A file shorter than the header reads as one padded with zeros, as
         // the viewer reads it, so both show the same name.
         const MessageFileHeader header = ReadHeader(*message);
+        if (message->ReadFailed()) {
+            port.MessageDialog(CannotReadText(messagePath, message->Tell()), "File Error",
+                               Icon::Stop, Buttons::Ok);
+            return false;
+        }
         message->Close();
         FolderRow row;
         row.folderName = std::string(header.name());

@@ -3,8 +3,11 @@
 #include <array>
 #include <charconv>
 #include <memory>
+#include <vector>
 
+#include "core/FileKinds.h"
 #include "core/Format.h"
+#include "core/LookAlikes.h"
 #include "core/MessageFile.h"
 #include "core/MessageFlag.h"
 #include "core/Reason.h"
@@ -44,14 +47,6 @@ void AppendInt(std::string& out, long long value) {
     out.append(buffer, end);
 }
 
-// The Dup mark's test against the record shown above: same sender, subject,
-// date, time and size, and the record above not deleted.
-bool RepeatsAbove(const IndexRecord& above, const IndexRecord& record) {
-    return !above.HasFlag(kDeletedBit) && record.fsize() == above.fsize() &&
-           record.mtime() == above.mtime() && record.date() == above.date() &&
-           record.subject() == above.subject() && record.from() == above.from();
-}
-
 }  // namespace
 
 Rgb ToRgb(RowColour colour) {
@@ -64,6 +59,8 @@ Rgb ToRgb(RowColour colour) {
             return kFuchsia;
         case RowColour::Cream:
             return kCream;
+        case RowColour::PaleGreen:
+            return kPaleGreen;
     }
     return kCream;
 }
@@ -162,6 +159,10 @@ bool IndexViewModel::IsDupe(int row) const {
     return Record(row) != nullptr && (marks_[static_cast<std::size_t>(row - 1)] & kDupeMark);
 }
 
+bool IndexViewModel::IsLookAlike(int row) const {
+    return Record(row) != nullptr && (marks_[static_cast<std::size_t>(row - 1)] & kLookAlikeMark);
+}
+
 void IndexViewModel::CellText(int row, int column, std::string& out) const {
     out.clear();
     if (column < 0 || column >= kColumns)
@@ -173,7 +174,10 @@ void IndexViewModel::CellText(int row, int column, std::string& out) const {
     const IndexRecord* record = Record(row);
     if (record == nullptr)
         return;
-    std::string_view mark = IsDeleted(row) ? "Del" : IsDupe(row) ? "Dup" : "";
+    std::string_view mark = IsDeleted(row)     ? kDeletedText
+                            : IsDupe(row)      ? kDupeText
+                            : IsLookAlike(row) ? kLookAlikeText
+                                               : "";
     RecordCellText(*record, row, mark, column, out);
 }
 
@@ -190,13 +194,22 @@ RowColour IndexViewModel::RowColourOf(int row) const {
         return RowColour::Red;
     if (IsDupe(row))
         return RowColour::Fuchsia;
+    if (IsLookAlike(row))
+        return RowColour::PaleGreen;
     return RowColour::Cream;
 }
 
 std::string IndexViewModel::CellInfo(int row, int column) const {
     std::string name(ColumnName(column));
     std::string text = CellText(row, column);
-    return Format("Row %d Column %s: [%s]", row, name.c_str(), text.c_str());
+    std::string info = Format("Row %d Column %s: [%s]", row, name.c_str(), text.c_str());
+    if (column == 1 && IsLookAlike(row)) {
+        const auto match =
+            static_cast<TextMatch>(marks_[static_cast<std::size_t>(row - 1)] >> kMatchShift);
+        info += Format(" kept: same sender, subject, date, time and size as row %d, %s.", row - 1,
+                       WhyKept(match).c_str());
+    }
+    return info;
 }
 
 void IndexViewModel::SelectCell(int row, int column) {
@@ -233,6 +246,11 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
             return model.Result(false);
         }
         MessageFileHeader header = ReadHeader(*message);
+        if (message->ReadFailed()) {
+            port.MessageDialog(CannotReadText(messagePath, message->Tell()), "File Error",
+                               Icon::Stop, Buttons::Ok);
+            return model.Result(false);
+        }
         message->Close();
         std::string_view name = header.name();
         std::string_view id = header.id();
@@ -276,6 +294,15 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
             break;
         ++loaded;
     }
+    // A read error is not the end of the index: a short view would pass for
+    // the whole folder.
+    if (index->ReadFailed()) {
+        const std::string text = CannotReadText(indexPath, index->Tell());
+        index->Close();
+        table.count = 0;
+        port.MessageDialog(text, "File Error", Icon::Stop, Buttons::Ok);
+        return model.Result(false);
+    }
     index->Close();
     table.count = loaded;
     if (state.sortOn)
@@ -283,6 +310,7 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
 
     IndexCounts counts;
     model.marks_.assign(static_cast<std::size_t>(loaded), 0);
+    std::vector<std::uint8_t> candidates(static_cast<std::size_t>(loaded), 0);
     for (int i = 0; i < loaded; ++i) {
         const IndexRecord& record = table[i];
         std::uint8_t& mark = model.marks_[static_cast<std::size_t>(i)];
@@ -294,10 +322,27 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
                 ++counts.read;
             else
                 ++counts.unread;
-            if (i >= 1 && RepeatsAbove(table[i - 1], record)) {
-                mark = IndexViewModel::kDupeMark;
-                ++counts.dupes;
-            }
+            if (i >= 1 && RepeatsAbove(table[i - 1], record))
+                candidates[static_cast<std::size_t>(i)] = 1;
+        }
+    }
+    // Dup only where the run would drop the record: its text is the one
+    // above's.
+    const std::string textsPath = KindOfName(indexPath) == FileKind::BackupIndex
+                                      ? BackupMessageFileName(indexPath)
+                                      : messagePath;
+    const TextComparison compared = CompareWithAbove(textsPath, table, candidates);
+    for (int i = 1; i < loaded; ++i) {
+        const TextMatch match = compared.matches[static_cast<std::size_t>(i)];
+        std::uint8_t& mark = model.marks_[static_cast<std::size_t>(i)];
+        if (match == TextMatch::Same) {
+            mark = IndexViewModel::kDupeMark;
+            ++counts.dupes;
+        } else if (match != TextMatch::NotCompared) {
+            mark =
+                static_cast<std::uint8_t>(IndexViewModel::kLookAlikeMark |
+                                          (static_cast<int>(match) << IndexViewModel::kMatchShift));
+            ++counts.lookalikes;
         }
     }
     counts.messages = loaded;
@@ -306,8 +351,9 @@ ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& m
     model.records_ = loaded;
 
     model.lbl1IndexFile_ =
-        Format("File: %s Unread:%d, Read:%d,  Deleted:%d,  Dupes:%d \n", indexPath.c_str(),
-               counts.unread, counts.read, counts.deleted, counts.dupes);
+        Format("File: %s Unread:%d, Read:%d,  Deleted:%d,  Dupes:%d,  Look-alikes:%d \n",
+               indexPath.c_str(), counts.unread, counts.read, counts.deleted, counts.dupes,
+               counts.lookalikes);
     model.lblCellInfo_ = "Click on any cell for more informaton.";
     return model.Result(true);
 }

@@ -26,9 +26,11 @@ inline constexpr Rgb kNavy{0, 0, 128};
 inline constexpr Rgb kCream{255, 251, 240};
 inline constexpr Rgb kRed{255, 0, 0};
 inline constexpr Rgb kFuchsia{255, 0, 255};
+// A look-alike's row: green, for a message that stays; navy reads well on it.
+inline constexpr Rgb kPaleGreen{170, 230, 170};
 
 // The background of a viewer row.
-enum class RowColour { SkyBlue, Red, Fuchsia, Cream };
+enum class RowColour { SkyBlue, Red, Fuchsia, Cream, PaleGreen };
 Rgb ToRgb(RowColour colour);
 
 // What a double-click on ListBox1 leaves for the window: whether to show the
@@ -46,6 +48,11 @@ class IndexViewModel {
     static constexpr int kTitleFontPoints = 12;
     static constexpr int kCellFontPoints = 9;
     static constexpr int kRowHeight = 24;
+    // Column 1's texts: deleted, duplicate (the run drops both), look-alike
+    // (the run keeps it).
+    static constexpr std::string_view kDeletedText = "Del";
+    static constexpr std::string_view kDupeText = "Dup";
+    static constexpr std::string_view kLookAlikeText = "Alike";
 
     // The column table: title (row 0), width in pixels, name in the
     // cell-information line. Empty/0 outside 0..36.
@@ -70,7 +77,11 @@ class IndexViewModel {
     RowColour RowColourOf(int row) const;
     bool IsDeleted(int row) const;
     bool IsDupe(int row) const;
-    // "Row %d Column %s: [%s]" for a cell.
+    // Kept although its fields repeat the row above: another text, or one
+    // that could not be compared.
+    bool IsLookAlike(int row) const;
+    // "Row %d Column %s: [%s]" for a cell; for column 1 of a look-alike the
+    // reason it is kept follows.
     std::string CellInfo(int row, int column) const;
     // StringGrid1SelectCell: fills the cell-information line (always allowed).
     void SelectCell(int row, int column);
@@ -81,7 +92,9 @@ class IndexViewModel {
     friend ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& model);
 
   private:
-    enum Mark : std::uint8_t { kDeletedMark = 1, kDupeMark = 2 };
+    // A row's mark: these bits, and a look-alike's TextMatch above them.
+    enum Mark : std::uint8_t { kDeletedMark = 1, kDupeMark = 2, kLookAlikeMark = 4 };
+    static constexpr int kMatchShift = 4;
     const IndexRecord* Record(int row) const;
     ViewResult Result(bool show) const;
 
@@ -97,7 +110,11 @@ class IndexViewModel {
 // The double-click on ListBox1: in Network Mode, with no entry selected, or
 // while another command runs, nothing happens (show false, labels
 // unchanged). Otherwise loads the index of the selected entry into
-// state.table and fills the model with a copy of its records.
+// state.table and fills the model with a copy of its records. Records the
+// run would drop as duplicates are told from look-alikes by their texts, read
+// (never written) in the message file the index's positions belong to: the
+// .PMM of an index file, the .BKM of a backup index file. A file that cannot
+// be read whole is reported, and nothing is shown.
 ViewResult ListBox1DblClick(AppState& state, WindowPort& port, IndexViewModel& model);
 
 // The cell text of a record's column (0..36), `rowNumber` for column 0 and

@@ -345,6 +345,14 @@ bool BtnGetStatsClick(AppState& state, WindowPort& port, StatsView& view,
             }
             port.SetMeter(Meter::ProgressBarM, Percent(counted, records));
         }
+        // A read error is not the end of the file: the counts would be short.
+        if (file->ReadFailed()) {
+            const std::string text = CannotReadText(path, file->Tell());
+            file->Close();
+            table.count = 0;
+            port.MessageDialog(text, "File Error 1", Icon::Stop, Buttons::Ok);
+            return false;
+        }
         file->Close();
         state.runLog.Write(Format("PMI File %s has %d messages.\n", path.c_str(), counted));
         ++filesDone;

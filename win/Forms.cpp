@@ -121,7 +121,7 @@ TForm2::TForm2(AppState& state, HWND owner) : state_(state) {
         // The given widths, widened where the title or the widest value of
         // the column would be cut.
         [](int column) {
-            static constexpr int kAtLeast[11] = {48, 36, 78, 50, 100, 160, 200, 110, 28, 80, 70};
+            static constexpr int kAtLeast[11] = {48, 48, 78, 50, 100, 160, 200, 110, 28, 80, 70};
             const int given = IndexViewModel::ColumnWidth(column);
             return column < 11 ? std::max(given, kAtLeast[column]) : std::max(given, 24);
         }};

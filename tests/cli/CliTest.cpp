@@ -472,7 +472,8 @@ TEST_F(CliTest, ViewPrintsTheHeaderLinesAndEveryCell) {
     ASSERT_EQ(lines.size(), 2u + 1u + 5u);
     EXPECT_EQ(lines[0], "File: " + T("INBOX.pmm") +
                             "    [My Inbox]  Unread: 3,  Deleted: 1  ID: 12345678:0001:FOL00001");
-    EXPECT_EQ(lines[1], "File: " + T("INBOX.PMI") + " Unread:3, Read:1,  Deleted:1,  Dupes:1 ");
+    EXPECT_EQ(lines[1], "File: " + T("INBOX.PMI") +
+                            " Unread:3, Read:1,  Deleted:1,  Dupes:1,  Look-alikes:0 ");
     for (std::size_t i = 2; i < lines.size(); ++i)
         EXPECT_EQ(Cells(lines[i]).size(), 37u) << i;
     EXPECT_EQ(Cells(lines[2])[0], "No.");
@@ -489,6 +490,62 @@ TEST_F(CliTest, ViewPrintsTheHeaderLinesAndEveryCell) {
     EXPECT_TRUE(FixedTextThenReason(missing.err.substr(0, missing.err.size() - 1),
                                     "File Error: Cannot Open File: " + T("NONE.pmm")));
     EXPECT_EQ(missing.out, "");
+}
+
+// The alert folder: two alerts alike in every field, for two hosts. The
+// view marks the second as a look-alike, the dry run and the run keep it.
+TEST_F(CliTest, LookAlikesAreShownAndKept) {
+    FolderBuilder alerts;
+    for (const char* host : {"alpha", "gamma"})
+        alerts.Add(Msg("monitor@example.com", "ALERT: disk full", "6 Aug 18 0:20", 1533514800,
+                       std::string("Host: ") + host + "\r\nFilesystem /var is 100% full.\r\n"));
+    Write(alerts, "ALERTS.PMI");
+    const std::string size = std::to_string(alerts.Record(1).fsize());
+
+    CliResult view = Cli({"view", N("ALERTS.PMI")});
+    EXPECT_EQ(view.status, 0) << view.err;
+    const std::vector<std::string> lines = Lines(view.out);
+    ASSERT_EQ(lines.size(), 2u + 1u + 2u);
+    EXPECT_EQ(lines[1], "File: " + T("ALERTS.PMI") +
+                            " Unread:2, Read:0,  Deleted:0,  Dupes:0,  Look-alikes:1 ");
+    EXPECT_EQ(Cells(lines[3])[1], "");
+    EXPECT_EQ(Cells(lines[4])[1], "Alike");
+
+    const std::string keep =
+        "  keep record 1 (look-alike of record 0, another text): from "
+        "\"monitor@example.com\" subject \"ALERT: disk full\" date \"6 Aug "
+        "18 0:20\" mtime 1533514800 size " +
+        size + "\n";
+    CliResult dry = Cli({"run", "--dry-run", "--no-sort", N("ALERTS.PMI")});
+    EXPECT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.out, T("ALERTS.PMI") +
+                           ": msg:2 read:0 deleted:0 dupes:0 unread:2\n"
+                           "  PMM: Unread:2 deleted:0 delsize:0\n" +
+                           keep +
+                           "  nothing to drop\n"
+                           "  would keep 1 look-alike\n"
+                           "0 of 1 files have records to drop.\n");
+
+    CliResult run = Cli({"run", N("ALERTS.PMI")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, T("ALERTS.PMI") + ": 1 look-alike kept.\n0 of 1 files processed.\n");
+    ExpectPair("ALERTS", alerts.Build());
+    EXPECT_FALSE(HasBackup("ALERTS"));
+
+    // Beside a deleted message the folder is rewritten; both alerts stay.
+    alerts.Add(Msg("old", "gone", "1 Jan 18", 1, "x", kDeletedBit));
+    Write(alerts, "ALERTS.PMI");
+    MakeDirectory("users/ann");
+    Write(alerts, "users\\ann\\MAIL.PMI");
+    CliResult again = Cli({"run", N("ALERTS.PMI")});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, T("ALERTS.PMI") + ": 1 look-alike kept.\n1 of 1 files processed.\n");
+    ExpectPair("ALERTS", alerts.Rewritten({0, 1}));
+    CliResult network = Cli({"network-run", N("users/ann")});
+    EXPECT_EQ(network.status, 0) << network.err;
+    EXPECT_EQ(network.out, ProgramText(dir.Native("users/ann/MAIL.PMI")) +
+                               ": 1 look-alike kept.\n" + T("users/ann") +
+                               ": 1 of 1 files processed.\n");
 }
 
 #ifndef _WIN32

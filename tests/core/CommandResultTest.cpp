@@ -72,10 +72,10 @@ TEST_F(CommandResultTest, RunCountsRewrittenAndCleanFoldersAsDone) {
 
     // Each outcome on its own: B is unchanged, C skipped.
     ASSERT_TRUE(LoadIndex(state, port, Pmi("B"), 0));
-    FindDuplicates(state);
+    FindDuplicates(state, port, Pmi("B"));
     EXPECT_EQ(RewriteFolder(state, port, Pmi("B"), 0), FolderOutcome::Unchanged);
     ASSERT_TRUE(LoadIndex(state, port, Pmi("C"), 0));
-    FindDuplicates(state);
+    FindDuplicates(state, port, Pmi("C"));
     EXPECT_EQ(RewriteFolder(state, port, Pmi("C"), 0), FolderOutcome::Skipped);
     EXPECT_FALSE(platform::FileExists(Bki("B")));
     EXPECT_TRUE(port.ScriptDone());

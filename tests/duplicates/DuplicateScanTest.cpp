@@ -18,7 +18,7 @@ class DuplicateScan : public EngineTest {
         EXPECT_TRUE(folder.Write(path));
         state.sortOn = sortOn;
         EXPECT_TRUE(LoadIndex(state, port, path, 0));
-        FindDuplicates(state);
+        FindDuplicates(state, port, path);
         std::vector<int> marks;
         for (int i = 0; i < state.table.count; ++i)
             marks.push_back(state.DropMarks[static_cast<std::size_t>(i)]);
@@ -81,9 +81,7 @@ TEST_F(DuplicateScan, WhatTheComparisonLooksAt) {
     l2.fname = "OTHER";
     l2.flags = kReadBit;
     l2.byte106 = l2.byte107 = l2.byte109 = 9;
-    l2.text = "zz";  // another fpos; same size
-    l2.fsize = 2;
-    l1.fsize = 2;
+    // Another fpos; the same text.
     f.Add(l1).Add(l2);
     // Every compared field, once different.
     f.Add(Msg("F", "s", "d", 4, "w")).Add(Msg("F", "t", "d", 4, "w"));
@@ -99,10 +97,11 @@ TEST_F(DuplicateScan, LoadShowsAndLogsWhatItRead) {
     const std::string path = Pmi("SCAN");
     ASSERT_TRUE(f.Write(path));
     ASSERT_TRUE(LoadIndex(state, port, path, 7));
-    FindDuplicates(state);
+    EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg2), "Message 2");
+    FindDuplicates(state, port, path);
     EXPECT_EQ(state.table.count, 3);  // the partial record is not one
     EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1), "File:  7 " + path);
-    EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg2), "Message 2");
+    EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg2), "Comparing message 1 with message 0");
     EXPECT_EQ(state.currentIndexFile, path);
     state.runLog.Close();
     EXPECT_EQ(Lines(log), (std::vector<std::string>{"PMI File " + path + " has 3 messages.",

@@ -53,6 +53,8 @@ TEST(RewriteStages, EveryFailureLeavesTheOldOrANewPair) {
     const std::string path = dir / "INBOX.PMI";
     const FolderBuilder folder = Folder();
     const FolderBytes old = folder.Build(), now = folder.Rewritten({0, 2, 4, 5});
+    // What a failing read of the texts to compare gives: the repeat is kept.
+    const FolderBytes alike = folder.Rewritten({0, 1, 2, 4, 5});
     auto fresh = [&] {
         for (const auto& entry : std::filesystem::directory_iterator(dir.Native()))
             std::filesystem::remove(entry.path());
@@ -102,8 +104,8 @@ TEST(RewriteStages, EveryFailureLeavesTheOldOrANewPair) {
                     // that out of the new pair; any other gives the new pair.
                     EXPECT_TRUE(x.hasPmi && x.hasPmm && Consistent(x));
                     if (answer == Answer::Cancel) {
-                        EXPECT_EQ(x.pmi, now.pmi);
-                        EXPECT_EQ(x.pmm, now.pmm);
+                        EXPECT_TRUE((x.pmi == now.pmi && x.pmm == now.pmm) ||
+                                    (x.pmi == alike.pmi && x.pmm == alike.pmm));
                     }
                     EXPECT_EQ(x.bki, old.pmi);
                     EXPECT_EQ(x.bkm, old.pmm);
@@ -114,7 +116,12 @@ TEST(RewriteStages, EveryFailureLeavesTheOldOrANewPair) {
                 }
                 if (oldPair || op == Op::Delete) {
                     run(Answer::Ok);
-                    ExpectRewritten(path, now, old);
+                    const FolderFiles y = ReadFolder(path);
+                    EXPECT_TRUE(y.bki == old.pmi && y.bkm == old.pmm &&
+                                ((y.pmi == now.pmi && y.pmm == now.pmm) ||
+                                 (!oldPair && y.pmi == alike.pmi && y.pmm == alike.pmm)));
+                    EXPECT_FALSE(Exists(NewIndexTempName(path)) ||
+                                 Exists(NewMessageTempName(path)));
                 }
             }
         }

@@ -393,6 +393,12 @@ FolderBytes DropByte(FolderBytes pair, std::size_t offset) {
     return pair;
 }
 
+// The nth seek of the message file after it was opened for the copy fails
+// (the scan and the questions read it before).
+void SeekFailsInTheCopy(int nth) {
+    faults::AtNth(Op::Open, 3, ".PMM", [nth] { faults::FailNth(Op::Seek, nth, ".PMM"); });
+}
+
 // Every failure of the rewrite, made by a real failing operation: the box,
 // what OK and Cancel do, the log, and the files left behind.
 TEST_F(Rewrite, FailuresAndTheirAnswers) {
@@ -416,8 +422,9 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
         bool logsText;
     };
     const Case cases[] = {
+        // The scan opens it first, to compare the duplicate's text.
         {"message file cannot be opened",
-         [] { faults::FailNth(Op::Open, 1, ".PMM"); },
+         [] { faults::FailNth(Op::Open, 2, ".PMM"); },
          "File Error 2",
          "Cannot Open File 13: " + pmm,
          Buttons::Ok,
@@ -479,9 +486,9 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          {},
          true,
          false},
-        // It is read in place, opened a second time for the copy.
+        // It is read in place, opened a third time for the copy.
         {"message file not opened for the copy",
-         [] { faults::FailNth(Op::Open, 2, ".PMM"); },
+         [] { faults::FailNth(Op::Open, 3, ".PMM"); },
          "File Error 5",
          "Cannot Open File 3: " + pmm,
          Buttons::Ok,
@@ -514,12 +521,12 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          true,
          true},
         // The text is reached before its record is written: OK leaves out both.
-        // (The first two seeks are to the header, for the questions and the copy.)
-        {"no seek, OK", [] { faults::FailNth(Op::Seek, 4, ".PMM"); }, "File Error 8",
+        // (Counted from the copy's opening: its first seek is to the header.)
+        {"no seek, OK", [] { SeekFailsInTheCopy(3); }, "File Error 8",
          Format("Cannot seek to %u file %s", fpos2, path.c_str()) + skip, Buttons::OkCancel,
          Answer::Ok, without2, false, false},
         {"no seek, Cancel",
-         [] { faults::FailNth(Op::Seek, 4, ".PMM"); },
+         [] { SeekFailsInTheCopy(3); },
          "File Error 8",
          Format("Cannot seek to %u file %s", fpos2, path.c_str()) + skip,
          Buttons::OkCancel,

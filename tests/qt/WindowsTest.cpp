@@ -1,6 +1,7 @@
 // The index viewer, the statistics and the folder name list, opened from
 // the main window and worked by clicks.
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
@@ -24,6 +25,7 @@ class WindowsTest : public QObject {
     Q_OBJECT
   private slots:
     void viewerCountsAndColours();
+    void viewerShowsLookAlikesApart();
     void viewerIgnoresNetworkModeAndNoSelection();
     void viewerReportsMissingMessageFile();
     void statisticsResortByRadioGroups();
@@ -64,8 +66,10 @@ void WindowsTest::viewerCountsAndColours() {
         QCOMPARE(v.windowTitle(), QStringLiteral("WinPmail Index File"));
         QCOMPARE(v.StringGrid1->model()->rowCount(), 4);
         QCOMPARE(v.StringGrid1->model()->columnCount(), 37);
-        QCOMPARE(v.Lbl1IndexFile->text(),
-                 QStringLiteral("File: C:\\\\V.PMI Unread:2, Read:1,  Deleted:1,  Dupes:1 \n"));
+        QCOMPARE(
+            v.Lbl1IndexFile->text(),
+            QStringLiteral(
+                "File: C:\\\\V.PMI Unread:2, Read:1,  Deleted:1,  Dupes:1,  Look-alikes:0 \n"));
         QVERIFY(v.LblPMMfile->text().startsWith(QStringLiteral("File: C:\\\\V.pmm")));
         QCOMPARE(v.LblCellInfo->text(), QStringLiteral("Click on any cell for more informaton."));
         QCOMPARE(Cell(v.StringGrid1, 1, 1), QStringLiteral("Dup"));
@@ -89,6 +93,52 @@ void WindowsTest::viewerCountsAndColours() {
     Dialogs::SetNextModal([&](QDialog*) { shown = true; });
     shown = false;
     f.ListBox1->setFocus();
+    QTest::keyClick(f.ListBox1, Qt::Key_Return);
+    QVERIFY(shown);
+    KESTROVE_VERIFY_DIALOGS();
+}
+
+// Two alerts alike in every field but their texts, and a true repeat: the
+// look-alike has its own text and colour, also for a screen reader.
+void WindowsTest::viewerShowsLookAlikesApart() {
+    QAccessible::setActive(true);
+    UiWorld world;
+    FolderBuilder folder;
+    for (const char* host : {"alpha", "gamma", "gamma"})
+        folder.Add(Msg("monitor@example.com", "ALERT: disk full", "6 Aug 18 0:20", 1533514800,
+                       std::string("Host: ") + host));
+    folder.Write(world.c / "A.PMI");
+    Forms forms = world.Open();
+    TForm1& f = *forms.Form1;
+    TForm2& v = *forms.Form2;
+    f.SortOFF1->trigger();
+    ClickItem(f.FileListBox1, 0);
+    QTest::mouseClick(f.BtnMoveFile, Qt::LeftButton);
+
+    bool shown = false;
+    Dialogs::SetNextModal([&](QDialog*) {
+        shown = true;
+        QCOMPARE(v.Lbl1IndexFile->text(),
+                 QStringLiteral("File: C:\\\\A.PMI Unread:3, Read:0,  Deleted:0,  Dupes:1,  "
+                                "Look-alikes:1 \n"));
+        QCOMPARE(Cell(v.StringGrid1, 1, 1), QStringLiteral("Alike"));
+        QCOMPARE(Cell(v.StringGrid1, 2, 1), QStringLiteral("Dup"));
+        const Rgb green = ToRgb(RowColour::PaleGreen);
+        QCOMPARE(Background(v.StringGrid1, 1, 20), QColor(green.r, green.g, green.b));
+        QCOMPARE(Background(v.StringGrid1, 2, 20), colors::kFuchsia);
+        QAccessibleTableInterface* table =
+            QAccessible::queryAccessibleInterface(v.StringGrid1)->tableInterface();
+        QVERIFY(table);
+        QCOMPARE(table->cellAt(1, 1)->text(QAccessible::Name), QStringLiteral("Alike"));
+        // The reason, in the cell-information line, from the keyboard.
+        ClickCell(v.StringGrid1, 0, 1);
+        QTest::keyClick(v.StringGrid1, Qt::Key_Down);
+        QCOMPARE(v.LblCellInfo->text(),
+                 QStringLiteral("Row 2 Column Dupe/Deleted: [Alike] kept: same sender, subject, "
+                                "date, time and size as row 1, another text."));
+        QTest::keyClick(&v, Qt::Key_Escape);
+    });
+    ClickItem(f.ListBox1, 0);
     QTest::keyClick(f.ListBox1, Qt::Key_Return);
     QVERIFY(shown);
     KESTROVE_VERIFY_DIALOGS();

@@ -57,7 +57,7 @@ class IndexViewer : public ::testing::Test {
     std::string Colours() const {
         std::string out;
         for (int r = 1; r < model.RowCount(); ++r) {
-            static const char* names[] = {"sky", "red", "fuchsia", "cream"};
+            static const char* names[] = {"sky", "red", "fuchsia", "cream", "green"};
             out += out.empty() ? "" : " ";
             out += names[static_cast<int>(model.RowColourOf(r))];
         }
@@ -133,7 +133,7 @@ TEST_F(IndexViewer, LabelsShowTheHeaderAndTheCounts) {
                   "]  Unread: -32768,  Deleted: 7  ID: ID-0123456789-abcdefgh\n");
     // A deleted record that is also read counts as deleted only.
     EXPECT_EQ(result.lbl1IndexFile,
-              "File: " + Index() + " Unread:2, Read:1,  Deleted:1,  Dupes:0 \n");
+              "File: " + Index() + " Unread:2, Read:1,  Deleted:1,  Dupes:0,  Look-alikes:0 \n");
     EXPECT_EQ(result.cellInfo, "Click on any cell for more informaton.");
     EXPECT_EQ(state.currentIndexFile, Index());
 
@@ -144,7 +144,7 @@ TEST_F(IndexViewer, LabelsShowTheHeaderAndTheCounts) {
     EXPECT_EQ(model.RowCount(), 1);
     EXPECT_FALSE(model.TitleRowFixed());
     EXPECT_EQ(result.lbl1IndexFile,
-              "File: " + Index() + " Unread:0, Read:0,  Deleted:0,  Dupes:0 \n");
+              "File: " + Index() + " Unread:0, Read:0,  Deleted:0,  Dupes:0,  Look-alikes:0 \n");
 }
 
 TEST_F(IndexViewer, DuplicateAndDeletedMarksWithTheirColours) {
@@ -183,6 +183,44 @@ TEST_F(IndexViewer, DuplicateAndDeletedMarksWithTheirColours) {
     View({Same(), late, Same()});
     EXPECT_EQ(Marks(), "- Dup -");
     EXPECT_EQ(model.CellText(3, 5), "carol");
+}
+
+// Dup only where the run drops the record: the texts are the same. A
+// look-alike has its own mark and colour, and says why it stays.
+TEST_F(IndexViewer, LookAlikesAreShownApartFromDuplicates) {
+    state.sortOn = false;
+    MessageSpec other = Same();
+    other.text = "TEXT";  // the same size, another text
+    View({Same(), other, other, Same(kReadBit)});
+    EXPECT_EQ(Marks(), "- Alike Dup Alike");
+    EXPECT_EQ(Colours(), "cream green fuchsia green");
+    EXPECT_TRUE(model.IsLookAlike(2));
+    EXPECT_FALSE(model.IsDupe(2));
+    const IndexCounts counts = model.Counts();
+    EXPECT_EQ(counts.dupes, 1);
+    EXPECT_EQ(counts.lookalikes, 2);
+    EXPECT_EQ(model.Lbl1IndexFile(), "File: " + Index() +
+                                         " Unread:3, Read:1,  Deleted:0,  Dupes:1,  "
+                                         "Look-alikes:2 \n");
+    EXPECT_EQ(ToRgb(RowColour::PaleGreen), kPaleGreen);
+    EXPECT_NE(kPaleGreen, kFuchsia);
+    EXPECT_NE(kPaleGreen, kCream);
+    model.SelectCell(2, 1);
+    EXPECT_EQ(model.LblCellInfo(),
+              "Row 2 Column Dupe/Deleted: [Alike] kept: same sender, subject, date, time and "
+              "size as row 1, another text.");
+    EXPECT_EQ(model.CellInfo(2, 5), "Row 2 Column From: [alice@example.com]");
+    EXPECT_EQ(model.CellInfo(3, 1), "Row 3 Column Dupe/Deleted: [Dup]");
+
+    // A text that cannot be compared is a look-alike too.
+    MessageSpec cut = Same();
+    cut.ending = testing::CtrlZ::None;
+    View({Same(), cut});
+    EXPECT_EQ(Marks(), "- Alike");
+    EXPECT_EQ(model.CellInfo(2, 1),
+              "Row 2 Column Dupe/Deleted: [Alike] kept: same sender, subject, date, time and "
+              "size as row 1, the texts could not be compared: the message file ends inside a "
+              "text.");
 }
 
 TEST_F(IndexViewer, CellTextsFollowTheFields) {

@@ -38,6 +38,14 @@ FolderBuilder Mixed() {
     return b;
 }
 
+// All available files to the selected list, the first one highlighted, as
+// before a double click that opens the viewer.
+void SelectFirst(TForm1& f) {
+    f.Click(kBtnMoveAllFiles);
+    f.SelectEntries(kListBox1, {0});
+    f.ListClick(kListBox1);
+}
+
 }  // namespace
 
 TEST(WinCommands, ARunGivesTheBytesOfTheSameRunThroughTheEngine) {
@@ -80,9 +88,7 @@ TEST(WinCommands, TheViewerShowsRowsMarksAndColours) {
     ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
     const auto forms = w.Open();
     TForm1& f = *forms->Form1;
-    f.Click(kBtnMoveAllFiles);
-    f.SelectEntries(kListBox1, {0});
-    f.ListClick(kListBox1);
+    SelectFirst(f);
     w.OnModal([&](Form& form) {
         ASSERT_EQ(&form, static_cast<Form*>(forms->Form2.get()));
         EXPECT_EQ(GetText(form.hwnd()), "WinPmail Index File");
@@ -121,6 +127,44 @@ TEST(WinCommands, TheViewerShowsRowsMarksAndColours) {
     w.OnModal([&](Form&) { ADD_FAILURE() << "no window in Network Mode"; });
     f.ListDoubleClick(kListBox1);
     EXPECT_FALSE(w.modalSeen);
+}
+
+// Two alerts alike in every field but their texts: the second is a
+// look-alike, kept by the run, with its own mark and colour.
+TEST(WinCommands, TheViewerShowsLookAlikesApart) {
+    WinWorld w;
+    FolderBuilder alerts;
+    for (const char* host : {"alpha", "gamma"})
+        alerts.Add(Msg("monitor@example.com", "ALERT: disk full", "6 Aug 18 0:20", 1533514800,
+                       std::string("Host: ") + host));
+    ASSERT_TRUE(alerts.Write(w.mail + "\\ALERTS.PMI"));
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    SelectFirst(f);
+    w.OnModal([&](Form& form) {
+        VirtualGrid& g = forms->Form2->grid();
+        ASSERT_EQ(g.RecordRows(), 2);
+        EXPECT_EQ(g.ShownText(1, 1), "");
+        EXPECT_EQ(g.ShownText(2, 1), "Alike");
+        for (int column : {0, 5, 36}) {
+            EXPECT_EQ(g.Background(1, column), RGB(255, 251, 240));
+            EXPECT_EQ(g.Background(2, column), RGB(170, 230, 170));
+        }
+        const std::string counts = GetText(form.Item(kLbl1IndexFile));
+        EXPECT_NE(counts.find("Dupes:0,  Look-alikes:1"), std::string::npos) << counts;
+        forms->Form2->StringGrid1SelectCell(1, 2);
+        EXPECT_EQ(GetText(form.Item(kLblCellInfo)),
+                  "Row 2 Column Dupe/Deleted: [Alike] kept: same sender, subject, date, time and "
+                  "size as row 1, another text.");
+        form.Click(kLMDButton1);
+    });
+    f.ListDoubleClick(kListBox1);
+    EXPECT_TRUE(w.modalSeen);
+
+    // The run keeps both: nothing to drop.
+    f.Click(kRunButton);
+    EXPECT_EQ(f.Text(kLabelInfoMsg1), "0 of 1 files processed.");
+    EXPECT_FALSE(std::filesystem::exists(w.dir.Native("Mail\\ALERTS.BKI")));
 }
 
 TEST(WinCommands, BoxesCarryTheirTitlesIconsAndButtons) {
