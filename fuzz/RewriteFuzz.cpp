@@ -209,7 +209,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(after.count("INBOX.BKM") && after["INBOX.BKM"] == pmm,
           "the backup message file is not the old message file");
     CheckTable(state->table, pmi, state->sortOn);
-    const auto expect = Expected(state->table, pmm);
     // The marks: every deleted record and every repeat whose text is the
     // text above, byte for byte; a failure in reading the texts to compare
     // them may keep a repeat, never drop another.
