@@ -55,8 +55,11 @@ std::string ChildDirectory(std::string_view parent, std::string_view name) {
 std::vector<std::string> Subdirectories(const std::string& directory) {
     SortedList sorted;
     for (const auto& e : platform::FindFiles(ChildDirectory(directory, "*.*")))
-        // A name holding a separator would lead elsewhere once joined.
-        if (e.isDirectory && e.name != "." && e.name != ".." && platform::IsPlainName(e.name))
+        // A name holding a separator would lead elsewhere once joined; a
+        // link, into another user's directory (or anywhere) from one that
+        // looks like the user's own.
+        if (e.isDirectory && !e.isLink && e.name != "." && e.name != ".." &&
+            platform::IsPlainName(e.name))
             sorted.Add(e.name);
     return sorted.entries();
 }

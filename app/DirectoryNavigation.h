@@ -34,9 +34,10 @@ std::string DriveNotReadyText(char letter);
 // A directory of the tree below `parent`: one backslash between, none added
 // when the parent already ends in one (a drive's root).
 std::string ChildDirectory(std::string_view parent, std::string_view name);
-// The subdirectories of a directory ("." and ".." left out), in the order of
-// a sorted list box. Read from the disk at every call, so a directory made
-// since the last look is there.
+// The subdirectories of a directory ("." and ".." left out, and links to
+// directories: the tree and the user directories never lead through one),
+// in the order of a sorted list box. Read from the disk at every call, so a
+// directory made since the last look is there.
 std::vector<std::string> Subdirectories(const std::string& directory);
 // A directory's text as the tree shows it: the drive letter in capitals, the
 // components as the disk spells them, joined by ChildDirectory. Empty when

@@ -28,7 +28,7 @@ void PointFileList(AppState& state, WindowPort& port);
 void ShowDirectoryLists(AppState& state, WindowPort& port);
 
 // Fills ListBox2 with the bare names of the current directory's
-// subdirectories ("." and ".." left out), sorted. The caller empties it.
+// subdirectories (Subdirectories: no links), sorted. The caller empties it.
 void ListUserDirectories(AppState& state);
 
 // ">" (and a click on ListBox2, a double click on FileListBox1): adds the

@@ -85,15 +85,20 @@ constexpr std::string_view kTakes = R"(What each command takes (extensions in an
                         anything else: usage error
   export                the same; anything else ends the export before its
                         output file is made. The input is checked first: an
-                        export file that is the index itself (through a
-                        link), or that this export wrote already (NAME.PMI
-                        and NAME.BKI share NAME.CSV), ends it untouched
+                        export file that is the index itself (under another
+                        name), or that this export wrote already (NAME.PMI
+                        and NAME.BKI share NAME.CSV), ends it untouched. An
+                        export from before is removed and made anew
   names DIR, --to DIR   a directory; anything else: usage error
   --log FILE            any file but a folder's (.PMI, .PMM, .BKI, .BKM) or
                         one that is a given folder's file under another
                         name; such a log ends the command before it starts
   A file named twice (through another spelling, letter case or link) is
   taken once, with a note on standard error.
+  Inside a mail directory no link is followed: a folder whose files, backup
+  pair, temporary files, export file or Move targets include a link is
+  skipped, nothing of it touched: "X is a link - skipping file.". The
+  directories named (user directories, --to DIR) may be links.
 
 )";
 

@@ -25,6 +25,15 @@ bool MailboxCheckPassed(const AppState& state, WindowPort& port) {
     return MailboxActiveConfirmed(port);
 }
 
+bool PassesCheck(AppState& state, WindowPort& port, const std::optional<std::string>& problem,
+                 const char* title) {
+    if (!problem)
+        return true;
+    port.MessageDialog(*problem, title, Icon::Stop, Buttons::Ok);
+    state.runLog.Write(*problem + "\n");
+    return false;
+}
+
 void ShowFileCount(const AppState& state, WindowPort& port) {
     port.SetCountLabel(CountLabel::LblNumFiles,
                        Format("%d Files", static_cast<int>(state.FileListBox1.size())));

@@ -2,6 +2,9 @@
 // The checks several commands make before they start, with their boxes,
 // and what several of them show when they end.
 
+#include <optional>
+#include <string>
+
 #include "core/AppState.h"
 #include "core/WindowPort.h"
 
@@ -19,6 +22,12 @@ bool MailboxActiveConfirmed(WindowPort& port);
 // "No, Never Check": true when no lock file was found or the question was
 // answered OK.
 bool MailboxCheckPassed(const AppState& state, WindowPort& port);
+
+// A check of an entry that found `problem`: shown in a box with `title`,
+// the stop icon and OK, and written as a log line. True when there is none;
+// false when the entry is to be skipped.
+bool PassesCheck(AppState& state, WindowPort& port, const std::optional<std::string>& problem,
+                 const char* title);
 
 // The available list's count label: "%d Files".
 void ShowFileCount(const AppState& state, WindowPort& port);

@@ -2,7 +2,9 @@
 
 #include <string_view>
 
+#include "core/CommandChecks.h"
 #include "core/Format.h"
+#include "core/Links.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 
@@ -45,12 +47,8 @@ std::optional<std::string> LetterCaseClash(const std::string& reference,
 
 bool NamesClear(AppState& state, WindowPort& port, const std::string& reference,
                 const std::vector<std::string>& paths) {
-    const std::optional<std::string> clash = LetterCaseClash(reference, paths);
-    if (!clash)
-        return true;
-    port.MessageDialog(*clash, "File Name Error", Icon::Stop, Buttons::Ok);
-    state.runLog.Write(*clash + "\n");
-    return false;
+    return NoLinks(state, port, paths) &&
+           PassesCheck(state, port, LetterCaseClash(reference, paths), "File Name Error");
 }
 
 }  // namespace kestrove

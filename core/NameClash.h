@@ -21,8 +21,10 @@ namespace kestrove {
 std::optional<std::string> LetterCaseClash(const std::string& reference,
                                            const std::vector<std::string>& paths);
 
-// LetterCaseClash, shown as a box and logged. True when there is no clash;
-// false when the folder is to be skipped with nothing touched.
+// Every name in `paths` names this folder's file alone: none is a link
+// (NoLinks, Links.h), then LetterCaseClash, shown as a box and logged. True
+// when all are clear; false when the folder is to be skipped with nothing
+// touched.
 bool NamesClear(AppState& state, WindowPort& port, const std::string& reference,
                 const std::vector<std::string>& paths);
 

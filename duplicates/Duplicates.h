@@ -58,7 +58,7 @@ void SaveLogFile1Click(AppState& state, WindowPort& port);
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
 // The folders of one user directory as the network run lists them: the
 // entries "*.pmi" that are regular files under plain names, as paths. Every
-// other entry (a directory, pipe, link loop, a name holding a separator) is
+// other entry (a link, a directory, pipe, a name holding a separator) is
 // left out, with the text that says so in `skipped`.
 struct UserFolders {
     std::vector<std::string> paths;

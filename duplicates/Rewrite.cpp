@@ -257,7 +257,7 @@ class Rewrite {
     std::unique_ptr<File> OpenForCopy(const std::string& path, const std::string& shown,
                                       box::Box (*cannot)(const std::string&, std::string_view)) {
         const bool reading = path == messagePath_;
-        auto file = File::Open(path, reading ? OpenMode::ReadBinary : OpenMode::WriteBinary);
+        auto file = File::Open(path, reading ? OpenMode::ReadBinary : OpenMode::CreateBinary);
         if (!file) {
             const std::string reason = platform::LastErrorText();
             Rollback();
@@ -402,25 +402,27 @@ class Rewrite {
     // place first: a folder with its new message file and no index is one
     // the mail client can index again.
     FolderOutcome PutInPlace() {
-        const struct {
-            const std::string &from, &to;
-            Stage reached;
-        } renames[] = {
-            {indexPath_, backupIndexPath_, Stage::IndexMoved},
-            {messagePath_, backupMessagePath_, Stage::OldPairMoved},
-            {tempMessagePath_, messagePath_, Stage::MessageInPlace},
-            {tempIndexPath_, indexPath_, Stage::NewPairInPlace},
+        const std::vector<std::pair<std::string, std::string>> renames = {
+            {indexPath_, backupIndexPath_},
+            {messagePath_, backupMessagePath_},
+            {tempMessagePath_, messagePath_},
+            {tempIndexPath_, indexPath_},
         };
-        for (const auto& r : renames) {
-            if (!platform::RenameNoReplace(r.from, r.to)) {
-                const std::string reason = platform::LastErrorText();
-                Rollback();
-                return GoesOn(box::CannotRename(r.from, r.to, reason)) ? FolderOutcome::Skipped
-                                                                       : FolderOutcome::RunEnds;
-            }
-            if (r.reached <= Stage::OldPairMoved)
-                log_.Write(Format("Renamed %s to %s\n", r.from.c_str(), r.to.c_str()));
-            stage_ = r.reached;
+        constexpr Stage reached[] = {Stage::IndexMoved, Stage::OldPairMoved, Stage::MessageInPlace,
+                                     Stage::NewPairInPlace};
+        const std::size_t done = platform::RenameEachNoReplace(renames);
+        const std::string reason = platform::LastErrorText();
+        for (std::size_t i = 0; i < done; ++i) {
+            if (reached[i] <= Stage::OldPairMoved)
+                log_.Write(Format("Renamed %s to %s\n", renames[i].first.c_str(),
+                                  renames[i].second.c_str()));
+            stage_ = reached[i];
+        }
+        if (done < renames.size()) {
+            Rollback();
+            return GoesOn(box::CannotRename(renames[done].first, renames[done].second, reason))
+                       ? FolderOutcome::Skipped
+                       : FolderOutcome::RunEnds;
         }
         // The renames are done; a failed directory sync only weakens them
         // against a power loss, and the folder is complete either way.

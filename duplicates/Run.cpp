@@ -6,6 +6,7 @@
 #include "core/CommandChecks.h"
 #include "core/FileKinds.h"
 #include "core/Format.h"
+#include "core/Links.h"
 #include "core/MessageFile.h"
 #include "core/NameClash.h"
 #include "core/Reason.h"
@@ -63,7 +64,8 @@ CommandResult RunDeleteDupes1Click(AppState& state, WindowPort& port) {
             continue;
 
         // Every name the rewrite may rename, create or remove must name
-        // this folder's file alone, else nothing of the folder is touched.
+        // this folder's file alone (no link, no twin in another letter
+        // case), else nothing of the folder is touched.
         if (!NamesClear(
                 state, port, path,
                 {path, MessageFileName(path), BackupIndexFileName(path),
@@ -180,6 +182,11 @@ UserFolders ListUserFolders(const std::string& directory) {
             continue;
         }
         std::string path = platform::JoinPath(directory, entry.name);
+        // The search tells most links; Wine shows one to a file as that file.
+        if (entry.isLink || platform::IsLink(path)) {
+            folders.skipped.push_back(IsALinkText(path));
+            continue;
+        }
         if (!platform::IsRegularFile(path)) {
             folders.skipped.push_back(
                 Format("%s is not a regular file - skipping file.", path.c_str()));

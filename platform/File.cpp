@@ -21,6 +21,10 @@ constexpr bool kTextModeCrLf = true;
 constexpr bool kTextModeCrLf = false;
 #endif
 
+bool Reads(OpenMode mode) {
+    return mode == OpenMode::ReadBinary || mode == OpenMode::ReadBinaryThroughLinks;
+}
+
 bool Injected(faults::Op op, const std::string& path) {
     if (!faults::Hit(op, path))
         return false;
@@ -31,17 +35,16 @@ bool Injected(faults::Op op, const std::string& path) {
 }  // namespace
 
 std::unique_ptr<File> File::Open(const std::string& path, OpenMode mode) {
-    bool forWriting = mode != OpenMode::ReadBinary;
-    if (Injected(forWriting ? faults::Op::Create : faults::Op::Open, path))
+    if (Injected(Reads(mode) ? faults::Op::Open : faults::Op::Create, path))
         return nullptr;
-    auto native = NativeFile::Open(path, forWriting);
+    auto native = NativeFile::Open(path, mode);
     if (!native)
         return nullptr;
     return std::unique_ptr<File>(new File(path, mode, std::move(native)));
 }
 
 File::File(std::string path, OpenMode mode, std::unique_ptr<NativeFile> native)
-    : path_(std::move(path)), mode_(mode), native_(std::move(native)) {}
+    : path_(std::move(path)), mode_(mode), reading_(Reads(mode)), native_(std::move(native)) {}
 
 File::~File() {
     if (native_) {
@@ -81,7 +84,7 @@ bool File::FillReadBuffer() {
 
 std::size_t File::Read(void* buffer, std::size_t n) {
     readFailed_ = false;
-    if (!native_ || mode_ != OpenMode::ReadBinary)
+    if (!native_ || !reading_)
         return 0;
     if (Injected(faults::Op::Read, path_)) {
         readFailed_ = true;
@@ -116,7 +119,7 @@ std::size_t File::Read(void* buffer, std::size_t n) {
 
 int File::ReadByte() {
     readFailed_ = false;
-    if (!native_ || mode_ != OpenMode::ReadBinary)
+    if (!native_ || !reading_)
         return -1;
     if (Injected(faults::Op::Read, path_)) {
         readFailed_ = true;
@@ -142,7 +145,7 @@ bool File::SystemWrite(const std::uint8_t* data, std::size_t n, std::size_t& acc
 }
 
 bool File::Write(const void* data, std::size_t n) {
-    if (!native_ || mode_ == OpenMode::ReadBinary)
+    if (!native_ || reading_)
         return false;
     if (Injected(faults::Op::Write, path_))
         return false;
@@ -235,7 +238,7 @@ bool File::Seek(std::int64_t position) {
         SetLastErrorText("Invalid argument");
         return false;
     }
-    if (mode_ == OpenMode::ReadBinary) {
+    if (reading_) {
         if (position >= bufferStart_ &&
             position <= bufferStart_ + static_cast<std::int64_t>(bufferFill_)) {
             bufferPos_ = static_cast<std::size_t>(position - bufferStart_);
@@ -271,7 +274,7 @@ std::int64_t File::Length() {
     std::int64_t length = native_->Length();
     if (length < 0)
         return -1;
-    if (mode_ != OpenMode::ReadBinary)
+    if (!reading_)
         length = std::max(length, bufferStart_ + static_cast<std::int64_t>(bufferPos_));
     return length;
 }
@@ -279,7 +282,7 @@ std::int64_t File::Length() {
 bool File::Flush() {
     if (!native_)
         return false;
-    if (mode_ == OpenMode::ReadBinary)
+    if (reading_)
         return true;
     return FlushWriteBuffer();
 }
@@ -309,7 +312,7 @@ bool File::Close() {
 }
 
 bool File::Truncate(std::int64_t length) {
-    if (!native_ || mode_ == OpenMode::ReadBinary || length < 0)
+    if (!native_ || reading_ || length < 0)
         return false;
     if (!FlushWriteBuffer())
         return false;

@@ -12,14 +12,24 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrove::platform {
 
+// A user controls what lies in their own mail directory, and a run by an
+// administrator reaches every user's. So every file of a mail directory is
+// read with ReadBinary and made with CreateBinary, which never follow a
+// link; the modes that follow one are for files the user named.
 enum class OpenMode {
-    ReadBinary,   // existing file, read only
-    WriteBinary,  // created, or emptied when it exists
-    WriteText,    // as WriteBinary; "\n" becomes CR LF on Windows
+    ReadBinary,  // existing file, read only; a link is refused, not followed
+    // As ReadBinary, but a link is followed: the settings file, which may
+    // well be a link into the user's own store of settings.
+    ReadBinaryThroughLinks,
+    WriteBinary,   // created, or emptied when it exists; a link is followed
+    WriteText,     // as WriteBinary; "\n" becomes CR LF on Windows
+    CreateBinary,  // a new file only: fails when the name exists in any form,
+                   // a link (even one to nothing) included; follows nothing
 };
 
 class NativeFile;  // the operating system's handle, per platform
@@ -35,7 +45,8 @@ class NativeFile;  // the operating system's handle, per platform
 class File {
   public:
     // Regular files only: a pipe, a device or a directory is refused (it
-    // could block or never end) and LastErrorText() says so.
+    // could block or never end) and LastErrorText() says so; so is a link
+    // where the mode follows none ("Is a link").
     static std::unique_ptr<File> Open(const std::string& path, OpenMode mode);
     ~File();
     File(const File&) = delete;
@@ -80,6 +91,7 @@ class File {
 
     std::string path_;
     OpenMode mode_;
+    bool reading_;  // a read mode
     std::unique_ptr<NativeFile> native_;
     std::vector<std::uint8_t> buffer_;
     std::size_t bufferPos_ = 0;     // next byte in buffer_
@@ -92,7 +104,11 @@ class File {
 
 struct DirEntry {
     std::string name;  // the name as stored on disk
+    // What the entry leads to (for a link: what it points at).
     bool isDirectory = false;
+    // The name itself is a link (IsLink); 0x400 is set in the attributes.
+    // Wine's search shows a link to a file as that file: IsLink tells.
+    bool isLink = false;
     std::uint32_t attributes = 0;  // Windows attribute bits (0x10 = directory)
 };
 
@@ -100,6 +116,12 @@ bool FileExists(const std::string& path);       // a file, not a directory
 bool DirectoryExists(const std::string& path);  // "C:\" included
 // A regular file (links followed): not a directory, pipe, device or socket.
 bool IsRegularFile(const std::string& path);
+// The name itself is a link: a symbolic link (one that leads nowhere
+// included), or on Windows a reparse point that stands for another name (a
+// symbolic link, a junction). Nothing is followed. Other reparse points
+// (deduplicated or cloud files) hold their own data and are no links.
+bool IsLink(const std::string& path);
+// Removes the name: a link goes itself, never what it points at.
 bool RemoveFile(const std::string& path);
 // What tells one existing file or directory from every other, whatever path
 // reaches it (another spelling, letter case, link or mount): the device and
@@ -125,8 +147,15 @@ std::optional<FileStamp> StampOf(const std::string& path);
 bool IsSameFile(const std::string& a, const std::string& b);
 // Renames a file; never replaces an existing file, also not one that exists
 // under another letter case (on POSIX also when it is the file itself under
-// another case). A file is moved to another file system by copying.
+// another case), nor a link at the target name. A link is renamed itself,
+// never followed. A file is moved to another file system by copying.
 bool RenameNoReplace(const std::string& from, const std::string& to);
+// Renames each pair in turn as RenameNoReplace does, but looks every name up
+// before the first rename, so that the renames follow one another as fast as
+// the system allows (a name that an earlier pair frees is looked up as it
+// was). Stops at the first that fails, with LastErrorText; returns how many
+// were done.
+std::size_t RenameEachNoReplace(const std::vector<std::pair<std::string, std::string>>& renames);
 // The wildcard search: `pattern` is a directory, a separator and a mask such
 // as "*.pmi", "*.lck" or "*.*". Reports files and directories alike, "." and
 // ".." included where the system reports them, matching without regard to
@@ -145,7 +174,9 @@ std::vector<std::string> NamesAnswering(const std::string& path);
 bool CaseSensitiveNames();
 bool SyncDirectory(const std::string& directory);
 // Gives `to` the permission bits of `from`, and its owner and group where
-// the process may do so. False only when the permissions could not be set.
+// the process may do so. False only when the permissions could not be set;
+// also when either name is a link, which is never followed (an owner given
+// through a link would hand the file it points at to another user).
 bool CopyPermissions(const std::string& from, const std::string& to);
 // The running program's own path, as a Windows path text. On POSIX when no
 // drive covers it: "Z:" and the native path with backslashes, the name Wine

@@ -14,10 +14,9 @@ namespace kestrove::platform {
 
 class NativeFile {
   public:
-    // Opens `path` (a Windows path text) for reading, or creates/empties it
-    // for writing; regular files only. Null on failure, with LastErrorText()
-    // set.
-    static std::unique_ptr<NativeFile> Open(const std::string& path, bool forWriting);
+    // Opens `path` (a Windows path text) as `mode` says (File.h); regular
+    // files only. Null on failure, with LastErrorText() set.
+    static std::unique_ptr<NativeFile> Open(const std::string& path, OpenMode mode);
     ~NativeFile();
 
     // Returns bytes read (0 at the end), or -1 on an error.
@@ -40,6 +39,8 @@ class NativeFile {
 
 // LastErrorText() for a name that is not a regular file (a pipe, a device).
 inline constexpr const char* kNotRegularFileText = "Not a regular file";
+// LastErrorText() for a link that a call does not follow.
+inline constexpr const char* kLinkText = "Is a link";
 
 // Sets the text LastErrorText() returns (used by every implementation).
 void SetLastErrorText(std::string text);

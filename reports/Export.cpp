@@ -7,6 +7,7 @@
 #include "core/CommandChecks.h"
 #include "core/FileKinds.h"
 #include "core/Format.h"
+#include "core/Links.h"
 #include "core/MessageFile.h"
 #include "core/Reason.h"
 #include "platform/File.h"
@@ -68,13 +69,18 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
             FileError(port, NotAnyIndexText(indexPath));
             return result;
         }
+        // An index that is a link would put another user's index beside
+        // this one; an export file that is a link would be written where it
+        // points. Either is skipped, the link left as it is.
+        if (!NoLinks(state, port, {indexPath, outputPath}))
+            continue;
         port.SetStatus(StatusLine::LabelInfoMsg1, Format("File %s", outputPath.c_str()));
         port.ProcessEvents();
 
         // The input is opened and checked before the output is created, so
         // that no file is emptied for an export that cannot be made, and the
         // index is never emptied as its own export (NAME.TXT in TAB format,
-        // or an export file that is a link to the index).
+        // or an export file that is another name of the index).
         std::unique_ptr<platform::File> input =
             platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
         if (!input) {
@@ -97,8 +103,11 @@ CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port) {
                 return result;
             }
         }
-        std::unique_ptr<platform::File> output =
-            platform::File::Open(outputPath, platform::OpenMode::WriteBinary);
+        // An export from before is removed by its name and made anew, never
+        // emptied in place: it may be a hard link that another name shares.
+        std::unique_ptr<platform::File> output;
+        if (!platform::FileExists(outputPath) || platform::RemoveFile(outputPath))
+            output = platform::File::Open(outputPath, platform::OpenMode::CreateBinary);
         if (!output) {
             input->Close();
             FileError(port, WithSystemReason(

@@ -11,8 +11,10 @@
 
 namespace kestrove {
 
-// Exports every entry of ListBox1 to NAME.CSV or NAME.TXT beside it. Done
-// are the files exported whole; the export sets no summary.
+// Exports every entry of ListBox1 to NAME.CSV or NAME.TXT beside it, a new
+// file in place of one from before. An entry whose index or export file is
+// a link is skipped with a box. Done are the files exported whole; the
+// export sets no summary.
 CommandResult SaveIndexFile1Click(AppState& state, WindowPort& port);
 
 // The switches. Choosing the entry already chosen changes nothing.

@@ -23,7 +23,7 @@ namespace kestrove::platform {
 namespace {
 
 constexpr std::uint32_t kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrDirectory = 0x10,
-                        kAttrArchive = 0x20;
+                        kAttrArchive = 0x20, kAttrReparsePoint = 0x400;
 
 bool Injected(faults::Op op, std::string_view path, std::string_view other = {}) {
     if (!faults::Hit(op, path, other))
@@ -49,7 +49,7 @@ bool MoveAcrossDevices(const std::string& from, const std::string& to) {
         return posix::FailWithErrno(errno);
     if (!S_ISREG(st.st_mode))
         return posix::FailWithErrno(EXDEV);
-    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    int in = open(from.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (in < 0)
         return posix::FailWithErrno(errno);
     int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -147,6 +147,12 @@ bool IsRegularFile(const std::string& path) {
     return StatOf(path, st) && S_ISREG(st.st_mode);
 }
 
+bool IsLink(const std::string& path) {
+    auto native = ToNative(path);
+    struct stat st {};
+    return native && lstat(native->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
     struct stat st {};
     if (!StatOf(path, st))
@@ -192,6 +198,7 @@ bool RemoveFile(const std::string& path) {
     struct stat st {};
     if (lstat(native->c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return posix::FailWithErrno(EISDIR);
+    // unlink removes the name; a link goes, never what it points at.
     if (unlink(native->c_str()) != 0)
         return posix::FailWithErrno(errno);
     return true;
@@ -205,6 +212,30 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (!source || !target)
         return posix::FailNoDrive();
     return RenameWithoutReplacing(*source, *target);
+}
+
+std::size_t RenameEachNoReplace(const std::vector<std::pair<std::string, std::string>>& renames) {
+    // Looked up first: a lookup may read the whole directory, to find a
+    // name in another letter case.
+    std::vector<std::pair<std::string, std::string>> native;
+    for (const auto& [from, to] : renames) {
+        auto source = ToNative(from);
+        auto target = ToNative(to);
+        if (!source || !target)
+            break;
+        native.emplace_back(std::move(*source), std::move(*target));
+    }
+    for (std::size_t i = 0; i < renames.size(); ++i) {
+        if (Injected(faults::Op::Rename, renames[i].first, renames[i].second))
+            return i;
+        if (i == native.size()) {
+            posix::FailNoDrive();
+            return i;
+        }
+        if (!RenameWithoutReplacing(native[i].first, native[i].second))
+            return i;
+    }
+    return renames.size();
 }
 
 std::vector<DirEntry> FindFiles(const std::string& pattern) {
@@ -229,12 +260,17 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
             continue;
         std::string full = *directory + "/" + std::string(name);
         struct stat st {};
-        if (stat(full.c_str(), &st) != 0 && lstat(full.c_str(), &st) != 0)
+        if (lstat(full.c_str(), &st) != 0)
             continue;  // gone since readdir
         DirEntry entry;
         entry.name = name;
+        entry.isLink = S_ISLNK(st.st_mode);
+        if (entry.isLink && stat(full.c_str(), &st) != 0)
+            st.st_mode = S_IFLNK | 0777;  // a link to nothing: a file, as Windows shows it
         entry.isDirectory = S_ISDIR(st.st_mode);
         entry.attributes = entry.isDirectory ? kAttrDirectory : kAttrArchive;
+        if (entry.isLink)
+            entry.attributes |= kAttrReparsePoint;
         if (!(st.st_mode & S_IWUSR))
             entry.attributes |= kAttrReadOnly;
         if (name.front() == '.' && name != "." && name != "..")
@@ -307,25 +343,67 @@ bool SyncDirectory(const std::string& directory) {
     return true;
 }
 
+namespace {
+
+// A regular file opened for its metadata without following a link (for
+// writing where it may not be read); -1 (LastErrorText set) for anything
+// else.
+int OpenNoFollow(const std::string& native, struct stat& st) {
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = open(native.c_str(), O_RDONLY | kFlags);
+    if (fd < 0 && errno == EACCES)
+        fd = open(native.c_str(), O_WRONLY | kFlags);
+    if (fd < 0) {
+        posix::FailNoFollowOpen(native, errno);
+        return -1;
+    }
+    if (fstat(fd, &st) != 0) {
+        const int error = errno;
+        close(fd);
+        posix::FailWithErrno(error);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        close(fd);
+        posix::FailNotRegular(st.st_mode);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
 bool CopyPermissions(const std::string& from, const std::string& to) {
     auto source = ToNative(from);
     auto target = ToNative(to);
     if (!source || !target)
         return posix::FailNoDrive();
+    // The target through its own handle: a name swapped for a link
+    // meanwhile must not lead the change of owner to another file.
     struct stat st {};
-    if (stat(source->c_str(), &st) != 0)
+    if (lstat(source->c_str(), &st) != 0)
         return posix::FailWithErrno(errno);
+    if (S_ISLNK(st.st_mode))
+        return posix::FailLink();
+    if (!S_ISREG(st.st_mode))
+        return posix::FailNotRegular(st.st_mode);
+    struct stat own {};
+    const int out = OpenNoFollow(*target, own);
+    if (out < 0)
+        return false;
     // Owner and group first (a change of owner may clear set-id bits). Only
     // the superuser may give a file away; others may still set the group.
-    if (chown(target->c_str(), st.st_uid, st.st_gid) != 0) {
+    int error = 0;
+    if (fchown(out, st.st_uid, st.st_gid) != 0) {
         if (errno != EPERM)
-            return posix::FailWithErrno(errno);
-        if (chown(target->c_str(), static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM)
-            return posix::FailWithErrno(errno);
+            error = errno;
+        else if (fchown(out, static_cast<uid_t>(-1), st.st_gid) != 0 && errno != EPERM)
+            error = errno;
     }
-    if (chmod(target->c_str(), st.st_mode & 07777) != 0)
-        return posix::FailWithErrno(errno);
-    return true;
+    if (error == 0 && fchmod(out, st.st_mode & 07777) != 0)
+        error = errno;
+    close(out);
+    return error == 0 || posix::FailWithErrno(error);
 }
 
 std::string ExecutablePath() {

@@ -18,6 +18,18 @@ bool FailWithErrno(int error) {
     return false;
 }
 
+bool FailLink() {
+    SetLastErrorText(kLinkText);
+    return false;
+}
+
+bool FailNoFollowOpen(const std::string& native, int error) {
+    struct stat st {};
+    if (lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return FailLink();
+    return FailWithErrno(error);
+}
+
 bool FailNotRegular(unsigned mode) {
     if (S_ISDIR(mode))
         return FailWithErrno(EISDIR);  // Windows does not open a directory as a file either
@@ -34,29 +46,47 @@ NativeFile::~NativeFile() {
     Close();
 }
 
-std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWriting) {
+std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, OpenMode mode) {
     auto native = ToNative(path);
     if (!native) {
         posix::FailNoDrive();
         return nullptr;
     }
+    const bool reading = mode == OpenMode::ReadBinary || mode == OpenMode::ReadBinaryThroughLinks;
+    const bool follow = mode != OpenMode::ReadBinary && mode != OpenMode::CreateBinary;
     // Regular files only: a named pipe blocks an open (and every read) until
     // someone writes to it, and a device such as /dev/zero never ends. Test
     // the name first, open without blocking, then test what was opened.
     struct stat st {};
-    if (stat(native->c_str(), &st) == 0) {
+    if ((follow ? stat(native->c_str(), &st) : lstat(native->c_str(), &st)) == 0) {
+        if (S_ISLNK(st.st_mode)) {
+            posix::FailLink();
+            return nullptr;
+        }
+        if (mode == OpenMode::CreateBinary) {
+            posix::FailWithErrno(EEXIST);
+            return nullptr;
+        }
         if (!S_ISREG(st.st_mode)) {
             posix::FailNotRegular(st.st_mode);
             return nullptr;
         }
-    } else if (!forWriting || errno != ENOENT) {
+    } else if (reading || errno != ENOENT) {
         posix::FailWithErrno(errno);
         return nullptr;
     }
-    int flags = forWriting ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
+    int flags = reading                          ? O_RDONLY
+                : mode == OpenMode::CreateBinary ? (O_WRONLY | O_CREAT | O_EXCL)
+                                                 : (O_WRONLY | O_CREAT | O_TRUNC);
+    if (!follow)
+        flags |= O_NOFOLLOW;
     int fd = ::open(native->c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0) {
-        posix::FailWithErrno(errno);
+        // Also a link put there since the test above.
+        if (follow)
+            posix::FailWithErrno(errno);
+        else
+            posix::FailNoFollowOpen(*native, errno);
         return nullptr;
     }
     if (fstat(fd, &st) != 0) {

@@ -22,6 +22,11 @@ bool FailWithErrno(int error);
 // Sets LastErrorText() for a file that is not a regular one (a directory,
 // pipe, device or socket), from its st_mode; returns false.
 bool FailNotRegular(unsigned mode);
+// Sets LastErrorText() for a link that is not followed; returns false.
+bool FailLink();
+// For an open without following links that failed with `error`: names a
+// link at `native` as such. Returns false.
+bool FailNoFollowOpen(const std::string& native, int error);
 // Sets LastErrorText() for a path without a mapped drive; returns false.
 bool FailNoDrive();
 

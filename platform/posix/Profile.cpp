@@ -67,7 +67,8 @@ bool WriteInPlace(const std::string& target, std::string_view data) {
 std::string ProfileReadString(std::string_view section, std::string_view key,
                               std::string_view defaultValue, const std::string& file) {
     std::string contents;
-    if (auto in = File::Open(file, OpenMode::ReadBinary)) {
+    // The settings file may be a link, as its writer allows.
+    if (auto in = File::Open(file, OpenMode::ReadBinaryThroughLinks)) {
         char buffer[1 << 14];
         while (std::size_t got = in->Read(buffer, sizeof buffer))
             contents.append(buffer, got);

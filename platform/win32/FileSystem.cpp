@@ -11,6 +11,7 @@
 #include "platform/File.h"
 #include "platform/NativeFile.h"
 #include "platform/Paths.h"
+#include "platform/win32/Links.h"
 #include "platform/win32/SystemError.h"
 
 namespace kestrove::platform {
@@ -95,6 +96,22 @@ bool IsRegularFile(const std::string& path) {
            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
+bool IsLink(const std::string& path) {
+    // The search reports the name itself, with its reparse tag. A name
+    // holding a wildcard would be taken as a pattern; Windows allows none.
+    if (path.find_first_of("*?") != std::string::npos) {
+        return false;
+    }
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(search);
+    return win32::IsLinkEntry(data.dwFileAttributes, data.dwReserved0) ||
+           win32::NameLeadsElsewhere(path);
+}
+
 bool DirectoryExists(const std::string& path) {
     // A drive root such as "C:\" reports the directory attribute too.
     DWORD attributes = AttributesOf(path);
@@ -103,6 +120,12 @@ bool DirectoryExists(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     if (Injected(faults::Op::Delete, path)) {
+        return false;
+    }
+    // A link goes itself, never what it points at. Wine would delete what a
+    // link to a file leads to: such a name is refused.
+    if (win32::NameLeadsElsewhere(path)) {
+        SetLastErrorText(kLinkText);
         return false;
     }
     if (!DeleteFileA(path.c_str())) {
@@ -116,6 +139,11 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (Injected(faults::Op::Rename, from, to)) {
         return false;
     }
+    // Wine would move what a link to a file leads to, not the link.
+    if (win32::NameLeadsElsewhere(from)) {
+        SetLastErrorText(kLinkText);
+        return false;
+    }
     // Without MOVEFILE_REPLACE_EXISTING the call fails when the target exists;
     // the file system itself matches names without regard to case. A folder
     // mounted from another volume gets a copy, on the disk before the source
@@ -125,6 +153,17 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
         return false;
     }
     return true;
+}
+
+std::size_t RenameEachNoReplace(const std::vector<std::pair<std::string, std::string>>& renames) {
+    // Windows looks names up itself; RenameNoReplace adds no lookup of its
+    // own but the link test.
+    for (std::size_t i = 0; i < renames.size(); ++i) {
+        if (!RenameNoReplace(renames[i].first, renames[i].second)) {
+            return i;
+        }
+    }
+    return renames.size();
 }
 
 std::vector<DirEntry> FindFiles(const std::string& pattern) {
@@ -149,6 +188,7 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
         entry.name = data.cFileName;
         entry.attributes = data.dwFileAttributes;
         entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.isLink = win32::IsLinkEntry(data.dwFileAttributes, data.dwReserved0);
         entries.push_back(std::move(entry));
     } while (FindNextFileA(search, &data));
     DWORD code = GetLastError();
@@ -186,17 +226,66 @@ bool SyncDirectory(const std::string& directory) {
     return true;
 }
 
+namespace {
+
+// A file opened for its security alone, without following a link; null
+// (LastErrorText set) otherwise.
+HANDLE OpenForSecurity(const std::string& path, DWORD access) {
+    HANDLE h = CreateFileA(
+        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        win32::RecordLastError();
+        return nullptr;
+    }
+    const win32::HandleKind kind = win32::KindOfHandle(h);
+    const bool link = kind == win32::HandleKind::Link ||
+                      (kind == win32::HandleKind::Plain && win32::HandleLeadsElsewhere(h, path));
+    if (link || kind == win32::HandleKind::Unknown) {
+        CloseHandle(h);
+        if (link) {
+            SetLastErrorText(kLinkText);
+        }
+        return nullptr;
+    }
+    return h;
+}
+
+}  // namespace
+
 bool CopyPermissions(const std::string& from, const std::string& to) {
+    // Through the files' own handles: a name swapped for a link meanwhile
+    // must not lead the change of owner to another file.
+    HANDLE source = OpenForSecurity(from, READ_CONTROL);
+    if (!source) {
+        return false;
+    }
     PSID owner = nullptr;
     PSID group = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    DWORD code = GetNamedSecurityInfoA(
-        from.c_str(), SE_FILE_OBJECT,
+    DWORD code = GetSecurityInfo(
+        source, SE_FILE_OBJECT,
         OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
         &group, &dacl, nullptr, &descriptor);
+    CloseHandle(source);
     if (code != ERROR_SUCCESS) {
         SetLastErrorText(win32::SystemErrorText(code));
+        return false;
+    }
+
+    // The owner only changes for a process that may restore files (an
+    // administrator's backup privilege); without the right to open the file
+    // for that, it stays ours, which the permissions below already make
+    // usable by the old owner.
+    bool ownerWritable = true;
+    HANDLE target = OpenForSecurity(to, READ_CONTROL | WRITE_DAC | WRITE_OWNER);
+    if (!target) {
+        ownerWritable = false;
+        target = OpenForSecurity(to, READ_CONTROL | WRITE_DAC);
+    }
+    if (!target) {
+        LocalFree(descriptor);
         return false;
     }
 
@@ -209,24 +298,20 @@ bool CopyPermissions(const std::string& from, const std::string& to) {
         daclInfo |= (control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
                                                        : UNPROTECTED_DACL_SECURITY_INFORMATION;
     }
-    std::string target = to;  // SetNamedSecurityInfoA takes a non-const name
-    code = SetNamedSecurityInfoA(target.data(), SE_FILE_OBJECT, daclInfo, nullptr, nullptr, dacl,
-                                 nullptr);
+    code = SetSecurityInfo(target, SE_FILE_OBJECT, daclInfo, nullptr, nullptr, dacl, nullptr);
     if (code != ERROR_SUCCESS) {
         SetLastErrorText(win32::SystemErrorText(code));
+        CloseHandle(target);
         LocalFree(descriptor);
         return false;
     }
-
-    // The owner only changes for a process that may restore files (an
-    // administrator's backup privilege); a refusal leaves the new file ours,
-    // which its permissions above already make usable by the old owner.
-    if (SetNamedSecurityInfoA(target.data(), SE_FILE_OBJECT,
-                              OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION, owner, group,
-                              nullptr, nullptr) != ERROR_SUCCESS) {
-        SetNamedSecurityInfoA(target.data(), SE_FILE_OBJECT, GROUP_SECURITY_INFORMATION, nullptr,
-                              group, nullptr, nullptr);
+    if (ownerWritable && SetSecurityInfo(target, SE_FILE_OBJECT,
+                                         OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION,
+                                         owner, group, nullptr, nullptr) != ERROR_SUCCESS) {
+        SetSecurityInfo(target, SE_FILE_OBJECT, GROUP_SECURITY_INFORMATION, nullptr, group, nullptr,
+                        nullptr);
     }
+    CloseHandle(target);
     LocalFree(descriptor);
     return true;
 }

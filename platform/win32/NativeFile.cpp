@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/Links.h"
 #include "platform/win32/SystemError.h"
 
 namespace kestrove::platform {
@@ -20,14 +21,24 @@ namespace {
 constexpr std::size_t kMaxChunk = 1u << 30;
 }  // namespace
 
-std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWriting) {
+std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, OpenMode mode) {
+    const bool reading = mode == OpenMode::ReadBinary || mode == OpenMode::ReadBinaryThroughLinks;
+    const bool follow = mode != OpenMode::ReadBinary && mode != OpenMode::CreateBinary;
+    const DWORD disposition = reading                          ? OPEN_EXISTING
+                              : mode == OpenMode::CreateBinary ? CREATE_NEW
+                                                               : CREATE_ALWAYS;
     // Others may read and write the file meanwhile, as with the C runtime's
     // fopen; the mail client itself opens its folders that way.
+    constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE h = CreateFileA(
-        path.c_str(), forWriting ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, forWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, kShare, nullptr, disposition,
+        FILE_ATTRIBUTE_NORMAL | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        win32::RecordLastError();
+        const DWORD code = GetLastError();
+        if (!follow && code == ERROR_FILE_EXISTS && IsLink(path))
+            SetLastErrorText(kLinkText);
+        else
+            SetLastErrorText(win32::SystemErrorText(code));
         return nullptr;
     }
     // Files on a disk only: a name such as CON or a pipe is a device that
@@ -36,6 +47,45 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, bool forWr
         CloseHandle(h);
         SetLastErrorText(kNotRegularFileText);
         return nullptr;
+    }
+    if (!follow) {
+        switch (win32::KindOfHandle(h)) {
+            case win32::HandleKind::Plain:
+                // Wine opens what a link to a file leads to.
+                if (reading && win32::HandleLeadsElsewhere(h, path)) {
+                    CloseHandle(h);
+                    SetLastErrorText(kLinkText);
+                    return nullptr;
+                }
+                break;
+            case win32::HandleKind::Link:
+                CloseHandle(h);
+                SetLastErrorText(kLinkText);
+                return nullptr;
+            case win32::HandleKind::Unknown:
+                CloseHandle(h);
+                return nullptr;
+            case win32::HandleKind::ReparseData: {
+                // A deduplicated or cloud file reads through its filter; the
+                // same file, or a link was put there since the first open.
+                HANDLE data = CreateFileA(path.c_str(), GENERIC_READ, kShare, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                if (data == INVALID_HANDLE_VALUE) {
+                    win32::RecordLastError();
+                    CloseHandle(h);
+                    return nullptr;
+                }
+                const bool same = win32::SameFileHandles(h, data);
+                CloseHandle(h);
+                if (!same) {
+                    CloseHandle(data);
+                    SetLastErrorText(kLinkText);
+                    return nullptr;
+                }
+                h = data;
+                break;
+            }
+        }
     }
     std::unique_ptr<NativeFile> file(new NativeFile());
     file->handle_ = std::make_unique<Handle>();

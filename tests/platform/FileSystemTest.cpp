@@ -208,6 +208,46 @@ std::vector<std::string> Names(const std::vector<DirEntry>& entries, bool dotsTo
     return names;
 }
 
+// The swap of a folder's pair: names freed by an earlier rename of the
+// sequence take the later ones; the first that fails stops it.
+TEST_F(FileSystemTest, RenameEachInTurn) {
+    Touch(dir / "INBOX.PMI", "old index");
+    Touch(dir / "INBOX.PMM", "old messages");
+    Touch(dir / "INBOX.KXM", "new messages");
+    Touch(dir / "INBOX.KXI", "new index");
+    const std::vector<std::pair<std::string, std::string>> swap = {
+        {dir / "INBOX.PMI", dir / "INBOX.BKI"},
+        {dir / "INBOX.PMM", dir / "INBOX.BKM"},
+        {dir / "INBOX.KXM", dir / "INBOX.PMM"},
+        {dir / "INBOX.KXI", dir / "INBOX.PMI"},
+    };
+    EXPECT_EQ(RenameEachNoReplace(swap), 4u);
+    EXPECT_EQ(Contents(dir / "INBOX.PMI"), "new index");
+    EXPECT_EQ(Contents(dir / "INBOX.PMM"), "new messages");
+    EXPECT_EQ(Contents(dir / "INBOX.BKI"), "old index");
+    EXPECT_EQ(Contents(dir / "INBOX.BKM"), "old messages");
+    EXPECT_FALSE(FileExists(dir / "INBOX.KXI") || FileExists(dir / "INBOX.KXM"));
+
+    // An existing target, in any letter case, stops the sequence there.
+    Touch(dir / "A.KXI", "a");
+    Touch(dir / "B.KXI", "b");
+    Touch(dir / "b.pmi", "taken");
+    EXPECT_EQ(RenameEachNoReplace({{dir / "A.KXI", dir / "A.PMI"},
+                                   {dir / "B.KXI", dir / "B.PMI"},
+                                   {dir / "INBOX.BKI", dir / "C.PMI"}}),
+              1u);
+    EXPECT_FALSE(LastErrorText().empty());
+    EXPECT_EQ(Contents(dir / "b.pmi"), "taken");
+    EXPECT_EQ(Contents(dir / "B.KXI"), "b");
+    EXPECT_TRUE(FileExists(dir / "INBOX.BKI"));
+    // The fault hook counts each rename.
+    faults::FailNth(faults::Op::Rename, 2);
+    EXPECT_EQ(RenameEachNoReplace({{dir / "A.PMI", dir / "A.TXT"}, {dir / "B.KXI", dir / "B.TXT"}}),
+              1u);
+    EXPECT_EQ(LastErrorText(), faults::kInjectedFaultText);
+    EXPECT_TRUE(FileExists(dir / "A.TXT"));
+}
+
 TEST_F(FileSystemTest, FindFilesMatchesWithoutRegardToCase) {
     Touch(dir / "INBOX.PMI");
     Touch(dir / "sent.pmi");

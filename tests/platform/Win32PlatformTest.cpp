@@ -12,6 +12,7 @@
 #include "platform/File.h"
 #include "platform/NativeFile.h"
 #include "platform/Paths.h"
+#include "platform/win32/Links.h"
 #include "tests/support/FolderBuilder.h"
 #include "tests/support/TempDir.h"
 
@@ -55,9 +56,9 @@ TEST(Win32Platform, PathTextsAreSystemPaths) {
 TEST(Win32Platform, OpenFilesAreSharedButHeld) {
     TempDir dir;
     ASSERT_TRUE(WriteFileBytes(dir / "INBOX.PMM", std::string_view("0123456789")));
-    auto reader = NativeFile::Open(dir / "INBOX.PMM", false);
+    auto reader = NativeFile::Open(dir / "INBOX.PMM", OpenMode::ReadBinary);
     ASSERT_NE(reader, nullptr);
-    auto second = NativeFile::Open(dir / "INBOX.PMM", false);
+    auto second = NativeFile::Open(dir / "INBOX.PMM", OpenMode::ReadBinary);
     EXPECT_NE(second, nullptr);
     EXPECT_FALSE(RemoveFile(dir / "INBOX.PMM"));
     EXPECT_FALSE(LastErrorText().empty());
@@ -78,15 +79,30 @@ TEST(Win32Platform, OpenFilesAreSharedButHeld) {
 
 TEST(Win32Platform, FailuresSayWhyInTheSystemsWords) {
     TempDir dir;
-    EXPECT_EQ(NativeFile::Open(dir / "MISSING.PMI", false), nullptr);
+    EXPECT_EQ(NativeFile::Open(dir / "MISSING.PMI", OpenMode::ReadBinary), nullptr);
     const std::string missing = LastErrorText();
     EXPECT_FALSE(missing.empty());
     EXPECT_NE(missing.back(), '\n');
 
-    EXPECT_EQ(NativeFile::Open(dir / "NO\\SUCH\\NEW.PMI", true), nullptr);
+    EXPECT_EQ(NativeFile::Open(dir / "NO\\SUCH\\NEW.PMI", OpenMode::WriteBinary), nullptr);
     EXPECT_FALSE(LastErrorText().empty());
     EXPECT_FALSE(CopyPermissions(dir / "MISSING.PMI", dir / "NEW.PMI"));
     EXPECT_FALSE(LastErrorText().empty());
+}
+
+TEST(Win32Platform, OnlyReparsePointsThatStandForAnotherNameAreLinks) {
+    constexpr unsigned long kReparsePoint = 0x400, kDirectory = 0x10, kArchive = 0x20;
+    // Symbolic links and junctions.
+    EXPECT_TRUE(win32::IsLinkEntry(kReparsePoint | kArchive, 0xA000000CUL));
+    EXPECT_TRUE(win32::IsLinkEntry(kReparsePoint | kDirectory, 0xA0000003UL));
+    // Wine's directory links.
+    EXPECT_TRUE(win32::IsLinkEntry(kReparsePoint | kDirectory, 0));
+    // Deduplicated, cloud and compressed files hold their own data.
+    EXPECT_FALSE(win32::IsLinkEntry(kReparsePoint | kArchive, 0x80000013UL));
+    EXPECT_FALSE(win32::IsLinkEntry(kReparsePoint | kArchive, 0x9000001AUL));
+    EXPECT_FALSE(win32::IsLinkEntry(kReparsePoint | kArchive, 0x80000017UL));
+    // No reparse point, whatever the reserved word holds.
+    EXPECT_FALSE(win32::IsLinkEntry(kArchive, 0xA000000CUL));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
 #include "tests/qt/UiTestSupport.h"
+#include "tests/support/Snapshot.h"
 
 using namespace kestrove;
 using namespace kestrove::testing;
@@ -35,6 +36,7 @@ class RunTest : public QObject {
     void moveFromMenu();
     void moveCancelledMovesNothing();
     void runLog();
+    void saveIndexNeverWritesThroughALink();
     void statusLinesAreNotRepaintedPerRecord();
     void charactersMeterMovesWithinALongText();
     void abortWaitsOnlyForTheRepaintInterval();
@@ -281,6 +283,30 @@ void RunTest::runLog() {
     const std::string text(log->begin(), log->end());
     QVERIFY2(text.find("PMI File D:\\Mail\\A.PMI has 7 messages.") != std::string::npos,
              text.c_str());
+    KESTROVE_VERIFY_DIALOGS();
+}
+
+void RunTest::saveIndexNeverWritesThroughALink() {
+    UiWorld world;
+    world.MakeDir(world.d / "Mail");
+    world.MakeDir(world.d / "Other");
+    world.Folder(world.d / "Mail\\A.PMI", 3);
+    world.Folder(world.d / "Mail\\B.PMI", 3);
+    QVERIFY(WriteFileBytes(world.d / "Other\\victim.txt", std::string_view("keep me")));
+    QVERIFY(MakeLink("../Other/victim.txt", world.d.Native("Mail\\A.CSV")));
+    world.WriteIni("Startup", "Path", "D:\\Mail");
+    const auto other = Snapshot(world.d.Native("Other"), true);
+    Forms forms = world.Open();
+    TForm1& f = *forms.Form1;
+    QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
+    Dialogs::SetNextAnswer(Answer::Ok, QStringLiteral("File Link Error"));
+    f.SaveIndexFile1->trigger();
+    QCOMPARE(Dialogs::Boxes().back().text,
+             QStringLiteral("D:\\Mail\\A.CSV is a link - skipping file."));
+    QCOMPARE(Dialogs::Boxes().back().icon, Icon::Stop);
+    QVERIFY(Snapshot(world.d.Native("Other"), true) == other);
+    QVERIFY(fs::is_symlink(world.d.Native("Mail\\A.CSV")));
+    QVERIFY(fs::file_size(world.d.Native("Mail\\B.CSV")) > 0);  // the export went on
     KESTROVE_VERIFY_DIALOGS();
 }
 

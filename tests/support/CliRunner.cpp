@@ -35,6 +35,18 @@ std::string ProgramText(const std::filesystem::path& native) {
 #endif
 }
 
+CliWithOwnHome::CliWithOwnHome() {
+    std::filesystem::create_directories(home_.Native("home"));
+}
+
+CliResult CliWithOwnHome::Run(const std::vector<std::string>& args,
+                              std::chrono::milliseconds timeout) const {
+    CliOptions options;
+    options.env["HOME"] = home_.Native("home").string();
+    options.timeout = timeout;
+    return RunCli(args, options);
+}
+
 std::string CliPath() {
 #ifdef KESTROVE_CLI
     std::string path = KESTROVE_CLI;

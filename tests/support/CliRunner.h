@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempDir.h"
+
 namespace kestrove::testing {
 
 struct CliResult {
@@ -34,6 +36,18 @@ std::string ProgramText(const std::filesystem::path& native);
 
 // Runs it to its end with the arguments.
 CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options = {});
+
+// The program with a home directory of its own (on POSIX C: is the home,
+// Z: is "/"), so that no settings of the machine's user are read or written.
+class CliWithOwnHome {
+  public:
+    CliWithOwnHome();
+    CliResult Run(const std::vector<std::string>& args,
+                  std::chrono::milliseconds timeout = std::chrono::minutes(2)) const;
+
+  private:
+    TempDir home_{'H'};
+};
 
 #ifndef _WIN32
 // A running kestrove-cli, for what has to happen while it runs.

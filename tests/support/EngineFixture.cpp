@@ -46,6 +46,15 @@ std::string Text(const std::string& path) {
     return text;
 }
 
+FolderBuilder Repeated(std::string name) {
+    FolderBuilder f;
+    f.header().name = std::move(name);
+    f.Add(Msg("alice", "hello", "1 Jan 20", 100, "first"));
+    f.Add(Msg("alice", "hello", "1 Jan 20", 100, "first"));
+    f.Add(Msg("bob", "news", "2 Jan 20", 200, "second"));
+    return f;
+}
+
 FolderFiles ReadFolder(const std::string& indexPath) {
     FolderFiles f;
     auto read = [](const std::string& path, std::vector<std::uint8_t>& bytes, bool& has) {

@@ -26,6 +26,10 @@ std::vector<std::string> Lines(const std::string& path);
 // A text file's contents with "\n" line ends.
 std::string Text(const std::string& path);
 
+// Three messages, one a repeat: a run rewrites the folder, keeping records
+// 0 and 2 (Rewritten({0, 2})).
+FolderBuilder Repeated(std::string name = "Box");
+
 // A folder's four files, as they are now.
 struct FolderFiles {
     std::vector<std::uint8_t> pmi, pmm, bki, bkm;

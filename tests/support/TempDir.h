@@ -34,4 +34,11 @@ class TempDir {
     std::string path_;
 };
 
+// Makes `link` a symbolic link holding `target` (a path relative to the
+// link's directory, with "/" between components), as `ln -s` does; a link
+// to a directory when `directory`. False where this system cannot make one:
+// Windows without the right to, or Wine, whose own call makes nothing (there
+// the link is made by the Unix `ln` itself).
+bool MakeLink(const std::string& target, const std::filesystem::path& link, bool directory = false);
+
 }  // namespace kestrove::testing

@@ -8,7 +8,9 @@
 
 #include "core/MessageFlag.h"
 #include "duplicates/Duplicates.h"
+#include "platform/File.h"
 #include "tests/support/ScriptedPort.h"
+#include "tests/support/Snapshot.h"
 #include "tests/win/WinTestSupport.h"
 #include "win/Forms.h"
 #include "win/TForm1.h"
@@ -344,4 +346,35 @@ TEST(WinCommands, TheLogAndTheExportAreWrittenBesideTheirFiles) {
     std::stringstream text;
     text << log.rdbuf();
     EXPECT_NE(text.str().find("INBOX.PMI"), std::string::npos) << text.str();
+}
+
+TEST(WinCommands, SaveIndexNeverWritesThroughALink) {
+    WinWorld w;
+    ASSERT_TRUE(Mixed().Write(w.mail + "\\INBOX.PMI"));
+    std::filesystem::create_directories(w.dir.Native("Other"));
+    ASSERT_TRUE(WriteFileBytes(w.dir / "Other\\victim.txt", std::string_view("keep me")));
+    if (!MakeLink("../Other/victim.txt", w.dir.Native("Mail\\INBOX.CSV")))
+        GTEST_SKIP() << "this system cannot make links here";
+    // Where the system cannot tell the link, the export removes it by its
+    // name and makes its own file.
+    const bool seen = platform::IsLink(w.mail + "\\INBOX.CSV");
+    const auto other = Snapshot(w.dir.Native("Other"), true);
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    f.Click(kBtnMoveAllFiles);
+    if (seen)
+        w.script.answers.push_back(Answer::Ok);
+    f.Choose(kSaveIndexFile1);
+    EXPECT_EQ(Snapshot(w.dir.Native("Other"), true), other);
+    if (seen) {
+        ASSERT_EQ(w.script.shown.size(), 1u);
+        EXPECT_EQ(w.script.shown[0].text, w.mail + "\\INBOX.CSV is a link - skipping file.");
+        EXPECT_EQ(w.script.shown[0].title, "File Link Error");
+        EXPECT_TRUE(platform::IsLink(w.mail + "\\INBOX.CSV"));
+    } else {
+        EXPECT_TRUE(w.script.shown.empty());
+        EXPECT_FALSE(platform::IsLink(w.mail + "\\INBOX.CSV"));
+        EXPECT_GT(std::filesystem::file_size(w.dir.Native("Mail\\INBOX.CSV")), 7u);
+    }
+    EXPECT_TRUE(w.script.failures.empty());
 }
