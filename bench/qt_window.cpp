@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     };
 
     AppState engineState;
-    engineState.settings.RunCheck = 1;
+    engineState.settings.RunCheck = LockCheck::Never;
     engineState.currentDirectory = mail.path();
     engineState.ListBox1.Add(index);
     NullPort nullPort;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     TForm1& window = *forms.Form1;
     window.show();
     QCoreApplication::processEvents();
-    window.state().settings.RunCheck = 1;
+    window.state().settings.RunCheck = LockCheck::Never;
     window.state().ListBox1.Add(index);
     window.ListChanged(ListId::ListBox1);
 

@@ -30,13 +30,13 @@ int main() {
     TempDir settings;
 
     AppState engineState;
-    engineState.settings.RunCheck = 1;
+    engineState.settings.RunCheck = LockCheck::Never;
     NullPort nullPort;
     const auto forms = win::CreateForms(settings / "Kestrove.INI");
     win::TForm1& window = *forms->Form1;
     ShowWindow(window.hwnd(), SW_SHOW);
     win::Form::PumpMessages();
-    window.state().settings.RunCheck = 1;
+    window.state().settings.RunCheck = LockCheck::Never;
     std::vector<std::string> indexes;
     for (int i = 0; i < 6; ++i) {
         indexes.push_back(mail / ("F" + std::to_string(i) + ".PMI"));

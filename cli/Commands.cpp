@@ -153,7 +153,7 @@ class Session {
     bool LockCheckPassed(const std::vector<std::string>& directories) {
         if (!options_.noLockCheck && !NoLockOrGoOn(directories))
             return false;
-        state_->settings.RunCheck = 1;
+        state_->settings.RunCheck = LockCheck::Never;
         return true;
     }
 
@@ -233,9 +233,9 @@ void AppendGrid(std::string& out, int rows, int columns, CellText cellText) {
 
 void ApplyRunOptions(const Options& options, AppState& state) {
     state.sortOn = !options.noSort;
-    state.settings.MismatchedUnread = options.unreadMismatch;
-    state.settings.MismatchedDeleted = options.deletedMismatch;
-    state.settings.BackupFiles = options.existingBackup;
+    state.settings.MismatchedUnread = ChoiceAt<OnMismatch>(options.unreadMismatch);
+    state.settings.MismatchedDeleted = ChoiceAt<OnMismatch>(options.deletedMismatch);
+    state.settings.BackupFiles = ChoiceAt<OnBackupExists>(options.existingBackup);
 }
 
 // --dry-run -----------------------------------------------------------------
@@ -588,7 +588,7 @@ int Stats(const Options& options, Session& session, const std::vector<std::strin
     if (!ReportOperands(session, files))
         return kExitUsage;
     AppState& state = session.state();
-    state.settings.GetStats = options.copyToSelf;
+    state.settings.GetStats = ChoiceAt<CopyToSelf>(options.copyToSelf);
     SelectAll(state.ListBox1, files);
     if (const std::optional<int> failed = session.OpenLog())
         return *failed;

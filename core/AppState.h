@@ -2,6 +2,7 @@
 // The state the main window owns and every command shares.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "core/RunLog.h"
 #include "core/Settings.h"
 #include "core/WindowPort.h"
+#include "platform/File.h"
 
 namespace kestrove {
 
@@ -76,6 +78,10 @@ struct AppState {
     IndexCounts counts;
     std::vector<LookAlike> lookAlikes;  // in table order
     std::string lookAlikeReason;        // the system's, when a text could not be read
+    // The folder's index and message file as they were when LoadIndex began
+    // to read the index: the rewrite renames nothing when either has been
+    // changed since. Empty where a file could not be looked at.
+    std::optional<platform::FileStamp> loadedIndex, loadedMessageFile;
 
     // The current index and message file names left by the last run, view or
     // export.

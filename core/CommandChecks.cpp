@@ -19,7 +19,8 @@ bool MailboxActiveConfirmed(WindowPort& port) {
 }
 
 bool MailboxCheckPassed(const AppState& state, WindowPort& port) {
-    if (state.settings.RunCheck != 0 || !MailboxInUse(state.currentDirectory))
+    // Any value but "Yes, Always Check" (none chosen too) checks nothing.
+    if (state.settings.RunCheck != LockCheck::Always || !MailboxInUse(state.currentDirectory))
         return true;
     return MailboxActiveConfirmed(port);
 }

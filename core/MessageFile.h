@@ -16,15 +16,16 @@ inline constexpr std::size_t kHeaderSize = 128;
 inline constexpr std::uint8_t kCtrlZ = 0x1A;
 
 struct MessageFileHeader {
+    static constexpr std::size_t kUnreadAt = 56;  // 16 bits
     std::array<std::uint8_t, kHeaderSize> bytes{};
 
     std::string_view name() const { return FieldText(&bytes[0], 50); }
-    std::int16_t unread() const { return GetI16(&bytes[56]); }
+    std::int16_t unread() const { return GetI16(&bytes[kUnreadAt]); }
     std::int16_t deleted() const { return GetI16(&bytes[58]); }
     std::int32_t delsize() const { return GetI32(&bytes[60]); }
     std::string_view id() const { return FieldText(&bytes[86], 22); }
 
-    void set_unread(std::int16_t v) { PutI16(&bytes[56], v); }
+    void set_unread(std::int16_t v) { PutI16(&bytes[kUnreadAt], v); }
     void set_deleted(std::int16_t v) { PutI16(&bytes[58], v); }
     void set_delsize(std::int32_t v) { PutI32(&bytes[60], v); }
 };

@@ -119,32 +119,40 @@ std::int32_t ClampRadioIndex(std::int32_t value, int itemCount) {
 }
 
 Settings ReadSettings(const IniFile& ini) {
+    auto read = [&](std::string_view key) { return ini.ReadInteger(kOptionsSection, key, 0); };
     Settings s;
-    s.MismatchedUnread = ini.ReadInteger(kOptionsSection, "MismatchedUnread", 0);
-    s.MismatchedDeleted = ini.ReadInteger(kOptionsSection, "MismatchedDeleted", 0);
-    s.BackupFiles = ini.ReadInteger(kOptionsSection, "BackupFiles", 0);
-    s.RunCheck = ini.ReadInteger(kOptionsSection, "RunCheck", 0);
-    s.GetStats = ini.ReadInteger(kOptionsSection, "GetStats", 0);
+    s.MismatchedUnread = ChoiceAt<OnMismatch>(read("MismatchedUnread"));
+    s.MismatchedDeleted = ChoiceAt<OnMismatch>(read("MismatchedDeleted"));
+    s.BackupFiles = ChoiceAt<OnBackupExists>(read("BackupFiles"));
+    s.RunCheck = ChoiceAt<LockCheck>(read("RunCheck"));
+    s.GetStats = ChoiceAt<CopyToSelf>(read("GetStats"));
     return s;
 }
 
+namespace {
+template <typename Choice>
+Choice Clamped(Choice choice, int itemCount) {
+    return ChoiceAt<Choice>(ClampRadioIndex(ItemIndex(choice), itemCount));
+}
+}  // namespace
+
 Settings ClampSettings(const Settings& settings) {
     Settings s;
-    s.MismatchedUnread = ClampRadioIndex(settings.MismatchedUnread, kMismatchItems);
-    s.MismatchedDeleted = ClampRadioIndex(settings.MismatchedDeleted, kMismatchItems);
-    s.BackupFiles = ClampRadioIndex(settings.BackupFiles, kBackupItems);
-    s.RunCheck = ClampRadioIndex(settings.RunCheck, kRunCheckItems);
-    s.GetStats = ClampRadioIndex(settings.GetStats, kStatsItems);
+    s.MismatchedUnread = Clamped(settings.MismatchedUnread, kMismatchItems);
+    s.MismatchedDeleted = Clamped(settings.MismatchedDeleted, kMismatchItems);
+    s.BackupFiles = Clamped(settings.BackupFiles, kBackupItems);
+    s.RunCheck = Clamped(settings.RunCheck, kRunCheckItems);
+    s.GetStats = Clamped(settings.GetStats, kStatsItems);
     return s;
 }
 
 std::optional<SettingsWriteError> WriteSettings(const IniFile& ini, const Settings& settings) {
     const std::pair<std::string_view, std::int32_t> keys[] = {
-        {"MismatchedUnread", settings.MismatchedUnread},
-        {"MismatchedDeleted", settings.MismatchedDeleted},
-        {"BackupFiles", settings.BackupFiles},
-        {"RunCheck", settings.RunCheck},
-        {"GetStats", settings.GetStats},
+        {"MismatchedUnread", ItemIndex(settings.MismatchedUnread)},
+        {"MismatchedDeleted", ItemIndex(settings.MismatchedDeleted)},
+        {"BackupFiles", ItemIndex(settings.BackupFiles)},
+        {"RunCheck", ItemIndex(settings.RunCheck)},
+        {"GetStats", ItemIndex(settings.GetStats)},
     };
     for (const auto& [key, value] : keys) {
         if (auto error = ini.WriteInteger(kOptionsSection, key, value))

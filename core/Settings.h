@@ -64,12 +64,37 @@ class IniFile {
 // not one.
 std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 
+// The values of the five settings. Each is stored as its item's index in
+// the Other Options window's radio group, so a value read from a file may
+// name no item (-1 when none is chosen, or one written by hand); what such a
+// value does is said where the setting is used.
+//
+// MismatchedUnread, MismatchedDeleted: index and header disagree on a count.
+enum class OnMismatch : std::int32_t { Ask = 0, Ignore = 1, Skip = 2 };
+// BackupFiles: a backup file of the folder exists.
+enum class OnBackupExists : std::int32_t { Ask = 0, Overwrite = 1, Never = 2 };
+// RunCheck: look for the mail client's lock files before touching a mailbox.
+enum class LockCheck : std::int32_t { Always = 0, Never = 1 };
+// GetStats: how the statistics count a copy-to-self message.
+enum class CopyToSelf : std::int32_t { AsSelf = 0, AsTo = 1, Exclude = 2 };
+
+// A value as the settings file and the radio groups hold it, and back.
+template <typename Choice>
+constexpr std::int32_t ItemIndex(Choice choice) {
+    return static_cast<std::int32_t>(choice);
+}
+template <typename Choice>
+constexpr Choice ChoiceAt(std::int32_t itemIndex) {
+    return static_cast<Choice>(itemIndex);
+}
+
 struct Settings {
-    std::int32_t MismatchedUnread = 0;   // 0 ask, 1 ignore, 2 skip
-    std::int32_t MismatchedDeleted = 0;  // 0 ask, 1 ignore, 2 skip
-    std::int32_t BackupFiles = 0;        // 0 ask, 1 overwrite, 2 skip
-    std::int32_t RunCheck = 0;           // 0 check for lock files, 1 never
-    std::int32_t GetStats = 0;           // 0 as "Self", 1 as "To: ...", 2 exclude
+    OnMismatch MismatchedUnread = OnMismatch::Ask;
+    OnMismatch MismatchedDeleted = OnMismatch::Ask;
+    OnBackupExists BackupFiles = OnBackupExists::Ask;
+    LockCheck RunCheck = LockCheck::Always;
+    CopyToSelf GetStats = CopyToSelf::AsSelf;
+    bool operator==(const Settings&) const = default;
 };
 
 inline constexpr std::string_view kStartupSection = "Startup";

@@ -15,6 +15,10 @@
 namespace kestrove {
 
 bool LoadIndex(AppState& state, WindowPort& port, const std::string& indexPath, int position) {
+    // Taken before the first byte is read: a change made while the index is
+    // read, or later, shows before the rewrite renames anything.
+    state.loadedIndex = platform::StampOf(indexPath);
+    state.loadedMessageFile = platform::StampOf(MessageFileName(indexPath));
     auto file = platform::File::Open(indexPath, platform::OpenMode::ReadBinary);
     if (!file) {
         std::string text = WithSystemReason(Format("Cannot Open File: %s", indexPath.c_str()));

@@ -1,24 +1,25 @@
-// The rewrite of one folder: the old pair becomes the backup pair, and a new
-// pair without the dropped records is written under temporary names, synced,
-// and only then renamed to the folder's own names. Whatever ends the rewrite
-// before that puts the old pair back under its own names.
+// The rewrite of one folder, as a transaction. The new pair is written under
+// temporary names beside the old pair, which stays under the folder's own
+// names and is read there; it is synced, and only when nobody has changed
+// the old pair meanwhile are the files renamed in quick succession: the old
+// index and message file to their backup names, the new message file and
+// index to the folder's names. Whatever ends the rewrite before the last
+// rename undoes exactly the stages reached.
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "core/Bytes.h"
 #include "core/Format.h"
 #include "core/IndexRecord.h"
 #include "core/MessageFile.h"
+#include "core/MessageFlag.h"
 #include "core/Reason.h"
 #include "duplicates/Duplicates.h"
+#include "duplicates/RewriteBoxes.h"
 #include "duplicates/TextCopy.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -28,6 +29,7 @@ namespace kestrove {
 
 using platform::File;
 using platform::OpenMode;
+namespace box = rewrite_box;
 
 std::string NewIndexTempName(std::string_view indexPath) {
     return ReplaceExtension(indexPath, ".KXI");
@@ -39,129 +41,28 @@ std::string NewMessageTempName(std::string_view indexPath) {
 
 namespace {
 
-// A whole file of at most `limit` bytes; nothing when it cannot be read.
-std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string& path, std::int64_t limit) {
-    auto file = File::Open(path, OpenMode::ReadBinary);
-    if (!file)
-        return std::nullopt;
-    const std::int64_t length = file->Length();
-    if (length < 0 || length > limit)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-    if (file->Read(bytes.data(), bytes.size()) != bytes.size())
-        return std::nullopt;
-    return bytes;
-}
-
-// A record, or its first n bytes, without the fields the rewrite changes.
-using Masked = std::array<std::uint8_t, kRecordSize>;
-Masked Mask(const std::uint8_t* record, std::size_t n) {
-    Masked m{};
-    std::copy_n(record, n, m.begin());
-    std::fill(m.begin() + rec::kFpos, m.begin() + rec::kMsgNumber + 2, 0);
-    return m;
-}
-
-// What the rewrite writes as the new index from `old`: record k is an old
-// record numbered k, with a new fpos; the last may be cut short by a kill.
-bool IsOwnNewIndex(const std::vector<std::uint8_t>& index, const std::vector<std::uint8_t>& old) {
-    std::set<Masked> records;
-    for (std::size_t at = 0; at + kRecordSize <= old.size(); at += kRecordSize)
-        records.insert(Mask(&old[at], kRecordSize));
-    std::size_t at = 0;
-    std::uint16_t k = 0;
-    for (; at + kRecordSize <= index.size(); at += kRecordSize, ++k)
-        if (GetU16(&index[at + rec::kMsgNumber]) != k ||
-            !records.contains(Mask(&index[at], kRecordSize)))
-            return false;
-    const std::size_t cut = index.size() - at;
-    if (cut == 0)
-        return true;
-    if (cut >= rec::kMsgNumber + 2 && GetU16(&index[at + rec::kMsgNumber]) != k)
-        return false;
-    const Masked part = Mask(&index[at], cut);
-    for (std::size_t o = 0; o + kRecordSize <= old.size(); o += kRecordSize)
-        if (Mask(&old[o], cut) == part)
-            return true;
-    return false;
-}
-
-// The new message file starts with the old header, its deleted count and
-// space cleared (as far as it got).
-bool IsOwnNewMessageFile(const std::string& path, const std::string& oldPath) {
-    auto file = File::Open(path, OpenMode::ReadBinary);
-    auto old = File::Open(oldPath, OpenMode::ReadBinary);
-    if (!file || !old)
-        return false;
-    MessageFileHeader header = ReadHeader(*old);
-    if (old->ReadFailed())
-        return false;
-    header.set_deleted(0);
-    header.set_delsize(0);
-    std::size_t got = 0;
-    MessageFileHeader start = ReadHeader(*file, &got);
-    return !file->ReadFailed() &&
-           std::equal(start.bytes.begin(), start.bytes.begin() + got, header.bytes.begin());
-}
-
-// The old file the rewrite copies from: the backup when there is one.
-std::string OldFile(const std::string& own, const std::string& backup) {
-    return platform::FileExists(backup) ? backup : own;
-}
-
-}  // namespace
-
-void RecoverInterruptedRewrite(const std::string& indexPath, RunLog& log) {
-    const std::string tempIndex = NewIndexTempName(indexPath);
-    const std::string tempMessage = NewMessageTempName(indexPath);
-    const bool hasTempIndex = platform::FileExists(tempIndex);
-    const bool hasTempMessage = platform::FileExists(tempMessage);
-    if (!hasTempIndex && !hasTempMessage)
-        return;
-    // Only files that are recognisably this program's unfinished pair go.
-    bool ownIndex = false;
-    if (hasTempIndex) {
-        const std::string oldPath = OldFile(indexPath, BackupIndexFileName(indexPath));
-        const std::int64_t limit = std::int64_t{MAXMSG + 1} * std::int64_t{kRecordSize};
-        auto index = ReadWhole(tempIndex, limit);
-        auto old = ReadWhole(oldPath, limit);
-        ownIndex = index && old && IsOwnNewIndex(*index, *old);
-    }
-    const bool ownMessage =
-        hasTempMessage &&
-        IsOwnNewMessageFile(tempMessage,
-                            OldFile(MessageFileName(indexPath), BackupMessageFileName(indexPath)));
-
-    // The new message file is in place and the index, complete and synced,
-    // still under its temporary name: the kill came between the two renames.
-    if (ownIndex && !hasTempMessage && !platform::FileExists(indexPath) &&
-        platform::FileExists(MessageFileName(indexPath)) &&
-        platform::FileExists(BackupIndexFileName(indexPath)) &&
-        platform::FileExists(BackupMessageFileName(indexPath)) &&
-        platform::RenameNoReplace(tempIndex, indexPath)) {
-        log.Write(Format("Renamed %s to %s\n", tempIndex.c_str(), indexPath.c_str()));
-        return;
-    }
-    for (const auto& [path, present, own] :
-         {std::tuple{&tempIndex, hasTempIndex, ownIndex},
-          std::tuple{&tempMessage, hasTempMessage, ownMessage}}) {
-        if (!present)
-            continue;
-        if (!own)
-            log.Write(Format("Left %s: not an unfinished file of this program.\n", path->c_str()));
-        else if (platform::RemoveFile(*path))
-            log.Write(Format("Removed unfinished file %s\n", path->c_str()));
-        else
-            log.Write(WithSystemReason(Format("Can't delete unfinished file %s.", path->c_str())) +
-                      "\n");
-    }
-}
-
-namespace {
-
 // Windows names one file without regard to letter case.
 bool SameFile(std::string_view a, std::string_view b) {
     return platform::ToLower1252(a) == platform::ToLower1252(b);
+}
+
+// How far the rewrite has come, in order. The folder's own names hold the
+// old pair up to NewPairWritten and the new pair from NewPairInPlace on.
+enum class Stage {
+    Checked,         // the questions are answered; nothing is touched
+    BackupsCleared,  // old backups deleted as the setting or the answer said
+    IndexTempMade,   // the new index file exists under its temporary name
+    TempsMade,       // and the new message file: both are being written
+    NewPairWritten,  // both complete, synced, closed, with the old permissions
+    IndexMoved,      // the old index is under its backup name
+    OldPairMoved,    // the old message file too: the folder's names are empty
+    MessageInPlace,  // the new message file is under the folder's name
+    NewPairInPlace,  // and the new index: the folder is rewritten
+};
+
+// A record the new index counts as unread.
+bool Unread(const IndexRecord& record) {
+    return !record.HasFlag(kReadBit) && !record.HasFlag(kDeletedBit);
 }
 
 class Rewrite {
@@ -179,19 +80,37 @@ class Rewrite {
           tempMessagePath_(NewMessageTempName(indexPath)) {}
 
     FolderOutcome Run() {
+        if (auto end = Check())
+            return *end;
+        if (!ClearOldBackup(backupIndexPath_) || !ClearOldBackup(backupMessagePath_))
+            return FolderOutcome::Skipped;
+        stage_ = Stage::BackupsCleared;
+        if (auto end = WriteNewPair())
+            return *end;
+        if (auto end = Unchanged())
+            return *end;
+        return PutInPlace();
+    }
+
+  private:
+    // Steps up to the old backups: the header, the questions, whether there
+    // is anything to do and whether it may be done. Nothing is touched.
+    std::optional<FolderOutcome> Check() {
+        // A message file that was not there when the index was loaded counts
+        // from its first opening.
+        if (!state_.loadedMessageFile)
+            state_.loadedMessageFile = platform::StampOf(messagePath_);
         MessageFileHeader header;
         {
             auto file = File::Open(messagePath_, OpenMode::ReadBinary);
             if (!file) {
-                std::string text =
-                    WithSystemReason(Format("Cannot Open File 13: %s", messagePath_.c_str()));
-                port_.MessageDialog(text, "File Error 2", Icon::Stop, Buttons::Ok);
-                log_.Write(text + "\n");
+                Show(box::MessageFileNotOpened(messagePath_, platform::LastErrorText()));
                 return FolderOutcome::RunEnds;
             }
             header = ReadHeader(*file);
             if (file->ReadFailed())
-                return Unfinished(CannotRead(file->Tell()));
+                return Unfinished(
+                    box::CannotRead(messagePath_, file->Tell(), platform::LastErrorText()));
         }
         state_.currentMessageFile = messagePath_;
         port_.SetStatus(StatusLine::LabelInfoMsg1,
@@ -205,12 +124,12 @@ class Rewrite {
         if (header.unread() != counts.unread) {
             if (auto end = Mismatch(state_.settings.MismatchedUnread, "UNREAD", counts.unread,
                                     header.unread()))
-                return *end;
+                return end;
         }
         if (header.deleted() != counts.deleted) {
             if (auto end = Mismatch(state_.settings.MismatchedDeleted, "DELETED", counts.deleted,
                                     header.deleted()))
-                return *end;
+                return end;
         }
         if (counts.dupes == 0 && counts.deleted == 0)
             return FolderOutcome::Unchanged;
@@ -218,190 +137,148 @@ class Rewrite {
         // A backup file given as the folder's index is its own "old backup":
         // clearing that would delete the very files being rewritten.
         if (SameFile(indexPath_, backupIndexPath_) || SameFile(indexPath_, backupMessagePath_)) {
-            std::string text = Format("%s is a backup file - skipping file.", indexPath_.c_str());
-            port_.MessageDialog(text, "Backup File Error", Icon::Stop, Buttons::Ok);
-            log_.Write(text + "\n");
+            Show(box::GivenABackupFile(indexPath_));
             return FolderOutcome::Skipped;
         }
         // A file under a temporary name that the recovery left is not ours
         // to empty.
         for (const std::string* temp : {&tempIndexPath_, &tempMessagePath_}) {
-            if (!platform::FileExists(*temp))
-                continue;
-            std::string text =
-                Format("%s exists and is not an unfinished file of this program - skipping file.",
-                       temp->c_str());
-            port_.MessageDialog(text, "File Error", Icon::Stop, Buttons::Ok);
-            log_.Write(text + "\n");
-            return FolderOutcome::Skipped;
+            if (platform::FileExists(*temp)) {
+                Show(box::ForeignTemporary(*temp));
+                return FolderOutcome::Skipped;
+            }
         }
-        if (!ClearOldBackup(backupIndexPath_) || !ClearOldBackup(backupMessagePath_))
-            return FolderOutcome::Skipped;
-
-        if (auto end = RenameToBackup(indexPath_, backupIndexPath_))
-            return *end;
-        indexRenamed_ = true;
-        if (auto end = RenameToBackup(messagePath_, backupMessagePath_))
-            return Abandon(*end);
-        messageRenamed_ = true;
-
-        newIndex_ = File::Open(tempIndexPath_, OpenMode::CreateBinary);
-        if (!newIndex_) {
-            std::string text =
-                WithSystemReason(Format("Cannot Open File 1: %s", indexPath_.c_str()));
-            port_.MessageDialog(text, "File Error 3", Icon::Stop, Buttons::Ok);
-            log_.Write(text + "\n");
-            return Abandon(FolderOutcome::RunEnds);
-        }
-        tempIndexMade_ = true;
-        if (log_.IsOpen())
-            log_.Write(Format("Openned output file %s\n", indexPath_.c_str()));
-
-        newMessage_ = File::Open(tempMessagePath_, OpenMode::CreateBinary);
-        if (!newMessage_) {
-            port_.MessageDialog(
-                WithSystemReason(Format("Cannot Open File 2: %s", messagePath_.c_str())),
-                "File Error 4", Icon::Stop, Buttons::Ok);
-            return Abandon(FolderOutcome::RunEnds);
-        }
-        tempMessageMade_ = true;
-        if (log_.IsOpen())
-            log_.Write(Format("Openned output file %s\n", messagePath_.c_str()));
-
-        oldMessage_ = File::Open(backupMessagePath_, OpenMode::ReadBinary);
-        if (!oldMessage_) {
-            port_.MessageDialog(
-                WithSystemReason(Format("Cannot Open File 3: %s", backupMessagePath_.c_str())),
-                "File Error 5", Icon::Stop, Buttons::Ok);
-            return Abandon(FolderOutcome::RunEnds);
-        }
-        if (log_.IsOpen())
-            log_.Write(Format("Openned input file %s\n", backupMessagePath_.c_str()));
-
-        // The old header, a short file's padded with zeros, without the
-        // deleted count and space.
-        header = ReadHeader(*oldMessage_);
-        if (oldMessage_->ReadFailed())
-            return Unfinished(CannotRead(oldMessage_->Tell()));
-        header.set_deleted(0);
-        header.set_delsize(0);
-        // The header has no question of its own: the folder is left as it was.
-        if (!newMessage_->Write(header.bytes.data(), header.bytes.size()))
-            return Unfinished(CannotWrite(messagePath_));
-        outPosition_ = static_cast<std::int64_t>(kHeaderSize);
-        oldLength_ = oldMessage_->Length();
-
-        if (auto end = CopyMessages())
-            return Abandon(*end);
-        return PutInPlace();
+        // Changed while a question was open: no backup is deleted for it.
+        return Unchanged();
     }
 
-  private:
     // The unread or deleted counts of index and header differ.
-    std::optional<FolderOutcome> Mismatch(std::int32_t setting, const char* what, int fromIndex,
+    std::optional<FolderOutcome> Mismatch(OnMismatch setting, const char* what, int fromIndex,
                                           int fromHeader) {
-        if (setting == 2)  // "Always Skip"
+        switch (setting) {
+            case OnMismatch::Ask:
+                break;
+            case OnMismatch::Skip:
+                return FolderOutcome::Skipped;
+            default:  // "Always Ignore", and a value that names no item
+                return std::nullopt;
+        }
+        switch (Show(box::CountMismatch(what, fromIndex, fromHeader))) {
+            case Answer::Yes:
+                return std::nullopt;
+            case Answer::No:
+                return FolderOutcome::Skipped;
+            default:
+                state_.AbortRequested = true;
+                return FolderOutcome::RunEnds;
+        }
+    }
+
+    // Nothing until the renames if the index or message file is not the one
+    // that was loaded: the mail client may have written to the folder.
+    std::optional<FolderOutcome> Unchanged() {
+        for (const auto& [path, loaded] : {std::pair{&indexPath_, &state_.loadedIndex},
+                                           std::pair{&messagePath_, &state_.loadedMessageFile}}) {
+            const std::optional<platform::FileStamp> now = platform::StampOf(*path);
+            if (now && *loaded && *now == **loaded)
+                continue;
+            const std::string reason = now ? std::string() : platform::LastErrorText();
+            // Gone, replaced or written to; else it cannot be looked at, now
+            // or when the index was loaded.
+            const bool changed = (now && *loaded) || (!now && !platform::FileExists(*path));
+            Rollback();
+            Show(changed ? box::ChangedMeanwhile(*path) : box::CannotCheck(*path, reason));
             return FolderOutcome::Skipped;
-        if (setting != 0)
-            return std::nullopt;
-        Answer a = port_.MessageDialog(
-            Format("%s PMI=%d PMM=%d Mismatch!\nYES to accept\nNO to skip file\nCANCEL to abort "
-                   "run",
-                   what, fromIndex, fromHeader),
-            "File Mismatch", Icon::Information, Buttons::YesNoCancel);
-        if (a == Answer::Yes)
-            return std::nullopt;
-        if (a == Answer::No)
-            return FolderOutcome::Skipped;
-        state_.AbortRequested = true;
-        return FolderOutcome::RunEnds;
+        }
+        return std::nullopt;
     }
 
     // A backup file from before is deleted, or the folder skipped (false).
     bool ClearOldBackup(const std::string& path) {
         if (!platform::FileExists(path))
             return true;
-        const std::string exists = Format("Backup File %s exists.\n", path.c_str());
-        log_.Write(exists);
+        log_.Write(Format("Backup File %s exists.\n", path.c_str()));
         switch (state_.settings.BackupFiles) {
-            case 0:
-                if (port_.MessageDialog(
-                        Format("Backup file %s exists!\nOK to OVERWRITE\nCancel to skip",
-                               path.c_str()),
-                        "Backup File Exists", Icon::Stop, Buttons::OkCancel) != Answer::Ok)
+            case OnBackupExists::Ask:
+                if (Show(box::OldBackupExists(path)) != Answer::Ok)
                     return false;
                 break;
-            case 2:
+            case OnBackupExists::Never:
                 return false;
-            default:
+            default:  // "Always Overwrite", and a value that names no item
                 break;
         }
         if (platform::RemoveFile(path))
             return true;
-        const std::string reason = platform::LastErrorText();
-        port_.MessageDialog(
-            WithReason(Format("Can't delete old backup file %s - skipping file.", path.c_str()),
-                       reason),
-            "Backup File Error", Icon::Stop, Buttons::Ok);
-        log_.Write(WithReason(exists.substr(0, exists.size() - 1), reason) + "\n");
+        Show(box::OldBackupNotDeleted(path, platform::LastErrorText()));
         return false;
     }
 
-    std::optional<FolderOutcome> RenameToBackup(const std::string& from, const std::string& to) {
-        if (platform::RenameNoReplace(from, to)) {
-            log_.Write(Format("Renamed %s to %s\n", from.c_str(), to.c_str()));
-            return std::nullopt;
+    // The new pair under its temporary names, complete and on the disk.
+    std::optional<FolderOutcome> WriteNewPair() {
+        newIndex_ = OpenForCopy(tempIndexPath_, indexPath_, box::NewIndexNotCreated);
+        if (!newIndex_)
+            return FolderOutcome::RunEnds;
+        stage_ = Stage::IndexTempMade;
+        newMessage_ = OpenForCopy(tempMessagePath_, messagePath_, box::NewMessageFileNotCreated);
+        if (!newMessage_)
+            return FolderOutcome::RunEnds;
+        stage_ = Stage::TempsMade;
+        oldMessage_ = OpenForCopy(messagePath_, messagePath_, box::MessageFileNotOpenedForCopy);
+        if (!oldMessage_)
+            return FolderOutcome::RunEnds;
+
+        // The old header, a short file's padded with zeros, with the unread
+        // count of the records to be kept and without the deleted count and
+        // space.
+        header_ = ReadHeader(*oldMessage_);
+        if (oldMessage_->ReadFailed())
+            return Unfinished(
+                box::CannotRead(messagePath_, oldMessage_->Tell(), platform::LastErrorText()));
+        header_.set_unread(KeptUnread());
+        header_.set_deleted(0);
+        header_.set_delsize(0);
+        // The header has no question of its own: the folder is left as it was.
+        if (!newMessage_->Write(header_.bytes.data(), header_.bytes.size()))
+            return Unfinished(box::CannotWrite(messagePath_, platform::LastErrorText()));
+        outPosition_ = static_cast<std::int64_t>(kHeaderSize);
+        oldLength_ = oldMessage_->Length();
+
+        if (auto end = CopyMessages()) {
+            Rollback();
+            return end;
         }
-        return CannotRename(from, to);
+        return Finish();
     }
 
-    FolderOutcome CannotRename(const std::string& from, const std::string& to) {
-        const std::string reason = platform::LastErrorText();
-        log_.Write(WithReason(Format("Can't rename %s to %s.", from.c_str(), to.c_str()), reason) +
-                   "\n");
-        if (Ask(WithReason(Format("Can't rename %s to %s.\nOK to skip\nCancel to abort",
-                                  from.c_str(), to.c_str()),
-                           reason),
-                "Backup File Exists"))
-            return FolderOutcome::Skipped;
-        return FolderOutcome::RunEnds;
+    // A new file, or the old message file to read; the log and the boxes
+    // name the folder's file it stands for. When it cannot be opened, what
+    // was made goes before the box says so.
+    std::unique_ptr<File> OpenForCopy(const std::string& path, const std::string& shown,
+                                      box::Box (*cannot)(const std::string&, std::string_view)) {
+        const bool reading = path == messagePath_;
+        auto file = File::Open(path, reading ? OpenMode::ReadBinary : OpenMode::CreateBinary);
+        if (!file) {
+            const std::string reason = platform::LastErrorText();
+            Rollback();
+            Show(cannot(shown, reason));
+            return nullptr;
+        }
+        if (log_.IsOpen())
+            log_.Write(Format(reading ? "Openned input file %s\n" : "Openned output file %s\n",
+                              shown.c_str()));
+        return file;
     }
 
-    // A question with OK (go on) and Cancel (the run ends, the text logged).
-    bool Ask(const std::string& text, const char* title) {
-        if (port_.MessageDialog(text, title, Icon::Stop, Buttons::OkCancel) == Answer::Ok)
-            return true;
-        log_.Write(text + "\n");
-        return false;
-    }
-
-    // A failure that cannot be pinned to one record or byte: the new pair
-    // cannot be completed. The old pair is put back before the box says so;
-    // OK goes on with the next folder.
-    FolderOutcome Unfinished(const std::string& what) {
-        const std::string where =
-            PutBack()
-                ? Format("The folder %s is left as it was.", indexPath_.c_str())
-                : Format("The backup files of %s hold the folder as it was.", indexPath_.c_str());
-        if (Ask(what + "\n" + where + "\nOK to skip\nCancel to abort run", "File Error"))
-            return FolderOutcome::Skipped;
-        return FolderOutcome::RunEnds;
-    }
-
-    // Formatted at once, while the system's reason is the last one.
-    static std::string CannotWrite(const std::string& path) {
-        return Format("Cannot write to file %s (%s).", path.c_str(),
-                      platform::LastErrorText().c_str());
-    }
-
-    static std::string CannotSetPermissions(const std::string& path) {
-        return Format("Cannot set the permissions of file %s (%s).", path.c_str(),
-                      platform::LastErrorText().c_str());
-    }
-
-    std::string CannotRead(std::int64_t offset) const {
-        return Format("Cannot read file %s at %lld (%s).", messagePath_.c_str(),
-                      static_cast<long long>(offset), platform::LastErrorText().c_str());
+    // What the new header says before the copy: the records marked to keep.
+    std::int16_t KeptUnread() {
+        std::int32_t unread = 0;
+        for (int i = 0; i < state_.table.count; ++i)
+            if (state_.DropMarks[static_cast<std::size_t>(i)] == 0 && Unread(state_.table[i]))
+                ++unread;
+        headerUnread_ = unread;
+        // The field holds 16 bits, as the mail client's count does.
+        return static_cast<std::int16_t>(unread);
     }
 
     std::optional<FolderOutcome> CopyMessages() {
@@ -436,10 +313,8 @@ class Rewrite {
             // Where the text goes; an index record cannot say more than 32 bits.
             const std::int64_t position = newMessage_->Tell();
             if (position < 0 || position > std::numeric_limits<std::uint32_t>::max()) {
-                const std::string text =
-                    Format("Cannot get fpos of file %s\nOK to skip\nCancel to abort run",
-                           messagePath_.c_str());
-                if (!Ask(position < 0 ? WithSystemReason(text) : text, "File Error 6"))
+                if (!GoesOn(box::NoWritePosition(messagePath_,
+                                                 position < 0 ? platform::LastErrorText() : "")))
                     return FolderOutcome::RunEnds;
                 continue;
             }
@@ -450,10 +325,8 @@ class Rewrite {
             // or past the end of the old file cannot be reached either.
             const bool pastEnd = oldLength_ >= 0 && fpos >= oldLength_;
             if (pastEnd || !oldMessage_->Seek(fpos)) {
-                const std::string text =
-                    Format("Cannot seek to %lld file %s\nOK to skip\nCancel to abort run",
-                           static_cast<long long>(fpos), indexPath_.c_str());
-                if (!Ask(pastEnd ? text : WithSystemReason(text), "File Error 8"))
+                if (!GoesOn(box::CannotSeek(fpos, indexPath_,
+                                            pastEnd ? "" : platform::LastErrorText())))
                     return FolderOutcome::RunEnds;
                 continue;
             }
@@ -463,16 +336,15 @@ class Rewrite {
             if (!record.WriteTo(*newIndex_)) {
                 // Bytes refused at a flush are earlier records' too. Else
                 // the failure is this record's: what it left goes.
+                const std::string reason = platform::LastErrorText();
                 if (newIndex_->HasRefusedBytes() || !newIndex_->Truncate(indexPosition_))
-                    return Unfinished(CannotWrite(indexPath_));
-                if (!Ask(WithSystemReason(
-                             Format("Cannot write to file %s\nOK to skip\nCancel to abort run",
-                                    indexPath_.c_str())),
-                         "File Error 7"))
+                    return Unfinished(box::CannotWrite(indexPath_, reason));
+                if (!GoesOn(box::RecordNotWritten(indexPath_, reason)))
                     return FolderOutcome::RunEnds;
                 continue;
             }
             indexPosition_ += static_cast<std::int64_t>(kRecordSize);
+            writtenUnread_ += Unread(record) ? 1 : 0;
 
             TextCopy copy{*oldMessage_, *newMessage_, port_,          log_, buffer,
                           messagePath_, fpos,         record.fsize(), next, &outPosition_};
@@ -482,9 +354,10 @@ class Rewrite {
                 case CopyResult::RunEnds:
                     return FolderOutcome::RunEnds;
                 case CopyResult::WriteFailed:
-                    return Unfinished(CannotWrite(messagePath_));
+                    return Unfinished(box::CannotWrite(messagePath_, platform::LastErrorText()));
                 case CopyResult::ReadFailed:
-                    return Unfinished(CannotRead(copy.readErrorAt));
+                    return Unfinished(
+                        box::CannotRead(messagePath_, copy.readErrorAt, platform::LastErrorText()));
             }
 
             port_.SetStatus(StatusLine::LabelInfoMsg3, "");
@@ -494,82 +367,119 @@ class Rewrite {
         return std::nullopt;
     }
 
-    // The new pair is complete: to the disk, the old files' permissions, then
-    // under the folder's own names.
-    FolderOutcome PutInPlace() {
+    // The copy is done: the header's count of what the index really holds,
+    // the files on the disk, the old files' permissions.
+    std::optional<FolderOutcome> Finish() {
         oldMessage_.reset();
+        // A record left out on OK was counted in the header.
+        if (writtenUnread_ != headerUnread_) {
+            header_.set_unread(static_cast<std::int16_t>(writtenUnread_));
+            constexpr std::size_t at = MessageFileHeader::kUnreadAt;
+            if (!newMessage_->Seek(at) || !newMessage_->Write(&header_.bytes[at], 2))
+                return Unfinished(box::CannotWrite(messagePath_, platform::LastErrorText()));
+        }
         if (!newIndex_->Sync() || !newIndex_->Close())
-            return Unfinished(CannotWrite(indexPath_));
+            return Unfinished(box::CannotWrite(indexPath_, platform::LastErrorText()));
         newIndex_.reset();
         if (!newMessage_->Sync() || !newMessage_->Close())
-            return Unfinished(CannotWrite(messagePath_));
+            return Unfinished(box::CannotWrite(messagePath_, platform::LastErrorText()));
         newMessage_.reset();
-        if (!platform::CopyPermissions(backupIndexPath_, tempIndexPath_))
-            return Unfinished(CannotSetPermissions(indexPath_));
-        if (!platform::CopyPermissions(backupMessagePath_, tempMessagePath_))
-            return Unfinished(CannotSetPermissions(messagePath_));
+        for (const auto& [from, to] : {std::pair{&indexPath_, &tempIndexPath_},
+                                       std::pair{&messagePath_, &tempMessagePath_}}) {
+            if (platform::CopyPermissions(*from, *to))
+                continue;
+            // An old file that is gone or other than loaded says more.
+            const std::string reason = platform::LastErrorText();
+            if (auto end = Unchanged())
+                return end;
+            return Unfinished(box::CannotSetPermissions(*from, reason));
+        }
+        stage_ = Stage::NewPairWritten;
+        return std::nullopt;
+    }
 
-        // The message file first: a folder with its new message file and no
-        // index is one the mail client can index again.
-        if (!platform::RenameNoReplace(tempMessagePath_, messagePath_))
-            return Abandon(CannotRename(tempMessagePath_, messagePath_));
-        tempMessageMade_ = false;
-        newMessageInPlace_ = true;
-        if (!platform::RenameNoReplace(tempIndexPath_, indexPath_))
-            return Abandon(CannotRename(tempIndexPath_, indexPath_));
+    // The renames, one right after the other. The message file goes in
+    // place first: a folder with its new message file and no index is one
+    // the mail client can index again.
+    FolderOutcome PutInPlace() {
+        const std::vector<std::pair<std::string, std::string>> renames = {
+            {indexPath_, backupIndexPath_},
+            {messagePath_, backupMessagePath_},
+            {tempMessagePath_, messagePath_},
+            {tempIndexPath_, indexPath_},
+        };
+        constexpr Stage reached[] = {Stage::IndexMoved, Stage::OldPairMoved, Stage::MessageInPlace,
+                                     Stage::NewPairInPlace};
+        const std::size_t done = platform::RenameEachNoReplace(renames);
+        const std::string reason = platform::LastErrorText();
+        for (std::size_t i = 0; i < done; ++i) {
+            if (reached[i] <= Stage::OldPairMoved)
+                log_.Write(Format("Renamed %s to %s\n", renames[i].first.c_str(),
+                                  renames[i].second.c_str()));
+            stage_ = reached[i];
+        }
+        if (done < renames.size()) {
+            Rollback();
+            return GoesOn(box::CannotRename(renames[done].first, renames[done].second, reason))
+                       ? FolderOutcome::Skipped
+                       : FolderOutcome::RunEnds;
+        }
         // The renames are done; a failed directory sync only weakens them
         // against a power loss, and the folder is complete either way.
         platform::SyncDirectory(std::string(platform::DirectoryPart(indexPath_)));
         return FolderOutcome::Rewritten;
     }
 
-    // Puts the old pair back under the folder's own names and removes what
-    // there is of the new one.
-    FolderOutcome Abandon(FolderOutcome outcome) {
-        PutBack();
-        return outcome;
+    // A failure that cannot be pinned to one record or byte: the new pair
+    // cannot be completed. It comes before the renames, so the rollback
+    // only removes the temporaries; OK goes on with the next folder.
+    FolderOutcome Unfinished(const std::string& what) {
+        Rollback();
+        return GoesOn(box::Unfinished(what, indexPath_)) ? FolderOutcome::Skipped
+                                                         : FolderOutcome::RunEnds;
     }
 
-    // Puts the old pair back under the folder's own names and removes what
-    // there is of the new one; once. False when the old pair stays under
-    // its backup names.
-    bool PutBack() {
+    // Undoes the stages reached, last first. True when the folder's own
+    // names hold the old pair again. A step that fails stops it: what is
+    // left is what a killed run leaves, which the next run finishes or
+    // undoes, so the temporaries stay for it.
+    bool Rollback() {
         oldMessage_.reset();
         newIndex_.reset();
         newMessage_.reset();
-        if (tempIndexMade_)
+        const Stage reached = stage_;
+        stage_ = std::min(reached, Stage::BackupsCleared);
+        if (reached == Stage::MessageInPlace && !Remove(messagePath_))
+            return false;
+        if (reached >= Stage::OldPairMoved && !RenameBack(backupMessagePath_, messagePath_))
+            return false;
+        if (reached >= Stage::IndexMoved && !RenameBack(backupIndexPath_, indexPath_))
+            return false;
+        if (reached >= Stage::IndexTempMade)
             Remove(tempIndexPath_);
-        if (tempMessageMade_)
+        if (reached >= Stage::TempsMade && reached < Stage::MessageInPlace)
             Remove(tempMessagePath_);
-        if (newMessageInPlace_)
-            Remove(messagePath_);
-        bool back = true;
-        if (messageRenamed_)
-            back = RenameBack(backupMessagePath_, messagePath_);
-        if (indexRenamed_)
-            back = RenameBack(backupIndexPath_, indexPath_) && back;
-        tempIndexMade_ = tempMessageMade_ = newMessageInPlace_ = false;
-        messageRenamed_ = indexRenamed_ = false;
-        return back;
+        return true;
     }
 
     // A file of the new pair; one left behind is cleared by the next run.
-    void Remove(const std::string& path) {
-        if (!platform::RemoveFile(path))
-            log_.Write(WithSystemReason(Format("Can't delete unfinished file %s.", path.c_str())) +
-                       "\n");
+    bool Remove(const std::string& path) {
+        if (platform::RemoveFile(path))
+            return true;
+        log_.Write(WithSystemReason(Format("Can't delete unfinished file %s.", path.c_str())) +
+                   "\n");
+        return false;
     }
 
     bool RenameBack(const std::string& from, const std::string& to) {
         if (platform::RenameNoReplace(from, to))
             return true;
-        // The backup pair still holds the old folder; Restore can put it back.
-        std::string text =
-            WithSystemReason(Format("Can't rename %s to %s.", from.c_str(), to.c_str()));
-        log_.Write(text + "\n");
-        port_.MessageDialog(text, "Backup File Error", Icon::Stop, Buttons::Ok);
+        Show(box::CannotRenameBack(from, to, platform::LastErrorText()));
         return false;
     }
+
+    Answer Show(const box::Box& b) { return box::Show(port_, log_, b); }
+    bool GoesOn(const box::Box& b) { return box::GoesOn(port_, log_, b); }
 
     AppState& state_;
     WindowPort& port_;
@@ -578,12 +488,14 @@ class Rewrite {
     const std::string indexPath_, messagePath_, backupIndexPath_, backupMessagePath_;
     const std::string tempIndexPath_, tempMessagePath_;
 
+    Stage stage_ = Stage::Checked;
     std::unique_ptr<File> newIndex_, newMessage_, oldMessage_;
+    MessageFileHeader header_;
+    std::int32_t headerUnread_ = 0;   // as written at first
+    std::int32_t writtenUnread_ = 0;  // of the records in the new index
     std::int64_t outPosition_ = 0;    // bytes in the new message file
     std::int64_t indexPosition_ = 0;  // bytes in the new index file
     std::int64_t oldLength_ = -1;     // of the old message file; -1 unknown
-    bool indexRenamed_ = false, messageRenamed_ = false;
-    bool tempIndexMade_ = false, tempMessageMade_ = false, newMessageInPlace_ = false;
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/NameClash.h"
 #include "core/Reason.h"
 #include "duplicates/Duplicates.h"
+#include "duplicates/RewriteBoxes.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
 
@@ -130,10 +131,12 @@ bool RunTakesEntry(AppState& state, WindowPort& port, const std::string& path) {
     if (kind == FileKind::Index)
         return true;
     // The rewrite says the same of a backup file that reaches it.
-    const bool backup = kind == FileKind::BackupIndex || kind == FileKind::BackupMessage;
-    const std::string text = backup ? Format("%s is a backup file - skipping file.", path.c_str())
-                                    : NotAnIndexText(path);
-    port.MessageDialog(text, backup ? "Backup File Error" : "File Error", Icon::Stop, Buttons::Ok);
+    if (kind == FileKind::BackupIndex || kind == FileKind::BackupMessage) {
+        rewrite_box::Show(port, state.runLog, rewrite_box::GivenABackupFile(path));
+        return false;
+    }
+    const std::string text = NotAnIndexText(path);
+    port.MessageDialog(text, "File Error", Icon::Stop, Buttons::Ok);
     state.runLog.Write(text + "\n");
     return false;
 }

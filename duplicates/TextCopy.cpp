@@ -5,7 +5,7 @@
 
 #include "core/Format.h"
 #include "core/MessageFile.h"
-#include "core/Reason.h"
+#include "duplicates/RewriteBoxes.h"
 #include "platform/File.h"
 
 namespace kestrove {
@@ -53,11 +53,7 @@ class Copier {
             int extra = c_.in.ReadByte();
             if (extra < 0) {
                 const bool failed = c_.in.ReadFailed();
-                if (!Ask(Format("Cannot get char at %lld+%lld file %s\nOK to skip\nCancel to "
-                                "abort run",
-                                static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
-                                c_.messagePath.c_str()),
-                         "File Error 10"))
+                if (!Ask(rewrite_box::CannotGetChar(c_.fpos, copied_, c_.messagePath)))
                     return CopyResult::RunEnds;
                 // The text ends here, as at the end of the file; a byte
                 // that could not be read is not tried again.
@@ -70,7 +66,7 @@ class Copier {
             if (!c_.out.WriteByte(byte)) {
                 if (c_.out.HasRefusedBytes())
                     return CopyResult::WriteFailed;
-                if (!Ask(CannotPut(byte), "File Error 11"))
+                if (!Ask(CannotPut(true, byte)))
                     return CopyResult::RunEnds;
                 continue;  // the byte is dropped
             }
@@ -78,10 +74,7 @@ class Copier {
             LogEnd();
             if (byte == kCtrlZ)
                 return CopyResult::Finished;
-            if (!Ask(Format("No ctrl-z at %lld+%lld file %s\nOK to skip\nCancel to abort run",
-                            static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
-                            c_.messagePath.c_str()),
-                     "Message Size Error"))
+            if (!Ask(rewrite_box::NoCtrlZ(c_.fpos, copied_, c_.messagePath)))
                 return CopyResult::RunEnds;
         }
     }
@@ -114,7 +107,7 @@ class Copier {
                     done += accepted;
                 }
                 if (done < got) {
-                    if (!Ask(CannotPut(buf[done]), "File Error 9"))
+                    if (!Ask(CannotPut(false, buf[done])))
                         return Counted::RunEnds;
                     ++done;  // dropped
                 }
@@ -145,21 +138,13 @@ class Copier {
         meterCounter_ += bytes;
     }
 
-    std::string CannotPut(std::uint8_t byte) const {
-        return WithSystemReason(
-            Format("Cannot put %d=%c to %lld+%lld file %s\nOK to skip\nCancel to abort run", byte,
-                   byte, static_cast<long long>(c_.fpos), static_cast<long long>(copied_),
-                   c_.messagePath.c_str()));
+    rewrite_box::Box CannotPut(bool extraByte, std::uint8_t byte) const {
+        return rewrite_box::CannotPut(extraByte, byte, c_.fpos, copied_, c_.messagePath,
+                                      platform::LastErrorText());
     }
 
-    // A question with OK and Cancel: true for OK. Cancel ends the run, after
-    // the text has gone to the log.
-    bool Ask(const std::string& text, const char* title) {
-        if (c_.port.MessageDialog(text, title, Icon::Stop, Buttons::OkCancel) == Answer::Ok)
-            return true;
-        c_.log.Write(text + "\n");
-        return false;
-    }
+    // OK goes on; Cancel ends the run.
+    bool Ask(const rewrite_box::Box& box) { return rewrite_box::GoesOn(c_.port, c_.log, box); }
 
     void LogEnd() {
         if (c_.log.IsOpen())

@@ -156,18 +156,22 @@ int main(int argc, char** argv) {
         for (std::uint8_t getStats : {0, 1, 2})
             Seed("fuzz_stats",
                  Output().U8(getStats).U8(0).U8(0).U8(1).U8(1).File(f.pmi).File(f.pmi).bytes());
-        // Sorted or not, with a log; settings to ask, to accept, to skip.
+        // Sorted or not, with a log; settings to ask, to accept, to skip;
+        // without a failure, and with one of each operation.
         for (std::uint8_t options : {0x01, 0x00, 0x03, 0x1B, 0x7D})
             for (std::uint8_t setting : {0, 1, 2})
-                Seed("fuzz_rewrite", Output()
-                                         .U8(options)
-                                         .U8(setting)
-                                         .U8(setting)
-                                         .U8(setting)
-                                         .U32(0)
-                                         .File(f.pmi)
-                                         .Raw(f.pmm)
-                                         .bytes());
+                for (std::uint8_t failure = 0; failure <= (options == 0 ? 12 : 0); ++failure)
+                    Seed("fuzz_rewrite", Output()
+                                             .U8(options)
+                                             .U8(setting)
+                                             .U8(setting)
+                                             .U8(setting)
+                                             .U32(0)
+                                             .U8(failure)
+                                             .U16(static_cast<std::uint16_t>(failure * 3))
+                                             .File(f.pmi)
+                                             .Raw(f.pmm)
+                                             .bytes());
     }
     for (std::uint8_t mode : {0, 1, 4}) {
         Output names;

@@ -78,8 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const IniFile ini(scratch.folder / "KESTROVE.INI");
     const Settings read = ReadSettings(ini);
     const Settings clamped = ClampSettings(read);
-    Check(clamped.BackupFiles >= -1 && clamped.BackupFiles < kBackupItems &&
-              clamped.GetStats >= -1 && clamped.GetStats < kStatsItems,
+    const std::int32_t backup = ItemIndex(clamped.BackupFiles), stats = ItemIndex(clamped.GetStats);
+    Check(backup >= -1 && backup < kBackupItems && stats >= -1 && stats < kStatsItems,
           "a clamped setting out of its group");
     Check(ini.ReadString("Options", "BackupFiles", "") ==
               profile::Read(contents, "Options", "BackupFiles", ""),

@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Scratch& scratch = TheScratch();
     scratch.Clear();
     Input in(data, size);
-    state->settings.GetStats = static_cast<std::int8_t>(in.U8()) % 4;
+    state->settings.GetStats = ChoiceAt<CopyToSelf>(static_cast<std::int8_t>(in.U8()) % 4);
     StatsView view;
     view.sortOn = in.U8() % 4;
     view.sortIn = in.U8() % 2;

@@ -11,7 +11,8 @@ namespace {
 struct Rule {
     Op op;
     std::string pathPart;
-    int remaining;  // calls to let pass before the failing one; -1: fail always
+    int remaining;                 // calls to let pass before the failing one; -1: fail always
+    std::function<void()> action;  // run instead of failing
 };
 
 struct OffsetRule {
@@ -69,11 +70,17 @@ bool Contains(std::string_view path, std::string_view part) {
 void FailNth(Op op, int nth, std::string pathPart) {
     if (nth < 1)
         nth = 1;
-    Rules().push_back({op, std::move(pathPart), nth - 1});
+    Rules().push_back({op, std::move(pathPart), nth - 1, {}});
+}
+
+void AtNth(Op op, int nth, std::string pathPart, std::function<void()> action) {
+    if (nth < 1)
+        nth = 1;
+    Rules().push_back({op, std::move(pathPart), nth - 1, std::move(action)});
 }
 
 void FailAlways(Op op, std::string pathPart) {
-    Rules().push_back({op, std::move(pathPart), -1});
+    Rules().push_back({op, std::move(pathPart), -1, {}});
 }
 
 void FailWriteAt(std::string pathPart, std::int64_t offset) {
@@ -114,6 +121,7 @@ bool Hit(Op op, std::string_view path, std::string_view otherPath) {
     if (rules.empty())
         return false;
     bool hit = false;
+    std::vector<std::function<void()>> actions;
     for (auto it = rules.begin(); it != rules.end();) {
         bool matches = it->op == op && (Contains(path, it->pathPart) ||
                                         (!otherPath.empty() && Contains(otherPath, it->pathPart)));
@@ -125,13 +133,19 @@ bool Hit(Op op, std::string_view path, std::string_view otherPath) {
             hit = true;
             ++it;
         } else if (it->remaining == 0) {
-            hit = true;
+            if (it->action)
+                actions.push_back(std::move(it->action));
+            else
+                hit = true;
             it = rules.erase(it);
         } else {
             --it->remaining;
             ++it;
         }
     }
+    // After the loop: an action may use the platform layer, and so this.
+    for (auto& action : actions)
+        action();
     return hit;
 }
 

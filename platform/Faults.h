@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,12 +24,16 @@ enum class Op {
     Close,   // File::Close (after the file's bytes went to the system)
     Rename,  // RenameNoReplace
     Delete,  // RemoveFile
+    Stat,    // StampOf
 };
 
 // The nth call of `op` from now on (1 = the next one) fails, counting only
 // calls whose path contains `pathPart` (without regard to case; empty: every
 // path). For Rename the source and the target path are both looked at.
 void FailNth(Op op, int nth, std::string pathPart = {});
+// The nth call of `op` on a matching path runs `action` first and then goes
+// on as usual: another program's doing at that very moment.
+void AtNth(Op op, int nth, std::string pathPart, std::function<void()> action);
 // Every call of `op` on a matching path fails until Reset.
 void FailAlways(Op op, std::string pathPart = {});
 // A write that would put a byte at `offset` of a file whose path contains
@@ -50,8 +55,8 @@ void Reset();
 
 // Used by the platform layer's implementations (not by tests). File applies
 // Open, Create, Read, Write, Flush, Seek, Tell, Sync and Close itself; the native
-// RemoveFile, RenameNoReplace, SyncDirectory and ProfileWriteString (Write)
-// call Hit for theirs.
+// RemoveFile, RenameNoReplace, SyncDirectory, StampOf (Stat) and
+// ProfileWriteString (Write) call Hit for theirs.
 //
 // True when this call of `op` on `path` (and `otherPath`, for Rename) is to
 // fail. Each call counts once towards FailNth.

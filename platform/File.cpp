@@ -227,7 +227,9 @@ bool File::FlushWriteBuffer() {
 }
 
 bool File::Seek(std::int64_t position) {
-    readFailed_ = false;
+    // A reader that cannot get to its place must not take what it reads
+    // next for what stands there.
+    readFailed_ = mode_ == OpenMode::ReadBinary;
     if (!native_)
         return false;
     if (Injected(faults::Op::Seek, path_))
@@ -240,10 +242,12 @@ bool File::Seek(std::int64_t position) {
         if (position >= bufferStart_ &&
             position <= bufferStart_ + static_cast<std::int64_t>(bufferFill_)) {
             bufferPos_ = static_cast<std::size_t>(position - bufferStart_);
+            readFailed_ = false;
             return true;
         }
         if (!native_->Seek(position))
             return false;
+        readFailed_ = false;
         bufferStart_ = position;
         bufferPos_ = bufferFill_ = 0;
         return true;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kestrove::platform {
@@ -55,7 +56,8 @@ class File {
     // an error; ReadFailed tells which).
     std::size_t Read(void* buffer, std::size_t n);
     int ReadByte();  // 0..255, or -1 at the end or on an error
-    // The last Read or ReadByte stopped at an error, not at the end.
+    // The last Read or ReadByte stopped at an error, not at the end; or the
+    // last Seek of a file open for reading failed.
     bool ReadFailed() const { return readFailed_; }
 
     bool Write(const void* data, std::size_t n);
@@ -130,6 +132,17 @@ struct FileIdentity {
     auto operator<=>(const FileIdentity&) const = default;
 };
 std::optional<FileIdentity> IdentityOf(const std::string& path);
+// Which file a path names now, its length and the time of its last write
+// (in the system's own unit): equal stamps say that nobody has written,
+// replaced or truncated the file in between. Empty, with LastErrorText,
+// when the path names no file or cannot be looked at.
+struct FileStamp {
+    FileIdentity identity;
+    std::int64_t length = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(const std::string& path);
 // True when both paths name one existing file or directory.
 bool IsSameFile(const std::string& a, const std::string& b);
 // Renames a file; never replaces an existing file, also not one that exists
@@ -137,6 +150,12 @@ bool IsSameFile(const std::string& a, const std::string& b);
 // another case), nor a link at the target name. A link is renamed itself,
 // never followed. A file is moved to another file system by copying.
 bool RenameNoReplace(const std::string& from, const std::string& to);
+// Renames each pair in turn as RenameNoReplace does, but looks every name up
+// before the first rename, so that the renames follow one another as fast as
+// the system allows (a name that an earlier pair frees is looked up as it
+// was). Stops at the first that fails, with LastErrorText; returns how many
+// were done.
+std::size_t RenameEachNoReplace(const std::vector<std::pair<std::string, std::string>>& renames);
 // The wildcard search: `pattern` is a directory, a separator and a mask such
 // as "*.pmi", "*.lck" or "*.*". Reports files and directories alike, "." and
 // ".." included where the system reports them, matching without regard to

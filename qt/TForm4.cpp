@@ -95,21 +95,21 @@ TForm4::TForm4(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     // The file's values, clamped as the groups hold them, are what the
     // commands see.
     const Settings read = ClampSettings(ReadSettings(IniFile(state_.settingsFile)));
-    RGUnread->setItemIndex(read.MismatchedUnread);
-    RGDeleted->setItemIndex(read.MismatchedDeleted);
-    RGBackup->setItemIndex(read.BackupFiles);
-    RGRunCheck->setItemIndex(read.RunCheck);
-    RGStats->setItemIndex(read.GetStats);
+    RGUnread->setItemIndex(ItemIndex(read.MismatchedUnread));
+    RGDeleted->setItemIndex(ItemIndex(read.MismatchedDeleted));
+    RGBackup->setItemIndex(ItemIndex(read.BackupFiles));
+    RGRunCheck->setItemIndex(ItemIndex(read.RunCheck));
+    RGStats->setItemIndex(ItemIndex(read.GetStats));
     state_.settings = read;
 }
 
 Settings TForm4::Chosen() const {
     Settings s;
-    s.MismatchedUnread = RGUnread->itemIndex();
-    s.MismatchedDeleted = RGDeleted->itemIndex();
-    s.BackupFiles = RGBackup->itemIndex();
-    s.RunCheck = RGRunCheck->itemIndex();
-    s.GetStats = RGStats->itemIndex();
+    s.MismatchedUnread = ChoiceAt<OnMismatch>(RGUnread->itemIndex());
+    s.MismatchedDeleted = ChoiceAt<OnMismatch>(RGDeleted->itemIndex());
+    s.BackupFiles = ChoiceAt<OnBackupExists>(RGBackup->itemIndex());
+    s.RunCheck = ChoiceAt<LockCheck>(RGRunCheck->itemIndex());
+    s.GetStats = ChoiceAt<CopyToSelf>(RGStats->itemIndex());
     return s;
 }
 

@@ -191,12 +191,12 @@ void MessageStatus(std::string& out, int counted) {
 
 }  // namespace
 
-bool SenderText(const IndexRecord& record, std::int32_t getStatsSetting, std::string& out) {
+bool SenderText(const IndexRecord& record, CopyToSelf copyToSelf, std::string& out) {
     out.clear();
     if (record.HasFlag(kDeletedBit))
         return false;
     const bool copySelf = record.HasFlag(kCopySelfBit);
-    if (copySelf && getStatsSetting == 2)
+    if (copySelf && copyToSelf == CopyToSelf::Exclude)
         return false;
 
     std::string_view from = record.from();
@@ -204,10 +204,11 @@ bool SenderText(const IndexRecord& record, std::int32_t getStatsSetting, std::st
         from.remove_prefix(1);
     while (!from.empty() && static_cast<std::uint8_t>(from.back()) <= 32)
         from.remove_suffix(1);
-    if (copySelf && getStatsSetting == 0) {
+    // A value that names no item counts the message under its sender alone.
+    if (copySelf && copyToSelf == CopyToSelf::AsSelf) {
         out.assign(kSelf);
     } else {
-        if (copySelf && getStatsSetting == 1)
+        if (copySelf && copyToSelf == CopyToSelf::AsTo)
             out.assign(kToPrefix);
         out.append(from);
     }

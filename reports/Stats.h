@@ -33,7 +33,7 @@ std::int64_t Total(const IndexRecord& slot);
 // The sender text of a record under the copy-to-self setting, without the
 // characters of code 32 or below at its ends, into `out`. False when the
 // record is not counted at all (deleted, or copy-to-self excluded).
-bool SenderText(const IndexRecord& record, std::int32_t getStatsSetting, std::string& out);
+bool SenderText(const IndexRecord& record, CopyToSelf copyToSelf, std::string& out);
 
 // The Statistics window (TForm6) as the engine sees it: the two radio groups'
 // choices (kept from one Get Stats to the next), the grid and the labels.

@@ -301,11 +301,11 @@ TForm4::TForm4(AppState& state, TForm1& main, HWND owner) : state_(state), main_
     Relayout();
     // The file's values, clamped by the groups, are what the commands see.
     const Settings read = ReadSettings(IniFile(state_.settingsFile));
-    RGUnread.setItemIndex(read.MismatchedUnread);
-    RGDeleted.setItemIndex(read.MismatchedDeleted);
-    RGBackup.setItemIndex(read.BackupFiles);
-    RGRunCheck.setItemIndex(read.RunCheck);
-    RGStats.setItemIndex(read.GetStats);
+    RGUnread.setItemIndex(ItemIndex(read.MismatchedUnread));
+    RGDeleted.setItemIndex(ItemIndex(read.MismatchedDeleted));
+    RGBackup.setItemIndex(ItemIndex(read.BackupFiles));
+    RGRunCheck.setItemIndex(ItemIndex(read.RunCheck));
+    RGStats.setItemIndex(ItemIndex(read.GetStats));
     state_.settings = Chosen();
 }
 
@@ -340,11 +340,11 @@ void TForm4::OnCommand(int id, int, HWND) {
 
 Settings TForm4::Chosen() const {
     Settings s;
-    s.MismatchedUnread = RGUnread.itemIndex();
-    s.MismatchedDeleted = RGDeleted.itemIndex();
-    s.BackupFiles = RGBackup.itemIndex();
-    s.RunCheck = RGRunCheck.itemIndex();
-    s.GetStats = RGStats.itemIndex();
+    s.MismatchedUnread = ChoiceAt<OnMismatch>(RGUnread.itemIndex());
+    s.MismatchedDeleted = ChoiceAt<OnMismatch>(RGDeleted.itemIndex());
+    s.BackupFiles = ChoiceAt<OnBackupExists>(RGBackup.itemIndex());
+    s.RunCheck = ChoiceAt<LockCheck>(RGRunCheck.itemIndex());
+    s.GetStats = ChoiceAt<CopyToSelf>(RGStats.itemIndex());
     return s;
 }
 

@@ -161,6 +161,29 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+    if (Injected(faults::Op::Stat, path))
+        return std::nullopt;
+    auto native = ToNative(path);
+    if (!native) {
+        posix::FailNoDrive();
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (stat(native->c_str(), &st) != 0) {
+        posix::FailWithErrno(errno);
+        return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        posix::FailWithErrno(EISDIR);
+        return std::nullopt;
+    }
+    return FileStamp{
+        {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+        static_cast<std::int64_t>(st.st_size),
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
     const std::optional<FileIdentity> first = IdentityOf(a);
     return first && first == IdentityOf(b);
@@ -189,6 +212,30 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     if (!source || !target)
         return posix::FailNoDrive();
     return RenameWithoutReplacing(*source, *target);
+}
+
+std::size_t RenameEachNoReplace(const std::vector<std::pair<std::string, std::string>>& renames) {
+    // Looked up first: a lookup may read the whole directory, to find a
+    // name in another letter case.
+    std::vector<std::pair<std::string, std::string>> native;
+    for (const auto& [from, to] : renames) {
+        auto source = ToNative(from);
+        auto target = ToNative(to);
+        if (!source || !target)
+            break;
+        native.emplace_back(std::move(*source), std::move(*target));
+    }
+    for (std::size_t i = 0; i < renames.size(); ++i) {
+        if (Injected(faults::Op::Rename, renames[i].first, renames[i].second))
+            return i;
+        if (i == native.size()) {
+            posix::FailNoDrive();
+            return i;
+        }
+        if (!RenameWithoutReplacing(native[i].first, native[i].second))
+            return i;
+    }
+    return renames.size();
 }
 
 std::vector<DirEntry> FindFiles(const std::string& pattern) {

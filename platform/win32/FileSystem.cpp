@@ -50,6 +50,36 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+    if (Injected(faults::Op::Stat, path)) {
+        return std::nullopt;
+    }
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        win32::RecordLastError();
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    if (!known) {
+        win32::RecordLastError();
+    }
+    CloseHandle(file);
+    if (!known) {
+        return std::nullopt;
+    }
+    return FileStamp{
+        {info.dwVolumeSerialNumber,
+         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow},
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) |
+                                  info.nFileSizeLow),
+        static_cast<std::int64_t>(
+            (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+            info.ftLastWriteTime.dwLowDateTime)};
+}
+
 bool IsSameFile(const std::string& a, const std::string& b) {
     const std::optional<FileIdentity> first = IdentityOf(a);
     return first && first == IdentityOf(b);
@@ -123,6 +153,17 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
         return false;
     }
     return true;
+}
+
+std::size_t RenameEachNoReplace(const std::vector<std::pair<std::string, std::string>>& renames) {
+    // Windows looks names up itself; RenameNoReplace adds no lookup of its
+    // own but the link test.
+    for (std::size_t i = 0; i < renames.size(); ++i) {
+        if (!RenameNoReplace(renames[i].first, renames[i].second)) {
+            return i;
+        }
+    }
+    return renames.size();
 }
 
 std::vector<DirEntry> FindFiles(const std::string& pattern) {

@@ -290,7 +290,7 @@ TEST_F(BackupCommands, DeleteAndMoveAskWhenTheMailboxIsLocked) {
     EXPECT_EQ(ok.boxes.size(), 1u);
     EXPECT_EQ(ok.Status(StatusLine::LabelInfoMsg1), "2 of 2 files processed (4 deleted).");
 
-    state.settings.RunCheck = 1;
+    state.settings.RunCheck = LockCheck::Never;
     Folder("A", false);
     Select("A.BKI");
     ScriptedPort unchecked;

@@ -59,7 +59,7 @@ TEST_F(CommandResultTest, RunCountsRewrittenAndCleanFoldersAsDone) {
     FolderBuilder c = WithDuplicate();
     c.header().unread = 9;
     ASSERT_TRUE(c.Write(Pmi("C")));
-    state.settings.MismatchedUnread = 2;
+    state.settings.MismatchedUnread = OnMismatch::Skip;
     Select({Pmi("A"), Pmi("B"), Pmi("C")});
 
     CommandResult result = RunDeleteDupes1Click(state, port);
@@ -167,7 +167,7 @@ TEST_F(CommandResultTest, BackupCommandsCountWholePairs) {
     ASSERT_TRUE(WriteFileBytes(dir / "USER.LCK", std::string_view("")));
     port.Reply(Answer::Cancel, "Mailbox Active");
     EXPECT_FALSE(DeleteButtonClick(state, port).completed);
-    state.settings.RunCheck = 1;
+    state.settings.RunCheck = LockCheck::Never;
     CommandResult deleted = DeleteButtonClick(state, port);
     EXPECT_TRUE(deleted.AllDone());
     EXPECT_EQ(deleted.summary, "1 of 1 files processed (2 deleted).");

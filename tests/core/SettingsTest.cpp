@@ -2,6 +2,7 @@
 // start path and the drive list.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -114,19 +115,24 @@ TEST_F(SettingsTest, ARefusedWriteNamesTheFile) {
     EXPECT_TRUE(WriteSettings(lost, Settings{}));
 }
 
+// The five settings as the file holds them, in the order of the keys.
+using Items = std::array<std::int32_t, 5>;
+Items ItemsOf(const Settings& s) {
+    return {ItemIndex(s.MismatchedUnread), ItemIndex(s.MismatchedDeleted), ItemIndex(s.BackupFiles),
+            ItemIndex(s.RunCheck), ItemIndex(s.GetStats)};
+}
+Settings FromItems(const Items& i) {
+    return {ChoiceAt<OnMismatch>(i[0]), ChoiceAt<OnMismatch>(i[1]), ChoiceAt<OnBackupExists>(i[2]),
+            ChoiceAt<LockCheck>(i[3]), ChoiceAt<CopyToSelf>(i[4])};
+}
+
 TEST_F(SettingsTest, ARefusedWriteThroughTheFaultHook) {
     platform::faults::FailNth(platform::faults::Op::Write, 3, "kestrove.ini");
-    Settings s{1, 2, 1, 1, 2};
-    auto error = WriteSettings(ini, s);
+    auto error = WriteSettings(ini, FromItems({1, 2, 1, 1, 2}));
     ASSERT_TRUE(error);
     EXPECT_EQ(error->message, "Unable to write to " + ini.path());
     // The first two keys were written, the rest not.
-    Settings back = ReadSettings(ini);
-    EXPECT_EQ(back.MismatchedUnread, 1);
-    EXPECT_EQ(back.MismatchedDeleted, 2);
-    EXPECT_EQ(back.BackupFiles, 0);
-    EXPECT_EQ(back.RunCheck, 0);
-    EXPECT_EQ(back.GetStats, 0);
+    EXPECT_EQ(ItemsOf(ReadSettings(ini)), (Items{1, 2, 0, 0, 0}));
 }
 
 // The Set Drives boxes: only a key holding 1 checks its box; the OK writes
@@ -174,35 +180,30 @@ TEST(RadioGroups, ClampLikeTheOptionsWindow) {
 }
 
 TEST_F(SettingsTest, OptionsReadAsWrittenThenClamped) {
-    Settings none = ReadSettings(ini);  // no file
-    EXPECT_EQ(none.MismatchedUnread, 0);
-    EXPECT_EQ(none.MismatchedDeleted, 0);
-    EXPECT_EQ(none.BackupFiles, 0);
-    EXPECT_EQ(none.RunCheck, 0);
-    EXPECT_EQ(none.GetStats, 0);
+    EXPECT_EQ(ItemsOf(ReadSettings(ini)), (Items{0, 0, 0, 0, 0}));  // no file
+    EXPECT_EQ(ReadSettings(ini), Settings{});
 
     Put("[Options]\r\nMismatchedUnread=5\r\nmismatcheddeleted=-3\r\nBackupFiles=0x2\r\n"
         "RunCheck=5\r\nGetStats=junk\r\n");
     Settings read = ReadSettings(ini);
-    EXPECT_EQ(read.MismatchedUnread, 5);
-    EXPECT_EQ(read.MismatchedDeleted, -3);
-    EXPECT_EQ(read.BackupFiles, 2);
-    EXPECT_EQ(read.RunCheck, 5);
-    EXPECT_EQ(read.GetStats, 0);
-    Settings clamped = ClampSettings(read);
-    EXPECT_EQ(clamped.MismatchedUnread, 2);
-    EXPECT_EQ(clamped.MismatchedDeleted, -1);
-    EXPECT_EQ(clamped.BackupFiles, 2);
-    EXPECT_EQ(clamped.RunCheck, 1);
-    EXPECT_EQ(clamped.GetStats, 0);
+    EXPECT_EQ(ItemsOf(read), (Items{5, -3, 2, 5, 0}));
+    EXPECT_EQ(read.BackupFiles, OnBackupExists::Never);
+    EXPECT_EQ(ItemsOf(ClampSettings(read)), (Items{2, -1, 2, 1, 0}));
 
-    ASSERT_FALSE(WriteSettings(ini, Settings{2, 1, 1, 0, 2}));
-    Settings back = ReadSettings(ini);
-    EXPECT_EQ(back.MismatchedUnread, 2);
-    EXPECT_EQ(back.MismatchedDeleted, 1);
-    EXPECT_EQ(back.BackupFiles, 1);
-    EXPECT_EQ(back.RunCheck, 0);
-    EXPECT_EQ(back.GetStats, 2);
+    // The named values are the items' integers, both ways.
+    const Settings named{OnMismatch::Skip, OnMismatch::Ignore, OnBackupExists::Overwrite,
+                         LockCheck::Always, CopyToSelf::Exclude};
+    ASSERT_FALSE(WriteSettings(ini, named));
+    for (auto [key, value] : {std::pair{"MismatchedUnread", "2"},
+                              {"MismatchedDeleted", "1"},
+                              {"BackupFiles", "1"},
+                              {"RunCheck", "0"},
+                              {"GetStats", "2"}})
+        EXPECT_EQ(ini.ReadString("Options", key, ""), value) << key;
+    EXPECT_EQ(ReadSettings(ini), named);
+    // A value that names no item is written back as it was read.
+    ASSERT_FALSE(WriteSettings(ini, FromItems({-1, 7, -1, 3, -1})));
+    EXPECT_EQ(ItemsOf(ReadSettings(ini)), (Items{-1, 7, -1, 3, -1}));
 }
 
 TEST_F(SettingsTest, StartPathDefault) {
@@ -363,9 +364,9 @@ TEST_F(SettingsLocationTest, AFileCopiedFromWindowsReadsTheSame) {
     const IniFile ini(ProgramSettingsFile(exe));
     EXPECT_EQ(ReadStartPath(ini), "D:\\Mail");
     Settings s = ReadSettings(ini);
-    EXPECT_EQ(s.BackupFiles, 2);
-    EXPECT_EQ(s.RunCheck, 1);
-    EXPECT_EQ(s.MismatchedUnread, 0);
+    EXPECT_EQ(s.BackupFiles, OnBackupExists::Never);
+    EXPECT_EQ(s.RunCheck, LockCheck::Never);
+    EXPECT_EQ(s.MismatchedUnread, OnMismatch::Ask);
     // Written back into that file, not beside it.
     EXPECT_FALSE(ini.WriteString("Startup", "Path", "D:\\Other"));
     EXPECT_EQ(

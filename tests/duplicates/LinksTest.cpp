@@ -239,7 +239,7 @@ TEST_F(Users, ALinkAsTheOldBackupIsNeitherDeletedNorFollowed) {
     const FolderBytes old = Repeated("old").Build();
 
     // An old backup is deleted without a question: never this one.
-    state.settings.BackupFiles = 1;
+    state.settings.BackupFiles = OnBackupExists::Overwrite;
     port.Reply(Answer::Ok, "File Link Error");
     Select({Alice("OLD.PMI")});
     RunDeleteDupes1Click(state, port);

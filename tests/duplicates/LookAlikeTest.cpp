@@ -48,7 +48,7 @@ class LookAlikes : public EngineTest {
     void SetUp() override {
         EngineTest::SetUp();
         state.sortOn = false;
-        state.settings.BackupFiles = 1;
+        state.settings.BackupFiles = OnBackupExists::Overwrite;
     }
 
     // The viewer's column 1 over `index`, "-" for an empty cell.

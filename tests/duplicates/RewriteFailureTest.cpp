@@ -49,6 +49,7 @@ Expected ByteAtATime(const FolderBytes& old, const std::vector<int>& kept, Failu
     Expected e;
     MessageFileHeader h;
     std::copy_n(old.pmm.begin(), std::min(old.pmm.size(), kHeaderSize), h.bytes.begin());
+    h.set_unread(0);
     h.set_deleted(0);
     h.set_delsize(0);
     e.pair.pmm.assign(h.bytes.begin(), h.bytes.end());
@@ -69,6 +70,9 @@ Expected ByteAtATime(const FolderBytes& old, const std::vector<int>& kept, Failu
         r.set_msg_number(next);
         r.set_fpos(static_cast<std::uint32_t>(e.pair.pmm.size()));
         e.pair.pmi.insert(e.pair.pmi.end(), r.bytes.begin(), r.bytes.end());
+        // The header counts the unread records the new index holds.
+        h.set_unread(static_cast<std::int16_t>(h.unread() + UnreadCount(r)));
+        std::copy_n(h.bytes.begin(), kHeaderSize, e.pair.pmm.begin());
 
         std::int64_t pos = fpos, n = 0;
         int ch = 0;
@@ -146,8 +150,8 @@ class RewriteFailure : public EngineTest {
     void SetUp() override {
         EngineTest::SetUp();
         state.sortOn = false;
-        state.settings.MismatchedUnread = 1;
-        state.settings.MismatchedDeleted = 1;
+        state.settings.MismatchedUnread = OnMismatch::Ignore;
+        state.settings.MismatchedDeleted = OnMismatch::Ignore;
     }
 
     void Fresh(const FolderBuilder& f, const std::string& indexPath) {
@@ -348,29 +352,6 @@ TEST_F(RewriteFailure, OtherFailuresLeaveTheFolderAsItWas) {
     }
 }
 
-// When the old pair cannot be put back, the box says where it is.
-TEST_F(RewriteFailure, ALeftFolderThatCannotBePutBack) {
-    const FolderBuilder folder = Small();
-    const FolderBytes old = folder.Build();
-    Fresh(folder, path);
-    faults::FailNth(Op::Flush, 1, ".KXM");
-    faults::FailNth(Op::Rename, 3);  // the message file back to its own name
-    port.Reply(Answer::Ok, "Backup File Error");
-    port.Reply(Answer::Ok, "File Error");
-    Run({path});
-    ASSERT_EQ(port.boxes.size(), 2u);
-    EXPECT_EQ(port.boxes[0].text,
-              Injected("Can't rename " + dir / "INBOX.BKM" + " to " + pmm + "."));
-    EXPECT_EQ(port.boxes[1].text, "Cannot write to file " + pmm + injected +
-                                      "\nThe backup files of " + path +
-                                      " hold the folder as it was." + kSkip);
-    const FolderFiles now = ReadFolder(path);
-    EXPECT_EQ(now.pmi, old.pmi);
-    EXPECT_FALSE(now.hasPmm);
-    EXPECT_EQ(now.bkm, old.pmm);
-    EXPECT_FALSE(Exists(NewIndexTempName(path)) || Exists(NewMessageTempName(path)));
-}
-
 // A failure in the second folder leaves the first one's finished result,
 // whatever the answer.
 TEST_F(RewriteFailure, ASecondFolderFailureLeavesTheFirstDone) {
@@ -417,16 +398,19 @@ TEST_F(RewriteFailure, ReadErrorsOfTheOldMessageFile) {
         state.runLog.Close();
         EXPECT_EQ(Text(log).find(text + "\n") != std::string::npos, answer == Answer::Cancel);
     }
-    // Inside a text, or in the header read again from the backup: the folder
-    // is left as it was.
-    for (auto [part, offset] : {std::pair<const char*, std::int64_t>{".BKM", textB + 5},
-                                {".BKM", textF + 1},
-                                {".BKM", 100}}) {
+    // Inside a text, or in the header read again for the copy (the message
+    // file is opened a second time then): the folder is left as it was.
+    const auto readFailsAt = [](std::int64_t offset) {
+        return [offset] {
+            faults::AtNth(Op::Open, 2, ".PMM", [offset] { faults::FailReadAt(".PMM", offset); });
+        };
+    };
+    for (std::int64_t offset : {textB + 5, textF + 1, std::int64_t{100}}) {
         for (Answer answer : {Answer::Ok, Answer::Cancel}) {
             SCOPED_TRACE(offset);
             Fresh(folder, path);
             const std::string log = OpenLog();
-            faults::FailReadAt(part, offset);
+            readFailsAt(offset)();
             port.Reply(answer, "File Error");
             Run({path});
             faults::Reset();
@@ -446,7 +430,7 @@ TEST_F(RewriteFailure, ReadErrorsOfTheOldMessageFile) {
     for (Answer answer : {Answer::Ok, Answer::Cancel}) {
         Fresh(folder, path);
         const std::string log = OpenLog();
-        faults::FailReadAt(".BKM", afterB);
+        readFailsAt(afterB)();
         port.Reply(answer, "File Error 10");
         Run({path});
         faults::Reset();

@@ -24,6 +24,7 @@ namespace {
 
 namespace faults = platform::faults;
 using faults::Op;
+using namespace std::chrono_literals;
 
 // Kept in file order: 0, 2, 4, 5. Sorted: 4, 2, 0 (after the deleted 3), 5.
 FolderBuilder Standard() {
@@ -68,6 +69,16 @@ class Rewrite : public EngineTest {
 
     std::string Summary() { return port.Status(StatusLine::LabelInfoMsg1); }
 
+    // A run with a log: no box, the folder rewritten to `now`, `line` logged.
+    void RunAsksNothingAndLogs(const FolderBytes& now, const std::string& line) {
+        const std::string log = OpenLog();
+        Run({path});
+        EXPECT_TRUE(port.boxes.empty());
+        ExpectRewritten(path, now, old);
+        const auto lines = Lines(log);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+    }
+
     const std::string path = Pmi("INBOX");
     FolderBuilder folder;
     FolderBytes old;
@@ -96,7 +107,7 @@ TEST_F(Rewrite, NewPairByteForByte) {
         ASSERT_EQ(now.pmi.size(), 4 * kRecordSize);
         MessageFileHeader h;
         std::copy_n(now.pmm.begin(), kHeaderSize, h.bytes.begin());
-        EXPECT_EQ(h.unread(), 4);
+        EXPECT_EQ(h.unread(), 3);  // the kept records but Dan's, which is read
         EXPECT_EQ(h.deleted(), 0);
         EXPECT_EQ(h.delsize(), 0);
         EXPECT_EQ(h.bytes[50], 0xAB);
@@ -121,6 +132,106 @@ TEST_F(Rewrite, NewPairByteForByte) {
             }
         }
         EXPECT_EQ(next, now.pmm.size());
+    }
+}
+
+// The new header counts what the new index holds unread, so the mail
+// client shows the truth and the next run has no question about it.
+TEST_F(Rewrite, TheNewHeaderCountsTheUnreadKept) {
+    FolderBuilder f;
+    f.Add(Msg("A", "s", "d", 1, "one")).Add(Msg("A", "s", "d", 1, "one"));  // unread, twice
+    f.Add(Msg("B", "s", "d", 2, "two", kReadBit)).Add(Msg("B", "s", "d", 2, "two", kReadBit));
+    f.Add(Msg("C", "s", "d", 3, "gone", kDeletedBit));
+    f.Add(Msg("D", "s", "d", 4, "four"));
+    Fresh(f);
+    ASSERT_EQ(f.Header().unread(), 3);  // the mail client's count: the index's
+    Run({path});
+    ExpectRewritten(path, f.Rewritten({0, 2, 5}), old);
+    MessageFileHeader h;
+    const auto pmm = Bytes(MessageFileName(path));
+    std::copy_n(pmm.begin(), kHeaderSize, h.bytes.begin());
+    EXPECT_EQ(h.unread(), 2);
+    EXPECT_EQ(h.deleted(), 0);
+
+    port = ScriptedPort();
+    Run({path});  // MismatchedUnread is "Always Ask": a box would fail here
+    EXPECT_TRUE(port.boxes.empty());
+    EXPECT_EQ(Summary(), "0 of 1 files processed.");
+}
+
+// Another program writes to the folder while the new pair is written (or
+// while a question is open): nothing of the folder is touched, the
+// temporaries go, and a box and the log say which file changed.
+TEST_F(Rewrite, AFolderChangedDuringTheRunIsLeftAlone) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        const char* file;
+        std::function<void(const fs::path&)> change;
+    };
+    const Case cases[] = {
+        {"index grows", "INBOX.PMI",
+         [](const fs::path& p) { fs::resize_file(p, fs::file_size(p) + kRecordSize); }},
+        {"index shrinks", "INBOX.PMI",
+         [](const fs::path& p) { fs::resize_file(p, fs::file_size(p) - kRecordSize); }},
+        {"message file grows", "INBOX.PMM",
+         [](const fs::path& p) { fs::resize_file(p, fs::file_size(p) + 10); }},
+        {"message file replaced", "INBOX.PMM",
+         [](const fs::path& p) {
+             fs::copy_file(p, p.string() + ".new");
+             fs::rename(p.string() + ".new", p);
+         }},
+        {"message file written in place", "INBOX.PMM",
+         [](const fs::path& p) { fs::last_write_time(p, fs::last_write_time(p) + 2s); }},
+        {"index removed", "INBOX.PMI", [](const fs::path& p) { fs::remove(p); }},
+    };
+    for (bool whileAsking : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (whileAsking ? ", while asking" : ""));
+            Fresh();
+            port = ScriptedPort();
+            const std::string bki = dir / "INBOX.BKI";
+            if (whileAsking) {
+                ASSERT_TRUE(WriteFileBytes(bki, std::string_view("old bki")));
+            }
+            const std::string log = OpenLog();
+            std::optional<std::vector<std::uint8_t>> changed;
+            const auto act = [&] {
+                c.change(dir.Native(c.file));
+                changed = ReadFileBytes(dir / c.file);
+            };
+            // Before the look that precedes the old backups, or between the
+            // copy and the renames.
+            if (whileAsking) {
+                faults::AtNth(Op::Stat, 2, c.file, act);
+            } else {
+                faults::AtNth(Op::Sync, 1, ".KXI", act);
+            }
+            port.Reply(Answer::Ok, "File Mismatch");
+            Run({path});
+            faults::Reset();
+            ASSERT_EQ(port.boxes.size(), 1u);
+            const std::string text =
+                dir / c.file + " was changed by another program during the run - skipping file.";
+            EXPECT_EQ(port.boxes[0].text, text);
+            EXPECT_EQ(port.boxes[0].icon, Icon::Stop);
+            EXPECT_EQ(port.boxes[0].buttons, Buttons::Ok);
+            EXPECT_EQ(Summary(), "0 of 1 files processed.");
+            // The other program's files as it left them, nothing renamed.
+            const FolderFiles now = ReadFolder(path);
+            const bool index = std::string_view(c.file).ends_with("PMI");
+            EXPECT_EQ(index ? now.hasPmi : now.hasPmm, changed.has_value());
+            if (changed) {
+                EXPECT_EQ(index ? now.pmi : now.pmm, *changed);
+            }
+            EXPECT_EQ(index ? now.pmm : now.pmi, index ? old.pmm : old.pmi);
+            EXPECT_EQ(now.hasBki, whileAsking);  // no backup is deleted for it
+            EXPECT_FALSE(now.hasBkm);
+            EXPECT_FALSE(Exists(NewIndexTempName(path)) || Exists(NewMessageTempName(path)));
+            state.runLog.Close();
+            const auto lines = Lines(log);
+            EXPECT_NE(std::find(lines.begin(), lines.end(), text), lines.end());
+        }
     }
 }
 
@@ -156,8 +267,8 @@ TEST_F(Rewrite, CountMismatchQuestions) {
         (c.unread ? f.header().unread : f.header().deleted) = 9;
         Fresh(f);
         port = ScriptedPort();
-        state.settings.MismatchedUnread = c.unread ? c.setting : 1;
-        state.settings.MismatchedDeleted = c.unread ? 1 : c.setting;
+        state.settings.MismatchedUnread = ChoiceAt<OnMismatch>(c.unread ? c.setting : 1);
+        state.settings.MismatchedDeleted = ChoiceAt<OnMismatch>(c.unread ? 1 : c.setting);
         if (c.setting == 0)
             port.Reply(c.answer, "File Mismatch");
         Run({path});
@@ -202,7 +313,7 @@ TEST_F(Rewrite, OldBackups) {
         ASSERT_TRUE(WriteFileBytes(bkm, std::string_view("old bkm")));
         port = ScriptedPort();
         const std::string log = OpenLog();
-        state.settings.BackupFiles = c.setting;
+        state.settings.BackupFiles = ChoiceAt<OnBackupExists>(c.setting);
         for (Answer a : c.answers)
             port.Reply(a, "Backup File Exists");
         Run({path});
@@ -238,7 +349,8 @@ TEST_F(Rewrite, ABackupFileGivenAsTheFolderIsSkipped) {
         std::filesystem::rename(dir.Native() / "INBOX.PMI",
                                 dir.Native() / ("INBOX" + std::string(extension)));
         port = ScriptedPort();
-        state.settings.BackupFiles = 1;  // would delete an old backup without asking
+        state.settings.BackupFiles =
+            OnBackupExists::Overwrite;  // would delete an old backup without asking
         port.Reply(Answer::Ok, "Backup File Error");
         Run({given});
         ASSERT_EQ(port.boxes.size(), 1u);
@@ -253,7 +365,7 @@ TEST_F(Rewrite, OldBackupThatCannotBeDeleted) {
     const std::string bki = dir / "INBOX.BKI";
     ASSERT_TRUE(WriteFileBytes(bki, std::string_view("old bki")));
     const std::string log = OpenLog();
-    state.settings.BackupFiles = 1;
+    state.settings.BackupFiles = OnBackupExists::Overwrite;
     faults::FailNth(Op::Delete, 1, "INBOX.BKI");
     port.Reply(Answer::Ok, "Backup File Error");
     Run({path});
@@ -279,6 +391,12 @@ FolderBytes DropByte(FolderBytes pair, std::size_t offset) {
             PutU32(&pair.pmi[at + rec::kFpos], fpos - 1);
     }
     return pair;
+}
+
+// The nth seek of the message file after it was opened for the copy fails
+// (the scan and the questions read it before).
+void SeekFailsInTheCopy(int nth) {
+    faults::AtNth(Op::Open, 3, ".PMM", [nth] { faults::FailNth(Op::Seek, nth, ".PMM"); });
 }
 
 // Every failure of the rewrite, made by a real failing operation: the box,
@@ -368,10 +486,11 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          {},
          true,
          false},
-        {"backup message file not opened",
-         [] { faults::FailNth(Op::Open, 1, ".BKM"); },
+        // It is read in place, opened a third time for the copy.
+        {"message file not opened for the copy",
+         [] { faults::FailNth(Op::Open, 3, ".PMM"); },
          "File Error 5",
-         "Cannot Open File 3: " + bkm,
+         "Cannot Open File 3: " + pmm,
          Buttons::Ok,
          Answer::Ok,
          {},
@@ -402,12 +521,12 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          true,
          true},
         // The text is reached before its record is written: OK leaves out both.
-        // (The first seek is to the header.)
-        {"no seek, OK", [] { faults::FailNth(Op::Seek, 3, ".BKM"); }, "File Error 8",
+        // (Counted from the copy's opening: its first seek is to the header.)
+        {"no seek, OK", [] { SeekFailsInTheCopy(3); }, "File Error 8",
          Format("Cannot seek to %u file %s", fpos2, path.c_str()) + skip, Buttons::OkCancel,
          Answer::Ok, without2, false, false},
         {"no seek, Cancel",
-         [] { faults::FailNth(Op::Seek, 3, ".BKM"); },
+         [] { SeekFailsInTheCopy(3); },
          "File Error 8",
          Format("Cannot seek to %u file %s", fpos2, path.c_str()) + skip,
          Buttons::OkCancel,
@@ -447,6 +566,25 @@ TEST_F(Rewrite, FailuresAndTheirAnswers) {
          Answer::Cancel,
          {},
          true,
+         true},
+        // Looked at when loaded, before the old backups and before the renames.
+        {"index not to be looked at before the renames",
+         [] { faults::FailNth(Op::Stat, 3, ".PMI"); },
+         "File Error",
+         "Cannot check whether " + path + " was changed by another program - skipping file.",
+         Buttons::Ok,
+         Answer::Ok,
+         {},
+         false,
+         true},
+        {"message file not to be looked at before the old backups",
+         [] { faults::FailNth(Op::Stat, 2, ".PMM"); },
+         "File Error",
+         "Cannot check whether " + pmm + " was changed by another program - skipping file.",
+         Buttons::Ok,
+         Answer::Ok,
+         {},
+         false,
          true},
         {"new message file not renamed",
          [] { faults::FailNth(Op::Rename, 3); },
@@ -555,7 +693,7 @@ TEST_F(Rewrite, TextEndQuestions) {
     EXPECT_EQ(std::string(pmmNow.begin() + 128, pmmNow.end()), "abcQ\x1a");
 }
 
-// Abort at a message of the rewrite: the old pair is the folder again.
+// Abort at a message of the rewrite: the old pair stays the folder.
 TEST_F(Rewrite, AbortPutsTheOldPairBack) {
     for (int slotPump = 1; slotPump <= 6; ++slotPump) {
         SCOPED_TRACE(slotPump);
@@ -564,9 +702,11 @@ TEST_F(Rewrite, AbortPutsTheOldPairBack) {
         port.AbortAtPump(state, 1 + slotPump);  // pump 1 is the folder's own
         bool sawTemporaries = false;
         port.AtPump(1 + slotPump, [&] {
-            // Under way, the new pair lies under its temporary names only.
+            // Under way, the new pair lies under its temporary names only,
+            // and the mail client finds the folder as it was.
+            const FolderFiles now = ReadFolder(path);
             sawTemporaries = Exists(NewIndexTempName(path)) && Exists(NewMessageTempName(path)) &&
-                             !Exists(path) && !Exists(MessageFileName(path));
+                             now.pmi == old.pmi && now.pmm == old.pmm && !now.hasBki && !now.hasBkm;
         });
         Run({path});
         EXPECT_TRUE(sawTemporaries);
@@ -576,19 +716,75 @@ TEST_F(Rewrite, AbortPutsTheOldPairBack) {
     }
 }
 
-// A rollback whose own rename fails says so and leaves the backup in place.
-TEST_F(Rewrite, RollbackThatCannotRenameBack) {
-    faults::FailNth(Op::Create, 1, ".KXI");
-    faults::FailNth(Op::Rename, 3);
-    port.Reply(Answer::Ok, "File Error 3");
-    port.Reply(Answer::Ok, "Backup File Error");
-    Run({path});
-    EXPECT_EQ(port.boxes.at(1).text,
-              Injected("Can't rename " + dir / "INBOX.BKM" + " to " + dir / "INBOX.PMM" + "."));
-    FolderFiles f = ReadFolder(path);
-    EXPECT_EQ(f.pmi, old.pmi);
-    EXPECT_FALSE(f.hasPmm);
-    EXPECT_EQ(f.bkm, old.pmm);
+// A rename that fails is undone with the renames before it. When a step of
+// that fails too, the box says so, the folder is left as a run killed at
+// that moment leaves it, and the next run puts it right.
+TEST_F(Rewrite, RollbackThatFailsIsFinishedByTheNextRun) {
+    const std::string pmm = dir / "INBOX.PMM", bki = dir / "INBOX.BKI", bkm = dir / "INBOX.BKM";
+    const std::string kxi = NewIndexTempName(path), kxm = NewMessageTempName(path);
+    const FolderBytes now = Standard().Rewritten({0, 2, 4, 5});
+    struct Case {
+        const char* what;
+        std::function<void()> arm;                 // counts the renames from the first, PMI to BKI
+        std::string backText, renameText;          // the boxes, without their reasons
+        const std::vector<std::uint8_t>* message;  // under the folder's name, or none
+        bool tempMessage;                          // KXM left
+        std::string undone;                        // the next run's log line
+    };
+    const Case cases[] = {
+        {"old message file, then the index back",
+         [] { faults::FailNth(Op::Rename, 2), faults::FailNth(Op::Rename, 3); },
+         "Can't rename " + bki + " to " + path + ".",
+         "Can't rename " + pmm + " to " + bkm + ".\nOK to skip\nCancel to abort", &old.pmm, true,
+         "The interrupted rewrite of " + path + " is undone: the folder holds its old pair."},
+        {"new message file, then the old one back",
+         [] { faults::FailNth(Op::Rename, 3), faults::FailNth(Op::Rename, 4); },
+         "Can't rename " + bkm + " to " + pmm + ".",
+         "Can't rename " + kxm + " to " + pmm + ".\nOK to skip\nCancel to abort", nullptr, true,
+         "The interrupted rewrite of " + path + " is undone: the folder holds its old pair."},
+        {"new index, then the new message file not removed",
+         [] { faults::FailNth(Op::Rename, 4), faults::FailNth(Op::Delete, 1, "INBOX.PMM"); }, "",
+         "Can't rename " + kxi + " to " + path + ".\nOK to skip\nCancel to abort", &now.pmm, false,
+         "The interrupted rewrite of " + path + " is finished: the new pair is in place."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        port = ScriptedPort();
+        c.arm();
+        if (!c.backText.empty())
+            port.Reply(Answer::Ok, "Backup File Error");
+        port.Reply(Answer::Ok, "Backup File Exists");
+        Run({path});
+        faults::Reset();
+        std::vector<std::string> texts;
+        for (const BoxCall& b : port.boxes)
+            texts.push_back(b.text);
+        std::vector<std::string> want;
+        if (!c.backText.empty())
+            want.push_back(Injected(c.backText));
+        want.push_back(Injected(c.renameText));
+        EXPECT_EQ(texts, want);
+        EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1), "0 of 1 files processed.");
+        // Nothing is lost: the backups hold the old pair, the temporaries
+        // what the next run needs.
+        const FolderFiles left = ReadFolder(path);
+        EXPECT_FALSE(left.hasPmi);
+        EXPECT_EQ(left.hasPmm, c.message != nullptr);
+        if (c.message) {
+            EXPECT_EQ(left.pmm, *c.message);
+        }
+        EXPECT_EQ(left.bki, old.pmi);
+        EXPECT_EQ(left.hasBkm, c.message != &old.pmm);
+        if (left.hasBkm) {
+            EXPECT_EQ(left.bkm, old.pmm);
+        }
+        EXPECT_TRUE(Exists(kxi));
+        EXPECT_EQ(Exists(kxm), c.tempMessage);
+
+        port = ScriptedPort();
+        RunAsksNothingAndLogs(now, c.undone);
+    }
 }
 
 // A message file shorter than its header reads as one padded with zeros; a
@@ -599,8 +795,8 @@ TEST_F(Rewrite, ShortMessageFile) {
     f.Add(Msg("A", "s", "d", 1, "gone", kDeletedBit)).Add(Msg("B", "s", "d", 2, "lost"));
     f.MessageFileLength(40);
     Fresh(f);
-    state.settings.MismatchedUnread = 1;
-    state.settings.MismatchedDeleted = 1;
+    state.settings.MismatchedUnread = OnMismatch::Ignore;
+    state.settings.MismatchedDeleted = OnMismatch::Ignore;
     port.Reply(Answer::Ok, "File Error 8");
     Run({path});
     EXPECT_EQ(port.boxes.at(0).text,
@@ -736,18 +932,66 @@ TEST_F(Rewrite, LeftoversOfAKilledRun) {
     port = ScriptedPort();
     Run({path});
     ExpectRewritten(path, want, old);
+}
 
-    // Killed between the two renames into place: the complete new index is
-    // put in place too.
-    const FolderBytes& now = want;
-    std::filesystem::rename(dir.Native("INBOX.PMI"), dir.Native("INBOX.KXI"));
+// Killed inside the renames: the next run puts the old pair back under the
+// folder's names (and rewrites it again), or, when the new message file is
+// in place already, puts the new index beside it. Each case says so in the
+// log, and the run then finds a whole folder.
+TEST_F(Rewrite, KilledInsideTheRenames) {
+    namespace fs = std::filesystem;
+    const FolderBytes now = folder.Rewritten({0, 2, 4, 5});
+    const std::string undone =
+        "The interrupted rewrite of " + path + " is undone: the folder holds its old pair.";
+    const std::string finished =
+        "The interrupted rewrite of " + path + " is finished: the new pair is in place.";
+    const std::vector<std::uint8_t> half(now.pmi.begin(), now.pmi.begin() + kRecordSize + 7);
+    struct Case {
+        const char* what;
+        std::vector<const char*> moved;  // of the old pair, to its backup names
+        bool messageInPlace;             // the new message file under the folder's name
+        std::vector<std::uint8_t> tempIndex;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"the old index moved", {"PMI"}, false, now.pmi, undone},
+        {"both old files moved", {"PMI", "PMM"}, false, now.pmi, undone},
+        // What a run of an earlier version left when killed while copying.
+        {"both moved, the new index half written", {"PMI", "PMM"}, false, half, undone},
+        {"the new message file in place", {"PMI", "PMM"}, true, now.pmi, finished},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fresh();
+        port = ScriptedPort();
+        for (const char* ext : c.moved)
+            fs::rename(dir.Native(std::string("INBOX.") + ext),
+                       dir.Native(std::string("INBOX.BK") + ext[2]));
+        ASSERT_TRUE(WriteFileBytes(
+            c.messageInPlace ? MessageFileName(path) : NewMessageTempName(path), now.pmm));
+        ASSERT_TRUE(WriteFileBytes(NewIndexTempName(path), c.tempIndex));
+        RunAsksNothingAndLogs(now, c.line);
+        EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1),
+                  c.line == finished ? "0 of 1 files processed." : "1 of 1 files processed.");
+    }
+
+    // Files under the temporary names that the rewrite did not write: the
+    // backup pair holds the folder, and nothing is renamed or removed.
+    Fresh();
     port = ScriptedPort();
-    // A dropped duplicate was unread, and the header's count stays.
-    port.Reply(Answer::Yes, "File Mismatch");
+    fs::rename(dir.Native("INBOX.PMI"), dir.Native("INBOX.BKI"));
+    fs::rename(dir.Native("INBOX.PMM"), dir.Native("INBOX.BKM"));
+    ASSERT_TRUE(WriteFileBytes(NewIndexTempName(path), std::string_view("not an index")));
+    port.Reply(Answer::Ok, "File Error 1");
     Run({path});
-    EXPECT_EQ(port.boxes.at(0).text.substr(0, 24), "UNREAD PMI=3 PMM=4 Misma");
-    EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1), "0 of 1 files processed.");
-    ExpectRewritten(path, now, old);
+    EXPECT_NE(port.boxes.at(0).text.find("Restore puts it back."), std::string::npos);
+    const FolderFiles left = ReadFolder(path);
+    EXPECT_FALSE(left.hasPmi || left.hasPmm);
+    EXPECT_EQ(left.bki, old.pmi);
+    EXPECT_EQ(left.bkm, old.pmm);
+    EXPECT_EQ(
+        Bytes(NewIndexTempName(path)),
+        std::vector<std::uint8_t>({'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'n', 'd', 'e', 'x'}));
 }
 
 }  // namespace

@@ -83,9 +83,9 @@ TEST_F(RunTest, LockFileQuestion) {
     EXPECT_TRUE(Processed(paths[0]));
     // Never asked with RunCheck 1, nor for a lock file elsewhere than the
     // current directory.
-    state.settings.RunCheck = 1;
+    state.settings.RunCheck = LockCheck::Never;
     Run({paths[2]});
-    state.settings.RunCheck = 0;
+    state.settings.RunCheck = LockCheck::Always;
     state.currentDirectory = dir / "elsewhere";
     Run({paths[1]});
     EXPECT_EQ(port.boxes.size(), 2u);
@@ -158,16 +158,18 @@ TEST_F(RunTest, LogOfARun) {
         "PMI File " + p + " has 2 messages.",
         " PMI: msg:2 read:0 deleted:0 dupes:1",
         " PMM: Unread:2 deleted:0 delsize:0",
-        "Renamed " + p + " to " + dir / "LOG.BKI",
-        "Renamed " + m + " to " + dir / "LOG.BKM",
+        // The new pair is written while the old one is read in place...
         "Openned output file " + p,
         "Openned output file " + m,
-        "Openned input file " + dir / "LOG.BKM",
+        "Openned input file " + m,
         "Message 0 dup/del=0 osmg=0",
         "End of message 0 at ~131",
         "End of message 0 at ~131",
         "End of message 0 at ~132",
         "Message 1 dup/del=1 osmg=1",
+        // ...and only then does the old one become the backup.
+        "Renamed " + p + " to " + dir / "LOG.BKI",
+        "Renamed " + m + " to " + dir / "LOG.BKM",
     };
     EXPECT_EQ(Lines(log), want);
 
@@ -203,7 +205,8 @@ TEST_F(RunTest, EntriesThatAreNotIndexFilesAreSkipped) {
     const std::string p = Pmi("BOX"), m = dir / "BOX.PMM", notes = dir / "notes.txt";
     ASSERT_TRUE(folder.Write(p));
     ASSERT_TRUE(WriteFileBytes(notes, folder.Build().pmi));
-    state.settings.BackupFiles = 1;  // old backups would go without a question
+    state.settings.BackupFiles =
+        OnBackupExists::Overwrite;  // old backups would go without a question
     port.Reply(Answer::Ok, "File Error");
     port.Reply(Answer::Ok, "File Error");
     const std::string log = OpenLog();

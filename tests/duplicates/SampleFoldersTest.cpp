@@ -22,14 +22,17 @@ FolderBytes Expected(const FolderBytes& old, const std::vector<int>& kept) {
     PutI16(&out.pmm[58], 0);
     PutI32(&out.pmm[60], 0);
     std::uint16_t number = 0;
+    std::int16_t unread = 0;
     for (int i : kept) {
         std::vector<std::uint8_t> r(old.pmi.begin() + i * 118, old.pmi.begin() + (i + 1) * 118);
+        unread += (GetU32(&r[0]) & (kReadBit | kDeletedBit)) == 0 ? 1 : 0;
         auto text = CopiedText(old.pmm, GetU32(&r[4]), GetI32(&r[114]));
         PutU16(&r[8], number++);
         PutU32(&r[4], static_cast<std::uint32_t>(out.pmm.size()));
         out.pmi.insert(out.pmi.end(), r.begin(), r.end());
         out.pmm.insert(out.pmm.end(), text.begin(), text.end());
     }
+    PutI16(&out.pmm[56], unread);
     return out;
 }
 
@@ -101,6 +104,30 @@ TEST_F(SampleFolders, DuplicatesAndDeletedRecordsAdded) {
     for (int i = 0; i < 3; ++i) {
         const std::uint8_t* r = &index[static_cast<std::size_t>(i) * 118];
         EXPECT_EQ(now.at(GetU32(r + 4) + static_cast<std::uint32_t>(GetI32(r + 114))), kCtrlZ);
+    }
+
+    // The new headers count the unread messages the new indexes hold, as
+    // the mail client's own do: a second run has no question.
+    port = ScriptedPort();
+    Run({dir / "FOL002E8.PMI", dir / "main.pmi"});
+    EXPECT_TRUE(port.boxes.empty());
+    EXPECT_EQ(port.Status(StatusLine::LabelInfoMsg1), "0 of 2 files processed.");
+}
+
+// What the new header's unread count follows: in every real folder the
+// header counts the records that are neither read nor deleted.
+TEST_F(SampleFolders, HeadersCountTheUnreadRecords) {
+    for (const char* folder :
+         {"MAIL\\master\\FOL002E8", "MAIL\\master\\FOL127FE", "MAIL\\master\\FOL001C9",
+          "MAIL\\sourabh\\FOL14847", "DEFAULTS\\main", "DEFAULTS\\junk", "DEFAULTS\\copyself"}) {
+        SCOPED_TRACE(folder);
+        const bool lower = std::string_view(folder).starts_with("DEFAULTS");
+        const FolderBytes pair = Copy(folder, lower ? ".pmi" : ".PMI", lower ? ".pmm" : ".PMM");
+        int unread = 0;
+        for (std::size_t at = 0; at + 118 <= pair.pmi.size(); at += 118)
+            unread += (GetU32(&pair.pmi[at]) & (kReadBit | kDeletedBit)) == 0 ? 1 : 0;
+        ASSERT_GE(pair.pmm.size(), 128u);
+        EXPECT_EQ(GetI16(&pair.pmm[56]), unread);
     }
 }
 

@@ -129,8 +129,9 @@ TEST_F(UnsafeEntries, LetterCaseClashSkipsTheFolderAndTouchesNothing) {
     EXPECT_EQ(after.at("main.BKM"), std::string(main.pmm.begin(), main.pmm.end()));
     const FolderBytes rewritten = Repeated("Main").Rewritten({0, 2});
     EXPECT_EQ(after.at("main.pmi"), std::string(rewritten.pmi.begin(), rewritten.pmi.end()));
-    // (The new message file gets its name as the run forms it.)
-    EXPECT_EQ(after.at("main.PMM"), std::string(rewritten.pmm.begin(), rewritten.pmm.end()));
+    // The new message file takes the old one's name, letter case and all.
+    EXPECT_EQ(after.at("main.pmm"), std::string(rewritten.pmm.begin(), rewritten.pmm.end()));
+    EXPECT_EQ(after.count("main.PMM"), 0u);
     for (const char* name : {"main.pmi", "main.pmm", "main.PMM", "main.BKI", "main.BKM"}) {
         before.erase(name);
         after.erase(name);
@@ -492,7 +493,8 @@ TEST_F(UnsafeEntries, FailedCallsEndWithTheSystemsReason) {
     // A one-line box: the reason after a blank.
     fs::remove(N("INBOX.BKI"));
     ASSERT_TRUE(WriteFileBytes(P("INBOX.BKI"), std::string_view("old")));
-    state.settings.BackupFiles = 1;  // an old backup is deleted without a question
+    state.settings.BackupFiles =
+        OnBackupExists::Overwrite;  // an old backup is deleted without a question
     platform::faults::FailNth(platform::faults::Op::Delete, 1, "INBOX.BKI");
     port.Reply(Answer::Ok, "Backup File Error");
     RunDeleteDupes1Click(state, port);

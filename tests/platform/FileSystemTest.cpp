@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "platform/Faults.h"
@@ -110,6 +111,58 @@ TEST_F(FileSystemTest, IsSameFileComparesIdentityNotNames) {
     }
 }
 
+// A stamp tells whether anybody wrote to, cut, replaced or removed a file
+// since it was taken; a rename keeps it, as it keeps the file.
+TEST_F(FileSystemTest, StampsChangeWithTheFile) {
+    namespace fs = std::filesystem;
+    Touch(dir / "INBOX.PMM", "messages");
+    const std::optional<FileStamp> first = StampOf(dir / "INBOX.PMM");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->length, 8);
+    EXPECT_EQ(StampOf(dir / "inbox.pmm"), first);
+    EXPECT_EQ(first->identity, IdentityOf(dir / "INBOX.PMM"));
+
+    fs::last_write_time(dir.Native("INBOX.PMM"),
+                        fs::last_write_time(dir.Native("INBOX.PMM")) + std::chrono::seconds(3));
+    const std::optional<FileStamp> touched = StampOf(dir / "INBOX.PMM");
+    ASSERT_TRUE(touched);
+    EXPECT_NE(touched, first);  // same bytes, but written to
+    fs::resize_file(dir.Native("INBOX.PMM"), 7);
+    EXPECT_NE(StampOf(dir / "INBOX.PMM"), touched);
+
+    const std::optional<FileStamp> before = StampOf(dir / "INBOX.PMM");
+    fs::copy_file(dir.Native("INBOX.PMM"), dir.Native("COPY.PMM"));
+    fs::last_write_time(dir.Native("COPY.PMM"), fs::last_write_time(dir.Native("INBOX.PMM")));
+    EXPECT_NE(StampOf(dir / "COPY.PMM"), before);  // another file, alike in all else
+    ASSERT_TRUE(RenameNoReplace(dir / "INBOX.PMM", dir / "INBOX.BKM"));
+    EXPECT_EQ(StampOf(dir / "INBOX.BKM"), before);
+
+    EXPECT_FALSE(StampOf(dir / "INBOX.PMM"));
+    EXPECT_FALSE(LastErrorText().empty());
+    fs::create_directory(dir.Native("SUB"));
+    EXPECT_FALSE(StampOf(dir / "SUB"));
+    faults::FailNth(faults::Op::Stat, 1, "INBOX.BKM");
+    EXPECT_FALSE(StampOf(dir / "INBOX.BKM"));
+    EXPECT_EQ(LastErrorText(), faults::kInjectedFaultText);
+    EXPECT_EQ(StampOf(dir / "INBOX.BKM"), before);
+}
+
+// The hook that acts at a call: the action runs first, the call goes on.
+TEST_F(FileSystemTest, AnActionAtTheNthCall) {
+    Touch(dir / "A.PMI");
+    int ran = 0;
+    faults::AtNth(faults::Op::Stat, 2, "A.PMI", [&] {
+        ++ran;
+        Touch(dir / "A.PMI", "longer");  // the platform layer may be used here
+    });
+    EXPECT_EQ(StampOf(dir / "A.PMI")->length, 1);
+    EXPECT_EQ(ran, 0);
+    EXPECT_EQ(StampOf(dir / "A.PMI")->length, 6);
+    EXPECT_EQ(ran, 1);
+    EXPECT_TRUE(StampOf(dir / "A.PMI"));
+    EXPECT_EQ(ran, 1);
+}
+
 TEST_F(FileSystemTest, RenameNeverReplaces) {
     Touch(dir / "INBOX.PMI", "index");
     Touch(dir / "INBOX.BKI", "old backup");
@@ -153,6 +206,46 @@ std::vector<std::string> Names(const std::vector<DirEntry>& entries, bool dotsTo
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The swap of a folder's pair: names freed by an earlier rename of the
+// sequence take the later ones; the first that fails stops it.
+TEST_F(FileSystemTest, RenameEachInTurn) {
+    Touch(dir / "INBOX.PMI", "old index");
+    Touch(dir / "INBOX.PMM", "old messages");
+    Touch(dir / "INBOX.KXM", "new messages");
+    Touch(dir / "INBOX.KXI", "new index");
+    const std::vector<std::pair<std::string, std::string>> swap = {
+        {dir / "INBOX.PMI", dir / "INBOX.BKI"},
+        {dir / "INBOX.PMM", dir / "INBOX.BKM"},
+        {dir / "INBOX.KXM", dir / "INBOX.PMM"},
+        {dir / "INBOX.KXI", dir / "INBOX.PMI"},
+    };
+    EXPECT_EQ(RenameEachNoReplace(swap), 4u);
+    EXPECT_EQ(Contents(dir / "INBOX.PMI"), "new index");
+    EXPECT_EQ(Contents(dir / "INBOX.PMM"), "new messages");
+    EXPECT_EQ(Contents(dir / "INBOX.BKI"), "old index");
+    EXPECT_EQ(Contents(dir / "INBOX.BKM"), "old messages");
+    EXPECT_FALSE(FileExists(dir / "INBOX.KXI") || FileExists(dir / "INBOX.KXM"));
+
+    // An existing target, in any letter case, stops the sequence there.
+    Touch(dir / "A.KXI", "a");
+    Touch(dir / "B.KXI", "b");
+    Touch(dir / "b.pmi", "taken");
+    EXPECT_EQ(RenameEachNoReplace({{dir / "A.KXI", dir / "A.PMI"},
+                                   {dir / "B.KXI", dir / "B.PMI"},
+                                   {dir / "INBOX.BKI", dir / "C.PMI"}}),
+              1u);
+    EXPECT_FALSE(LastErrorText().empty());
+    EXPECT_EQ(Contents(dir / "b.pmi"), "taken");
+    EXPECT_EQ(Contents(dir / "B.KXI"), "b");
+    EXPECT_TRUE(FileExists(dir / "INBOX.BKI"));
+    // The fault hook counts each rename.
+    faults::FailNth(faults::Op::Rename, 2);
+    EXPECT_EQ(RenameEachNoReplace({{dir / "A.PMI", dir / "A.TXT"}, {dir / "B.KXI", dir / "B.TXT"}}),
+              1u);
+    EXPECT_EQ(LastErrorText(), faults::kInjectedFaultText);
+    EXPECT_TRUE(FileExists(dir / "A.TXT"));
 }
 
 TEST_F(FileSystemTest, FindFilesMatchesWithoutRegardToCase) {

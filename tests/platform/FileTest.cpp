@@ -369,6 +369,14 @@ TEST_F(FileTest, AReadErrorIsNotTheEnd) {
     EXPECT_TRUE(f->ReadFailed());
     EXPECT_EQ(f->ReadByte(), data[5]);
     EXPECT_FALSE(f->ReadFailed());
+
+    // A reader that cannot get to its place has failed, so that what it
+    // would read next is not taken for what stands there.
+    faults::FailNth(faults::Op::Seek, 1, "R.BIN");
+    EXPECT_FALSE(f->Seek(0));
+    EXPECT_TRUE(f->ReadFailed());
+    EXPECT_TRUE(f->Seek(0));
+    EXPECT_FALSE(f->ReadFailed());
 }
 
 #ifndef _WIN32

@@ -96,7 +96,7 @@ void SettingsWindowsTest::otherOptionsWrites() {
     });
     f.SetOptions1->trigger();
     QCOMPARE(world.ReadIni("Options", "MismatchedUnread"), std::string("<missing>"));
-    QCOMPARE(f.state().settings.MismatchedUnread, 0);
+    QCOMPARE(f.state().settings.MismatchedUnread, OnMismatch::Ask);
 
     Dialogs::SetNextModal([&](QDialog*) {
         ClickIndicator(options.RGDeleted->button(1));
@@ -109,11 +109,11 @@ void SettingsWindowsTest::otherOptionsWrites() {
     QCOMPARE(world.ReadIni("Options", "RunCheck"), std::string("1"));
     QCOMPARE(world.ReadIni("Options", "GetStats"), std::string("2"));
     const Settings& s = f.state().settings;
-    QCOMPARE(s.MismatchedUnread, 2);
-    QCOMPARE(s.MismatchedDeleted, 1);
-    QCOMPARE(s.BackupFiles, 1);
-    QCOMPARE(s.RunCheck, 1);
-    QCOMPARE(s.GetStats, 2);
+    QCOMPARE(s.MismatchedUnread, OnMismatch::Skip);
+    QCOMPARE(s.MismatchedDeleted, OnMismatch::Ignore);
+    QCOMPARE(s.BackupFiles, OnBackupExists::Overwrite);
+    QCOMPARE(s.RunCheck, LockCheck::Never);
+    QCOMPARE(s.GetStats, CopyToSelf::Exclude);
     KESTROVE_VERIFY_DIALOGS();
 }
 
@@ -133,7 +133,7 @@ void SettingsWindowsTest::refusedWriteIsShown() {
     f.SetOptions1->trigger();
     QCOMPARE(Dialogs::Boxes().back().text, QStringLiteral("Unable to write to S:\\Kestrove.INI"));
     QCOMPARE(Dialogs::Boxes().back().icon, Icon::Stop);
-    QCOMPARE(f.state().settings.GetStats, 0);
+    QCOMPARE(f.state().settings.GetStats, CopyToSelf::AsSelf);
 
     Dialogs::SetNextModal([&](QDialog*) {
         Dialogs::SetNextAnswer(Answer::Ok, QStringLiteral("Kestrove"));

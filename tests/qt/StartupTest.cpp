@@ -72,7 +72,7 @@ void StartupTest::withoutSettingsFile() {
     QVERIFY(!f.FilterComboBox1->isVisible());
 
     const Settings& s = f.state().settings;
-    QCOMPARE(s.MismatchedUnread + s.MismatchedDeleted + s.BackupFiles + s.RunCheck + s.GetStats, 0);
+    QVERIFY(s == Settings{});
     for (QCheckBox* box : forms.Form3->ChkDrive)
         QVERIFY(!box->isChecked());
     QCOMPARE(forms.Form4->RGUnread->itemIndex(), 0);
@@ -109,11 +109,11 @@ void StartupTest::withSettingsFile() {
 
     // The radio groups clamp, and what they hold is what the commands see.
     const Settings& s = f.state().settings;
-    QCOMPARE(s.MismatchedUnread, 2);
-    QCOMPARE(s.MismatchedDeleted, 1);
-    QCOMPARE(s.BackupFiles, -1);
-    QCOMPARE(s.RunCheck, 1);
-    QCOMPARE(s.GetStats, 2);
+    QCOMPARE(s.MismatchedUnread, OnMismatch::Skip);
+    QCOMPARE(s.MismatchedDeleted, OnMismatch::Ignore);
+    QCOMPARE(ItemIndex(s.BackupFiles), -1);
+    QCOMPARE(s.RunCheck, LockCheck::Never);
+    QCOMPARE(s.GetStats, CopyToSelf::Exclude);
     QCOMPARE(forms.Form4->RGBackup->itemIndex(), -1);
     QCOMPARE(forms.Form4->RGUnread->itemIndex(), 2);
 

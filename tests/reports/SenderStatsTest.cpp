@@ -121,7 +121,7 @@ TEST_F(SenderStats, CopyToSelfSetting) {
         {-1, "bob:2:3 carol:1:4 frank:1:32"},
     };
     for (auto [setting, rows] : cases) {
-        state.settings.GetStats = setting;
+        state.settings.GetStats = ChoiceAt<CopyToSelf>(setting);
         ASSERT_TRUE(Run());
         EXPECT_EQ(Rows(), rows) << setting;
     }

@@ -150,6 +150,10 @@ std::vector<std::uint8_t> CopiedText(const std::vector<std::uint8_t>& pmm, std::
     return text;
 }
 
+int UnreadCount(const IndexRecord& record) {
+    return record.HasFlag(kReadBit) || record.HasFlag(kDeletedBit) ? 0 : 1;
+}
+
 FolderBytes FolderBuilder::Rewritten(const std::vector<int>& kept) const {
     FolderBytes old = Build();
     FolderBytes out;
@@ -159,6 +163,7 @@ FolderBytes FolderBuilder::Rewritten(const std::vector<int>& kept) const {
     h.set_delsize(0);
     out.pmm.assign(h.bytes.begin(), h.bytes.end());
     std::uint16_t number = 0;
+    std::int32_t unread = 0;
     for (int i : kept) {
         IndexRecord r;
         std::memcpy(r.bytes.data(), old.pmi.data() + static_cast<std::size_t>(i) * kRecordSize,
@@ -168,7 +173,9 @@ FolderBytes FolderBuilder::Rewritten(const std::vector<int>& kept) const {
         r.set_fpos(static_cast<std::uint32_t>(out.pmm.size()));
         out.pmi.insert(out.pmi.end(), r.bytes.begin(), r.bytes.end());
         out.pmm.insert(out.pmm.end(), text.begin(), text.end());
+        unread += UnreadCount(r);
     }
+    PutI16(&out.pmm[MessageFileHeader::kUnreadAt], static_cast<std::int16_t>(unread));
     return out;
 }
 

@@ -85,7 +85,8 @@ class FolderBuilder {
     // The pair a rewrite keeping the records `kept` (in that order) gives:
     // records renumbered from 0 with new fpos from 128, each text copied from
     // its fpos through the Ctrl-Z that ends it (the Ctrl-Z at the fsize-th
-    // byte or later, as the copy rules find it), header deleted and delsize 0.
+    // byte or later, as the copy rules find it), header deleted and delsize 0
+    // and unread the kept records' count (UnreadCount).
     FolderBytes Rewritten(const std::vector<int>& kept) const;
 
   private:
@@ -94,6 +95,9 @@ class FolderBuilder {
     std::string indexTail_, messageTail_;
     std::optional<std::size_t> messageLength_;
 };
+
+// 1 when the index counts the record as unread: neither read nor deleted.
+int UnreadCount(const IndexRecord& record);
 
 // The bytes a text spends in the message file for the copy rules: from
 // `fpos`, at least max(fsize, 1) bytes, then up to and including the first

@@ -22,8 +22,8 @@ TEST(WinForms, OtherOptionsClampWhatTheyReadAndWriteOnOkOnly) {
     EXPECT_EQ(o.RGUnread.itemIndex(), 2);
     EXPECT_EQ(o.RGRunCheck.itemIndex(), -1);
     EXPECT_EQ(o.RGStats.itemIndex(), 2);
-    EXPECT_EQ(state.settings.MismatchedUnread, 2);
-    EXPECT_EQ(state.settings.RunCheck, -1);
+    EXPECT_EQ(state.settings.MismatchedUnread, OnMismatch::Skip);
+    EXPECT_EQ(ItemIndex(state.settings.RunCheck), -1);
 
     w.OnModal([&](Form& form) {
         EXPECT_EQ(GetText(form.hwnd()), "Other Options");
@@ -32,14 +32,14 @@ TEST(WinForms, OtherOptionsClampWhatTheyReadAndWriteOnOkOnly) {
     });
     forms->Form1->Choose(kSetOptions1);
     EXPECT_EQ(w.ReadIni("Options", "BackupFiles"), "");
-    EXPECT_EQ(state.settings.BackupFiles, 0);
+    EXPECT_EQ(state.settings.BackupFiles, OnBackupExists::Ask);
 
     w.OnModal([&](Form& form) { form.Click(kOtherOptnsOK); });
     forms->Form1->Choose(kSetOptions1);
     EXPECT_EQ(w.ReadIni("Options", "BackupFiles"), "1");  // the change kept from before
     EXPECT_EQ(w.ReadIni("Options", "MismatchedUnread"), "2");
     EXPECT_EQ(w.ReadIni("Options", "RunCheck"), "-1");
-    EXPECT_EQ(state.settings.BackupFiles, 1);
+    EXPECT_EQ(state.settings.BackupFiles, OnBackupExists::Overwrite);
 }
 
 TEST(WinForms, SetDrivesWritesEveryLetterAndRebuildsTheDriveList) {
