@@ -71,6 +71,17 @@ void DoubleClickRow(HWND list, int row) {
     SendMessageW(list, WM_LBUTTONUP, 0, at);
 }
 
+// The mouse's click on a row.
+void ClickRow(HWND list, int row) {
+    RECT r{};
+    ASSERT_NE(
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r)),
+        LB_ERR);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+}
+
 // What a list box row holds in UTF-16, read as a screen reader reads it.
 std::wstring RowText(HWND list, int row) {
     const auto length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
@@ -165,6 +176,13 @@ TEST(WinUnicodeNames, NetworkModeListsAndRunsEveryUser) {
     std::sort(users.begin(), users.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(users, expected);
+    // One user clicked, then ">": the entry as written.
+    ClickRow(f.Item(kListBox2), RowOf(f, kListBox2, kUsers[3]));
+    f.Click(kBtnMoveFile);
+    EXPECT_EQ(f.Entries(kListBox3), std::vector<std::string>{w.mail + "\\" + kUsers[3]});
+    const std::wstring row = RowText(f.Item(kListBox3), 0);
+    ASSERT_GE(row.size(), 3u);
+    EXPECT_EQ(row.substr(row.size() - 3), L"\\\u65E5\u672C");
     f.Click(kBtnMoveAllFiles);
     EXPECT_EQ(f.Entries(kListBox3).size(), kUsers.size());
     f.Click(kRunNetButton);
