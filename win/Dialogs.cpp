@@ -178,6 +178,11 @@ std::wstring HtmlBrowser() {
     if (AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, L".html", L"open", program,
                           &size) != S_OK)
         return {};
+    // A handler run through rundll32 would take the URL for its own
+    // arguments and start without showing anything.
+    const wchar_t* name = PathFindFileNameW(program);
+    if (lstrcmpiW(name, L"rundll32.exe") == 0)
+        return {};
     return program;
 }
 
