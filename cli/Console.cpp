@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -7,6 +8,8 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+
+#include "platform/win32/Wide.h"
 #else
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -40,8 +43,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
     return TRUE;
 }
 
-void Write(Stream stream, std::string_view text) {
-    HANDLE handle = GetStdHandle(stream == Stream::Err ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+void WriteBytes(HANDLE handle, std::string_view text) {
     while (!text.empty()) {
         DWORD written = 0;
         if (!WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
@@ -49,6 +51,11 @@ void Write(Stream stream, std::string_view text) {
             return;
         text.remove_prefix(written);
     }
+}
+
+void Write(Stream stream, std::string_view text) {
+    HANDLE handle = GetStdHandle(stream == Stream::Err ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    WriteToHandle(handle, text);
 }
 
 ByteRead ReadByte(char& c) {
@@ -79,12 +86,23 @@ void InstallInterruptHandler() {
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
-std::string ForConsole(std::string_view text) {
-    return std::string(text);
-}
-
-std::string MailTextForConsole(std::string_view text) {
-    return std::string(text);
+void WriteToHandle(void* handle, std::string_view text) {
+    // A console shows its own characters, whatever its code page: UTF-16
+    // through the console's call. A file or a pipe gets UTF-8, as on Linux.
+    DWORD mode = 0;
+    if (!GetConsoleMode(handle, &mode)) {
+        WriteBytes(handle, text);
+        return;
+    }
+    const std::wstring wide = platform::win32::Wide(text);
+    std::wstring_view rest(wide);
+    while (!rest.empty()) {
+        DWORD written = 0;
+        const DWORD n = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 16384));
+        if (!WriteConsoleW(handle, rest.data(), n, &written, nullptr) || written == 0)
+            return;
+        rest.remove_prefix(written);
+    }
 }
 
 #else
@@ -141,6 +159,8 @@ void InstallInterruptHandler() {
     sigaction(SIGINT, &action, nullptr);
 }
 
+#endif
+
 std::string ForConsole(std::string_view text) {
     if (platform::IsValidUtf8(text))
         return std::string(text);
@@ -150,8 +170,6 @@ std::string ForConsole(std::string_view text) {
 std::string MailTextForConsole(std::string_view text) {
     return platform::Cp1252ToUtf8(text);
 }
-
-#endif
 
 std::optional<std::string> ReadLine() {
     std::string line;

@@ -31,9 +31,15 @@ std::optional<std::string> ReadLine();
 void WriteErr(std::string_view text);
 void WriteOut(std::string_view text);
 
-// Prepares a text from the engine for the console: on POSIX a text that is
+#ifdef _WIN32
+// Writes UTF-8 to a Windows handle: to a console through its wide call, so
+// that every character shows as it is, to a file or a pipe as the bytes.
+void WriteToHandle(void* handle, std::string_view text);
+#endif
+
+// Prepares a text from the engine for the console as UTF-8: a text that is
 // not valid UTF-8 holds Windows-1252 bytes from the mail files (folder
-// names, senders) and is converted; on Windows texts go out as they are.
+// names, senders) and is converted.
 std::string ForConsole(std::string_view text);
 // The same for a text known to come from the mail files (a grid cell).
 std::string MailTextForConsole(std::string_view text);

@@ -10,14 +10,31 @@ namespace kestrove::cli {
 
 namespace {
 
-constexpr std::string_view kCommon = R"(Paths:
-  Arguments are native paths or Windows path texts such as D:\MAIL\INBOX.PMI.
-  On Linux a native path is turned into a Windows path text through the drive
-  map (the links of ~/.wine/dosdevices, else C: = the home directory and
-  Z: = /); when no drive covers it, a free letter is mapped to /. Messages
-  and log lines name the files by their Windows path texts.
+#ifdef _WIN32
+constexpr std::string_view kPaths = R"(Paths:
+  Arguments are paths such as D:\MAIL\INBOX.PMI, on the drive letters and
+  network shares of this machine, in any script Windows allows; a relative
+  path starts in the current directory. Messages and log lines name the
+  files by their full paths.
 
-Output:
+)";
+constexpr std::string_view kTexts =
+    R"(  On a console names and texts show in its own characters; to a file or a
+  pipe they are written as UTF-8.
+)";
+#else
+constexpr std::string_view kPaths = R"(Paths:
+  Arguments are native paths or Windows path texts such as D:\MAIL\INBOX.PMI.
+  A native path is turned into a Windows path text through the drive map
+  (the links of ~/.wine/dosdevices, else C: = the home directory and Z: = /);
+  when no drive covers it, a free letter is mapped to /. Messages and log
+  lines name the files by their Windows path texts.
+
+)";
+constexpr std::string_view kTexts = "";
+#endif
+
+constexpr std::string_view kOutput = R"(Output:
   Every message box is written to standard error as "TITLE: TEXT". With
   --yes a question gets its go-on answer (Yes, or OK). Otherwise, when
   standard input and standard error are a terminal, it is asked there
@@ -26,7 +43,9 @@ Output:
   written after the box as "-> ANSWER".
   The summary goes to standard output. On a terminal, long commands show a
   progress line on standard error.
+)";
 
+constexpr std::string_view kSignals = R"(
 Ctrl-C:
   Works as the Abort button of run, network-run, restore, delete-backups,
   move-backups and stats: the command ends at its next abort point, and a
@@ -40,6 +59,14 @@ Exit status:
   2  usage error
   3  the command ended early (Abort, Cancel, a failure that ends it)
 )";
+
+// What every command's help ends with.
+std::string Common() {
+    std::string text;
+    for (std::string_view part : {kPaths, kOutput, kTexts, kSignals})
+        text += part;
+    return text;
+}
 
 constexpr std::string_view kProgram = R"(Usage: kestrove-cli COMMAND [OPTIONS] ARGUMENTS...
 
@@ -146,7 +173,7 @@ std::string Join(std::initializer_list<std::string_view> parts) {
 }  // namespace
 
 std::string ProgramHelp() {
-    return Join({kProgram, kTakes, kCommon});
+    return Join({kProgram, kTakes, Common()});
 }
 
 std::string CommandHelp(std::string_view command) {
@@ -172,7 +199,7 @@ A folder counts as done when it was rewritten or had nothing to drop; a
 folder skipped by an answer, an option or a failure makes the exit status 1.
 
 )",
-                     kRunOptions, "\n", kCommon});
+                     kRunOptions, "\n", Common()});
     if (command == "network-run")
         return Join({R"(Usage: kestrove-cli network-run [OPTIONS] USERDIR...
 
@@ -189,7 +216,7 @@ directory that holds them are searched for lock files; when one is found,
 one question ("Mailbox Active") covers them all.
 
 )",
-                     kRunOptions, "\n", kCommon});
+                     kRunOptions, "\n", Common()});
     if (command == "restore")
         return Join({R"(Usage: kestrove-cli restore [--log FILE] BACKUP_INDEX...
 
@@ -202,7 +229,7 @@ Options:
   --log FILE   write the log lines of the command to FILE (emptied first)
 
 )",
-                     kCommon});
+                     Common()});
     if (command == "delete-backups")
         return Join({R"(Usage: kestrove-cli delete-backups [OPTIONS] BACKUP_INDEX...
 
@@ -211,7 +238,7 @@ Deletes each backup pair NAME.BKI/NAME.BKM. The summary is
 
 Options:
 )",
-                     kBackupOptions, kCommon});
+                     kBackupOptions, Common()});
     if (command == "move-backups")
         return Join({R"(Usage: kestrove-cli move-backups --to DIR [OPTIONS] BACKUP_INDEX...
 
@@ -222,7 +249,7 @@ exist. The summary is "N of M folders moved (K files moved).".
 Options:
   --to DIR         the destination directory (required)
 )",
-                     kBackupOptions, kCommon});
+                     kBackupOptions, Common()});
     if (command == "view")
         return Join({R"(Usage: kestrove-cli view [--no-sort] INDEX
 
@@ -235,13 +262,13 @@ Records are sorted by time and size unless --no-sort. The header line is
 from the folder's NAME.PMM, also for a backup index file; the texts that
 tell duplicates from look-alikes are read where the records point: NAME.PMM,
 or NAME.BKM for a backup index file. Nothing is written.
-On Linux the texts of the records are converted from Windows-1252 to UTF-8.
+The texts of the records are converted from Windows-1252 to UTF-8.
 
 Options:
   --no-sort    keep the records in file order
 
 )",
-                     kCommon});
+                     Common()});
     if (command == "export")
         return Join({R"(Usage: kestrove-cli export [--format csv|tab] INDEX...
 
@@ -253,15 +280,15 @@ Options:
   --format csv|tab   the format (default csv)
 
 )",
-                     kCommon});
+                     Common()});
     if (command == "stats")
         return Join({R"(Usage: kestrove-cli stats [OPTIONS] INDEX...
 
 Counts messages and bytes per sender over the index files (deleted messages
 are never counted) and prints the three totals ("Addresses:", "Messages:",
 "Size:"), then the grid, the title row first, each row's four cells
-separated by tabs, then the summary "N of M files processed.". On Linux the
-sender texts are converted from Windows-1252 to UTF-8.
+separated by tabs, then the summary "N of M files processed.". The sender
+texts are converted from Windows-1252 to UTF-8.
 
 Options:
   --sort from|messages|size   the order of the rows (default from)
@@ -272,21 +299,21 @@ Options:
   --log FILE                  write the log lines of the command to FILE
 
 )",
-                     kCommon});
+                     Common()});
     if (command == "names")
         return Join({R"(Usage: kestrove-cli names [--backup] DIR
 
 Lists the folders of DIR (its *.pmi files) sorted by the display names in
 their message files: one line per folder with its number, display name and
 file name, separated by tabs, after a title line. With --backup the backup
-index files (*.bki) with the names from their backup message files. On Linux
-the display names are converted from Windows-1252 to UTF-8.
+index files (*.bki) with the names from their backup message files. The
+display names are converted from Windows-1252 to UTF-8.
 
 Options:
   --backup    list the backup pairs
 
 )",
-                     kCommon});
+                     Common()});
     return ProgramHelp();
 }
 

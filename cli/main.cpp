@@ -10,13 +10,41 @@
 #include "platform/File.h"
 #include "platform/Paths.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "platform/win32/Wide.h"
+#endif
+
 #ifndef KESTROVE_VERSION
 #define KESTROVE_VERSION "unknown"
 #endif
 
+namespace {
+
+// The arguments as UTF-8. On Windows the 8-bit argv holds the system's code
+// page, which may lack the letters of a path: the wide command line has them.
+std::vector<std::string> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+    int n = 0;
+    if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n)) {
+        std::vector<std::string> args;
+        for (int i = 1; i < n; ++i)
+            args.push_back(kestrove::platform::win32::Utf8(wide[i]));
+        LocalFree(wide);
+        return args;
+    }
+#endif
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace kestrove::cli;
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = Arguments(argc, argv);
     std::string error;
     std::optional<Options> options = ParseOptions(args, error);
     if (!options) {

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "platform/win32/Wide.h"
+
 namespace kestrove::win {
 
 namespace {
@@ -11,9 +13,9 @@ Form::ModalHook& Hook() {
     return hook;
 }
 
-constexpr const char* kFormClass = "KestroveForm";
+constexpr const wchar_t* kFormClass = L"KestroveForm";
 
-constexpr const char* kGroupClass = "KestroveGroup";
+constexpr const wchar_t* kGroupClass = L"KestroveGroup";
 
 LRESULT CALLBACK GroupProc(HWND group, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -33,7 +35,7 @@ LRESULT CALLBACK GroupProc(HWND group, UINT message, WPARAM wParam, LPARAM lPara
             return 1;
         }
         default:
-            return DefWindowProcA(group, message, wParam, lParam);
+            return DefWindowProcW(group, message, wParam, lParam);
     }
 }
 
@@ -41,20 +43,21 @@ void RegisterFormClass() {
     static bool registered = false;
     if (registered)
         return;
-    WNDCLASSEXA wc{};
+    // Unicode windows: every text they show may hold any character.
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
     wc.lpszClassName = kFormClass;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
     wc.style = 0;
     wc.lpfnWndProc = GroupProc;
     wc.hIcon = nullptr;
     wc.lpszClassName = kGroupClass;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
     registered = true;
 }
 
@@ -86,26 +89,36 @@ int WindowDpi(HWND window) {
 }
 
 std::string GetText(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(window, text.data(), length + 1);
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-    return text;
+    return platform::win32::Utf8(text);
 }
 
 void SetText(HWND window, const std::string& text) {
-    SetWindowTextA(window, text.c_str());
+    SetWindowTextW(window, platform::win32::Wide(text).c_str());
 }
 
-HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int id, DWORD exStyle) {
-    return CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
+namespace {
+
+HWND ChildOfClass(HWND parent, const wchar_t* cls, const char* text, DWORD style, int id,
+                  DWORD exStyle) {
+    return CreateWindowExW(exStyle, cls, platform::win32::Wide(text).c_str(),
+                           WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleA(nullptr), nullptr);
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+HWND Child(HWND parent, const char* cls, const char* text, DWORD style, int id, DWORD exStyle) {
+    return ChildOfClass(parent, platform::win32::Wide(cls).c_str(), text, style, id, exStyle);
 }
 
 HWND Group(HWND parent, int id) {
     RegisterFormClass();
-    return Child(parent, kGroupClass, "", WS_CLIPCHILDREN, id, WS_EX_CONTROLPARENT);
+    return ChildOfClass(parent, kGroupClass, "", WS_CLIPCHILDREN, id, WS_EX_CONTROLPARENT);
 }
 
 void Place(HWND control, int dpi, int x, int y, int w, int h) {
@@ -116,7 +129,8 @@ void FillListBox(HWND list, const std::vector<std::string>& entries) {
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     for (const std::string& e : entries)
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
+        SendMessageW(list, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(platform::win32::Wide(e).c_str()));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
@@ -186,14 +200,14 @@ void Form::Create(const char* name, const char* caption, DWORD style, int width,
     RegisterFormClass();
     background_ = background;
     brush_ = CreateSolidBrush(ToColorRef(background));
-    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, caption, style, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 100, 100, owner, nullptr, GetModuleHandleA(nullptr),
-                            nullptr);
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, platform::win32::Wide(caption).c_str(),
+                            style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
     // The accessible name of the window class is no use; the name tells tests
     // and screen readers which form this is.
     SetPropA(hwnd_, "KestroveName", const_cast<char*>(name));
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::Proc));
+    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::Proc));
     dpi_ = WindowDpi(hwnd_);
     // Centred on the screen its owner is on.
     RECT work{};
@@ -263,14 +277,14 @@ void Form::ShowModal(HWND owner) {
     MSG msg;
     bool quit = false;
     while (!done_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) {
             quit = true;
             break;
         }
-        if (!IsDialogMessageA(hwnd_, &msg)) {
+        if (!IsDialogMessageW(hwnd_, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     if (owner)
@@ -294,15 +308,15 @@ void Form::Click(int id) {
 
 void Form::PumpMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
         HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-        if (!top || !IsDialogMessageA(top, &msg)) {
+        if (!top || !IsDialogMessageW(top, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
 }
@@ -314,7 +328,7 @@ bool Form::OnClose() {
 LRESULT CALLBACK Form::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!form)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     return form->Handle(message, wParam, lParam);
 }
 
@@ -370,7 +384,7 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcA(hwnd_, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 }  // namespace kestrove::win

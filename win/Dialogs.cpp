@@ -3,10 +3,12 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include "core/Format.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
+#include "platform/win32/Wide.h"
 #include "win/Controls.h"
 
 namespace kestrove::win {
@@ -20,7 +22,7 @@ DialogScript*& Script() {
 
 int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM, LPARAM data) {
     if (message == BFFM_INITIALIZED)
-        SendMessageA(window, BFFM_SETSELECTIONA, TRUE, data);
+        SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
     return 0;
 }
 
@@ -73,7 +75,8 @@ Answer ShowMessage(HWND owner, const std::string& text, const std::string& title
         s->answers.pop_front();
         return a;
     }
-    switch (MessageBoxA(owner, text.c_str(), title.c_str(), MessageBoxStyle(icon, buttons))) {
+    switch (MessageBoxW(owner, platform::win32::Wide(text).c_str(),
+                        platform::win32::Wide(title).c_str(), MessageBoxStyle(icon, buttons))) {
         case IDOK:
             return Answer::Ok;
         case IDYES:
@@ -95,20 +98,22 @@ std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::st
         s->saveFiles.pop_front();
         return a;
     }
-    const std::string filters = DialogFilter(filter);
-    char file[MAX_PATH] = "";
-    OPENFILENAMEA ofn{};
+    const std::string narrowFilters = DialogFilter(filter);
+    const std::wstring filters = platform::win32::Wide(narrowFilters);
+    const std::wstring caption = platform::win32::Wide(title);
+    std::wstring file(32768, L'\0');  // the longest path Windows has
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filters.c_str();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrTitle = title;
-    ofn.lpstrDefExt = "log";
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = caption.c_str();
+    ofn.lpstrDefExt = L"log";
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&ofn))
+    if (!GetSaveFileNameW(&ofn))
         return std::nullopt;
-    return std::string(file);
+    return platform::win32::Utf8(file.c_str());
 }
 
 std::optional<std::string> ChooseDirectory(HWND owner, const std::string& start) {
@@ -122,25 +127,81 @@ std::optional<std::string> ChooseDirectory(HWND owner, const std::string& start)
         return a;
     }
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    char name[MAX_PATH] = "";
-    BROWSEINFOA bi{};
+    wchar_t name[MAX_PATH] = L"";
+    const std::wstring startWide = platform::win32::Wide(start);
+    BROWSEINFOW bi{};
     bi.hwndOwner = owner;
     bi.pszDisplayName = name;
-    bi.lpszTitle = "Move Backup Files To";
+    bi.lpszTitle = L"Move Backup Files To";
     bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     bi.lpfn = BrowseCallback;
-    bi.lParam = reinterpret_cast<LPARAM>(start.c_str());
+    bi.lParam = reinterpret_cast<LPARAM>(startWide.c_str());
     std::optional<std::string> chosen;
-    if (PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&bi)) {
-        char path[MAX_PATH] = "";
-        if (SHGetPathFromIDListA(list, path))
-            chosen = path;
+    if (PIDLIST_ABSOLUTE list = SHBrowseForFolderW(&bi)) {
+        wchar_t path[MAX_PATH] = L"";
+        if (SHGetPathFromIDListW(list, path))
+            chosen = platform::win32::Utf8(path);
         CoTaskMemFree(list);
     }
     if (SUCCEEDED(com))
         CoUninitialize();
     return chosen;
 }
+
+namespace {
+
+// "file:///C:/dir/Kestrove.html": the bytes of the UTF-8 path that a URL
+// cannot hold as they are written in %XX.
+std::string FileUrl(std::string_view path) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string url = "file:///";
+    for (char c : path) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            url += '/';
+        } else if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
+                   std::string_view("-._~/:").find(c) != std::string_view::npos) {
+            url += c;
+        } else {
+            url += '%';
+            url += kHex[b >> 4];
+            url += kHex[b & 15];
+        }
+    }
+    return url;
+}
+
+// The program that opens .html pages; empty when none is set up.
+std::wstring HtmlBrowser() {
+    wchar_t program[MAX_PATH] = L"";
+    DWORD size = MAX_PATH;
+    if (AssocQueryStringW(ASSOCF_NOTRUNCATE, ASSOCSTR_EXECUTABLE, L".html", L"open", program,
+                          &size) != S_OK)
+        return {};
+    // A handler run through rundll32 would take the URL for its own
+    // arguments and start without showing anything.
+    const wchar_t* name = PathFindFileNameW(program);
+    if (lstrcmpiW(name, L"rundll32.exe") == 0)
+        return {};
+    return program;
+}
+
+// ShellExecuteW's result (above 32 when the program started). With a test
+// script nothing starts: the launch is recorded and gets the script's result.
+INT_PTR Launch(HWND owner, const std::wstring& program, const std::wstring& parameters) {
+    if (DialogScript* s = Script()) {
+        std::string launch = platform::win32::Utf8(program);
+        if (!parameters.empty())
+            launch += " " + platform::win32::Utf8(parameters);
+        s->launches.push_back(launch);
+        return s->launchResult;
+    }
+    return reinterpret_cast<INT_PTR>(
+        ShellExecuteW(owner, L"open", program.c_str(),
+                      parameters.empty() ? nullptr : parameters.c_str(), nullptr, SW_SHOWNORMAL));
+}
+
+}  // namespace
 
 bool OpenHelp(HWND owner, bool index) {
     const std::string exe = platform::ExecutablePath();
@@ -150,20 +211,17 @@ bool OpenHelp(HWND owner, bool index) {
                     Buttons::Ok);
         return false;
     }
-    if (Script())
+    // Opened as a document, the page opens at its top whatever anchor its
+    // URL carries: the browser itself is given the URL with the anchor.
+    const std::wstring url =
+        platform::win32::Wide(FileUrl(file) + (index ? "#index" : "#contents"));
+    const std::wstring browser = HtmlBrowser();
+    if (!browser.empty() && Launch(owner, browser, L"\"" + url + L"\"") > 32)
         return true;
-    // A file URL carries the anchor of the index; a plain path could not.
-    std::string url = "file:///" + file;
-    for (char& c : url)
-        if (c == '\\')
-            c = '/';
-    if (index)
-        url += "#index";
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(owner, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (result <= 32)
-        ShellExecuteA(owner, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return true;
+    if (Launch(owner, url, {}) > 32)
+        return true;
+    ShowMessage(owner, kNoBrowserText + file, "Kestrove Help", Icon::Exclamation, Buttons::Ok);
+    return false;
 }
 
 }  // namespace kestrove::win

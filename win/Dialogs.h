@@ -28,6 +28,11 @@ struct DialogScript {
     std::deque<std::optional<std::string>> directories;
     std::vector<ShownBox> shown;
     std::vector<std::string> failures;  // dialogs that came without an answer
+    // What the help would have started ("PROGRAM PARAMETERS"), and the
+    // result every start gets: above 32 it started, 32 or less (2, no such
+    // file) as when no browser is set up.
+    std::vector<std::string> launches;
+    long long launchResult = 42;
 };
 
 // Sets (or with nullptr clears) the script every dialog consults.
@@ -43,8 +48,11 @@ std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::st
 std::optional<std::string> ChooseDirectory(HWND owner, const std::string& start);
 
 // The help beside the executable, opened in the default browser at its
-// contents or at its index. False (after a box) when it cannot be opened.
+// contents or at its index. False (after a box) when it cannot be opened:
+// the page is missing, or no browser could be started (the box names it).
 inline constexpr const char* kHelpHtml = "Kestrove.html";
+inline constexpr const char* kNoBrowserText =
+    "No browser could be started to show the help.\n\nThe help is the page ";
 bool OpenHelp(HWND owner, bool index);
 
 }  // namespace kestrove::win

@@ -1,5 +1,9 @@
 #include "win/Grid.h"
 
+#include <iterator>
+
+#include "platform/win32/Wide.h"
+
 namespace kestrove::win {
 
 // The list view outlives the grid by a little: its parent form destroys it.
@@ -58,14 +62,14 @@ COLORREF VirtualGrid::Foreground() const {
 }
 
 std::string VirtualGrid::ShownText(int row, int column) const {
-    char text[512] = "";
-    LVITEMA item{};
+    wchar_t text[512] = L"";
+    LVITEMW item{};
     item.iSubItem = column;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(hwnd_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row - 1),
+    item.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(hwnd_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1),
                  reinterpret_cast<LPARAM>(&item));
-    return text;
+    return platform::win32::Utf8(text);
 }
 
 bool VirtualGrid::HitTest(POINT point, int& row, int& column) const {
@@ -81,12 +85,15 @@ bool VirtualGrid::HitTest(POINT point, int& row, int& column) const {
 bool VirtualGrid::Notify(NMHDR* header, LRESULT& result) {
     if (header->hwndFrom != hwnd_)
         return false;
-    if (header->code == LVN_GETDISPINFOA) {
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-        if (info->item.mask & LVIF_TEXT) {
+    // The forms are Unicode windows: the list view asks in UTF-16. The cells
+    // hold the mail files' Windows-1252.
+    if (header->code == LVN_GETDISPINFOW) {
+        auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+        if ((info->item.mask & LVIF_TEXT) && info->item.cchTextMax > 0) {
             buffer_.clear();
             source_.text(info->item.iItem + 1, info->item.iSubItem, buffer_);
-            lstrcpynA(info->item.pszText, buffer_.c_str(), info->item.cchTextMax);
+            lstrcpynW(info->item.pszText, platform::win32::WideFrom1252(buffer_).c_str(),
+                      info->item.cchTextMax);
         }
         result = 0;
         return true;

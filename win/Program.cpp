@@ -47,11 +47,11 @@ int RunProgram() {
         ShowWindow(forms->Form1->hwnd(), SW_SHOW);
         UpdateWindow(forms->Form1->hwnd());
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-            if (!top || !IsDialogMessageA(top, &msg)) {
+            if (!top || !IsDialogMessageW(top, &msg)) {
                 TranslateMessage(&msg);
-                DispatchMessageA(&msg);
+                DispatchMessageW(&msg);
             }
         }
     } catch (const std::exception& e) {

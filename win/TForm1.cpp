@@ -8,6 +8,7 @@
 #include "app/DirectoryNavigation.h"
 #include "app/MainWindowTable.h"
 #include "core/Format.h"
+#include "platform/win32/Wide.h"
 #include "win/Dialogs.h"
 #include "win/Forms.h"
 #include "win/Program.h"
@@ -364,13 +365,13 @@ std::string TForm1::Text(int id) const {
 std::vector<std::string> TForm1::Entries(int id) const {
     HWND list = Item(id);
     std::vector<std::string> out;
-    const int n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
-        const auto len = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::string s(static_cast<std::size_t>(len) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
+        const auto len = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring s(static_cast<std::size_t>(len) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(s.data()));
         s.resize(static_cast<std::size_t>(len));
-        out.push_back(std::move(s));
+        out.push_back(platform::win32::Utf8(s));
     }
     return out;
 }

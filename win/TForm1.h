@@ -102,7 +102,7 @@ class TForm1 : public Form, public MainWindowCommands {
     bool Visible(int id) const;
     bool Enabled(int id) const;
     std::string Text(int id) const;  // a control's caption or text
-    // The entries of a list box as shown.
+    // The entries of a list box as shown, in UTF-8.
     std::vector<std::string> Entries(int id) const;
     // Selects entries of a list box (the user's clicks), without the click's
     // handler; then Click or DoubleClick does what the user's would.

@@ -1,5 +1,6 @@
-// File-system operations through the Win32 calls. Windows itself matches
-// names without regard to case, so nothing here folds case.
+// File-system operations through the Win32 calls, the wide ones: a name on
+// disk may hold any character. Windows itself matches names without regard
+// to case, so nothing here folds case.
 
 #include <windows.h>
 
@@ -13,13 +14,14 @@
 #include "platform/Paths.h"
 #include "platform/win32/Links.h"
 #include "platform/win32/SystemError.h"
+#include "platform/win32/Wide.h"
 
 namespace kestrove::platform {
 
 namespace {
 
 DWORD AttributesOf(const std::string& path) {
-    return GetFileAttributesA(path.c_str());
+    return GetFileAttributesW(win32::Wide(path).c_str());
 }
 
 bool Injected(faults::Op op, std::string_view path, std::string_view other = {}) {
@@ -33,9 +35,9 @@ bool Injected(faults::Op op, std::string_view path, std::string_view other = {})
 }  // namespace
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
-    HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileW(win32::Wide(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
@@ -54,9 +56,9 @@ std::optional<FileStamp> StampOf(const std::string& path) {
     if (Injected(faults::Op::Stat, path)) {
         return std::nullopt;
     }
-    HANDLE file =
-        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(win32::Wide(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         win32::RecordLastError();
         return std::nullopt;
@@ -102,8 +104,8 @@ bool IsLink(const std::string& path) {
     if (path.find_first_of("*?") != std::string::npos) {
         return false;
     }
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(win32::Wide(path).c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -128,7 +130,7 @@ bool RemoveFile(const std::string& path) {
         SetLastErrorText(kLinkText);
         return false;
     }
-    if (!DeleteFileA(path.c_str())) {
+    if (!DeleteFileW(win32::Wide(path).c_str())) {
         win32::RecordLastError();
         return false;
     }
@@ -148,7 +150,8 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
     // the file system itself matches names without regard to case. A folder
     // mounted from another volume gets a copy, on the disk before the source
     // goes (WRITE_THROUGH), as the C runtime's rename would make it.
-    if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveFileExW(win32::Wide(from).c_str(), win32::Wide(to).c_str(),
+                     MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH)) {
         win32::RecordLastError();
         return false;
     }
@@ -168,8 +171,8 @@ std::size_t RenameEachNoReplace(const std::vector<std::pair<std::string, std::st
 
 std::vector<DirEntry> FindFiles(const std::string& pattern) {
     std::vector<DirEntry> entries;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(win32::Wide(pattern).c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES) {
@@ -181,16 +184,17 @@ std::vector<DirEntry> FindFiles(const std::string& pattern) {
     // NOTES.PMIX through NOTES~1.PMI. Only the names as stored count.
     const std::string_view mask = FileNamePart(pattern);
     do {
-        if (!MatchesMask(mask, data.cFileName)) {
+        std::string name = win32::Utf8(data.cFileName);
+        if (!MatchesMask(mask, name)) {
             continue;
         }
         DirEntry entry;
-        entry.name = data.cFileName;
+        entry.name = std::move(name);
         entry.attributes = data.dwFileAttributes;
         entry.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         entry.isLink = win32::IsLinkEntry(data.dwFileAttributes, data.dwReserved0);
         entries.push_back(std::move(entry));
-    } while (FindNextFileA(search, &data));
+    } while (FindNextFileW(search, &data));
     DWORD code = GetLastError();
     if (code != ERROR_NO_MORE_FILES) {
         SetLastErrorText(win32::SystemErrorText(code));
@@ -206,12 +210,12 @@ bool CaseSensitiveNames() {
 std::vector<std::string> NamesAnswering(const std::string& path) {
     // Windows itself matches without regard to case: one name at most.
     std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(path.c_str(), &data);
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(win32::Wide(path).c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) {
         return names;
     }
-    names.emplace_back(data.cFileName);
+    names.push_back(win32::Utf8(data.cFileName));
     FindClose(search);
     return names;
 }
@@ -231,9 +235,9 @@ namespace {
 // A file opened for its security alone, without following a link; null
 // (LastErrorText set) otherwise.
 HANDLE OpenForSecurity(const std::string& path, DWORD access) {
-    HANDLE h = CreateFileA(
-        path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h = CreateFileW(
+        win32::Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         win32::RecordLastError();
         return nullptr;
@@ -317,16 +321,16 @@ bool CopyPermissions(const std::string& from, const std::string& to) {
 }
 
 std::string ExecutablePath() {
-    std::vector<char> buffer(MAX_PATH);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0) {
             win32::RecordLastError();
             return {};
         }
         if (length < buffer.size()) {
-            return std::string(buffer.data(), length);
+            return win32::Utf8(std::wstring_view(buffer.data(), length));
         }
         if (buffer.size() >= 32768) {  // the longest path Windows has
             SetLastErrorText(win32::SystemErrorText(ERROR_INSUFFICIENT_BUFFER));
@@ -354,7 +358,8 @@ bool CreateDirectories(const std::string& directory) {
     for (std::size_t cut = directory.find_first_of("\\/", start);;
          cut = directory.find_first_of("\\/", cut + 1)) {
         std::string part = directory.substr(0, cut);
-        if (!part.empty() && !DirectoryExists(part) && !CreateDirectoryA(part.c_str(), nullptr) &&
+        if (!part.empty() && !DirectoryExists(part) &&
+            !CreateDirectoryW(win32::Wide(part).c_str(), nullptr) &&
             GetLastError() != ERROR_ALREADY_EXISTS) {
             win32::RecordLastError();
             return false;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/SystemError.h"
+#include "platform/win32/Wide.h"
 
 namespace kestrove::platform::win32 {
 
@@ -14,14 +15,6 @@ bool IsLinkTag(DWORD tag) {
     // Wine shows its directory links as reparse points with the tag 0, which
     // Windows reserves and never gives.
     return IsReparseTagNameSurrogate(tag) || tag == 0;
-}
-
-std::wstring Wide(const std::string& text) {
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
 }
 
 // "\\?\C:\dir\name" (or "\\?\UNC\..."); empty when the system cannot say.
@@ -92,8 +85,9 @@ bool HandleLeadsElsewhere(void* handle, const std::string& path) {
 }
 
 bool NameLeadsElsewhere(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE h =
+        CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     const bool elsewhere = KindOfHandle(h) == HandleKind::Plain && HandleLeadsElsewhere(h, path);

@@ -1,5 +1,5 @@
 // Files through the Win32 handle calls. The path text is the Windows path
-// itself; no drive map is involved.
+// itself, in UTF-8; no drive map is involved.
 
 #include "platform/NativeFile.h"
 
@@ -9,6 +9,7 @@
 
 #include "platform/win32/Links.h"
 #include "platform/win32/SystemError.h"
+#include "platform/win32/Wide.h"
 
 namespace kestrove::platform {
 
@@ -30,8 +31,9 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, OpenMode m
     // Others may read and write the file meanwhile, as with the C runtime's
     // fopen; the mail client itself opens its folders that way.
     constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE h = CreateFileA(
-        path.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, kShare, nullptr, disposition,
+    const std::wstring name = win32::Wide(path);
+    HANDLE h = CreateFileW(
+        name.c_str(), reading ? GENERIC_READ : GENERIC_WRITE, kShare, nullptr, disposition,
         FILE_ATTRIBUTE_NORMAL | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
@@ -68,7 +70,7 @@ std::unique_ptr<NativeFile> NativeFile::Open(const std::string& path, OpenMode m
             case win32::HandleKind::ReparseData: {
                 // A deduplicated or cloud file reads through its filter; the
                 // same file, or a link was put there since the first open.
-                HANDLE data = CreateFileA(path.c_str(), GENERIC_READ, kShare, nullptr,
+                HANDLE data = CreateFileW(name.c_str(), GENERIC_READ, kShare, nullptr,
                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
                 if (data == INVALID_HANDLE_VALUE) {
                     win32::RecordLastError();

@@ -1,4 +1,5 @@
-// On Windows a path text is the path: there is no drive map to keep.
+// On Windows a path text is the path (in UTF-8): there is no drive map to
+// keep.
 
 #include "platform/Paths.h"
 
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/SystemError.h"
+#include "platform/win32/Wide.h"
 
 namespace kestrove::platform {
 
@@ -30,17 +32,17 @@ std::optional<std::string> FromNativeMappingRoot(std::string_view nativePath) {
 }
 
 std::optional<std::string> FromNative(std::string_view nativePath) {
-    std::string path(nativePath);
-    std::vector<char> buffer(MAX_PATH);
+    const std::wstring path = win32::Wide(nativePath);
+    std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()),
+        DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()),
                                         buffer.data(), nullptr);
         if (length == 0) {
             win32::RecordLastError();
             return std::nullopt;
         }
         if (length < buffer.size()) {
-            return std::string(buffer.data(), length);
+            return win32::Utf8(std::wstring_view(buffer.data(), length));
         }
         buffer.resize(length);  // the size asked for, terminator included
     }

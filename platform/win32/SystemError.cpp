@@ -4,19 +4,20 @@
 
 #include "platform/File.h"
 #include "platform/NativeFile.h"
+#include "platform/win32/Wide.h"
 
 namespace kestrove::platform {
 
 namespace win32 {
 
 std::string SystemErrorText(unsigned long code) {
-    char* text = nullptr;
-    DWORD length = FormatMessageA(
+    wchar_t* text = nullptr;
+    DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::string result;
     if (length > 0 && text != nullptr) {
-        result.assign(text, length);
+        result = Utf8(std::wstring_view(text, length));  // the system's language, any script
     }
     if (text != nullptr) {
         LocalFree(text);

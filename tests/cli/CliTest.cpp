@@ -2,6 +2,7 @@
 // builder: what it prints, the files it leaves, and its exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -150,6 +151,15 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndUsageErrorsExitTwo) {
         EXPECT_NE(own.out.find("Usage: kestrove-cli " + command), std::string::npos) << command;
         EXPECT_NE(own.out.find("Exit status:"), std::string::npos) << command;
     }
+    // The paths of the system it runs on: the drive map is Linux's alone.
+#ifdef _WIN32
+    EXPECT_EQ(help.out.find(".wine"), std::string::npos);
+    EXPECT_NE(help.out.find("drive letters and\n  network shares of this machine"),
+              std::string::npos);
+    EXPECT_NE(help.out.find("to a file or a\n  pipe they are written as UTF-8"), std::string::npos);
+#else
+    EXPECT_NE(help.out.find("~/.wine/dosdevices"), std::string::npos);
+#endif
     CliResult run = Cli({"help", "run"});
     for (const char* option :
          {"--no-sort", "--log FILE", "--unread-mismatch ask|ignore|skip",
@@ -548,7 +558,6 @@ TEST_F(CliTest, LookAlikesAreShownAndKept) {
                                ": 1 of 1 files processed.\n");
 }
 
-#ifndef _WIN32
 TEST_F(CliTest, MailTextsAreShownInUtf8) {
     FolderBuilder folder(
         Named("Entw\xFC"
@@ -566,7 +575,43 @@ TEST_F(CliTest, MailTextsAreShownInUtf8) {
     CliResult names = Cli({"names", N("")});
     EXPECT_EQ(Lines(names.out).at(1), "1\tEntw\xC3\xBCrfe\tINBOX.PMI");
 }
+
+// User directories named in any script are reached by their names as given
+// and named in the output in UTF-8 (here a file, as for a pipe).
+TEST_F(CliTest, NamesInAnyScriptAreReachedAndPrintedInUtf8) {
+    const std::vector<std::string> users = {
+        "\xC5\x81ukasz", "\xCE\x95\xCE\xBB\xCE\xAD\xCE\xBD\xCE\xB7",
+        "\xD0\xAE\xD1\x80\xD0\xB8\xD0\xB9", "\xE6\x97\xA5\xE6\x9C\xAC"};
+#ifdef _WIN32
+    // The path texts are the paths (the fixture's native ones would go
+    // through the 8-bit code page).
+    const auto arg = [&](const std::string& name) { return P(name); };
+#else
+    const auto arg = [&](std::string name) {
+        std::replace(name.begin(), name.end(), '\\', '/');
+        return N(name);
+    };
 #endif
+    std::vector<std::string> args = {"network-run"};
+    for (const std::string& user : users) {
+        ASSERT_TRUE(platform::CreateDirectories(P(user)));
+        Write(Duplicated(), user + "\\INBOX.PMI");
+        Write(Clean(), user + "\\CLEAN.PMI");
+        args.push_back(arg(user));
+    }
+    CliResult exported = Cli({"export", arg(users[0] + "\\INBOX.PMI")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.out.find("\xC5\x81ukasz\\INBOX.CSV\n"), std::string::npos) << exported.out;
+    EXPECT_TRUE(platform::FileExists(P(users[0] + "\\INBOX.CSV")));
+
+    CliResult run = Cli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const std::string& user : users) {
+        EXPECT_NE(run.out.find(user + ": 1 of 2 files processed.\n"), std::string::npos) << run.out;
+        EXPECT_TRUE(HasBackup(user + "\\INBOX")) << user;
+        EXPECT_FALSE(HasBackup(user + "\\CLEAN")) << user;
+    }
+}
 
 TEST_F(CliTest, ExportWritesEachFileAndNamesIt) {
     Write(Duplicated(), "A.PMI");

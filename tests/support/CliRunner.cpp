@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "platform/win32/Wide.h"
 #else
 #include <fcntl.h>
 #include <poll.h>
@@ -317,7 +319,7 @@ CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options
     for (const auto& [name, value] : options.env)
         SetEnvironmentVariableA(name.c_str(), value.c_str());
 
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = in;
@@ -325,7 +327,9 @@ CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
     CliResult result;
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+    // The wide call: an argument may name a directory in any script.
+    std::wstring wideLine = platform::win32::Wide(commandLine);
+    if (CreateProcessW(nullptr, wideLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                        &startup, &process)) {
         if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(options.timeout.count())) ==
             WAIT_TIMEOUT) {
