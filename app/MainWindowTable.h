@@ -60,7 +60,8 @@ struct MenuItemSpec {
     std::string_view caption;  // with its access key
     MenuControl ModeControls::*field = nullptr;
     // A check mark shows MenuControl::checked (besides the marker of the
-    // current choice, which any item may show).
+    // current choice, which any item may show): the items of the mode, sort
+    // and format choices.
     bool checkable = false;
     bool Separator() const { return field == nullptr; }
 };

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDialog>
 #include <QGridLayout>
@@ -11,9 +12,11 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QTableView>
 #include <algorithm>
 
@@ -54,6 +57,39 @@ void RadioGroup::setItemIndex(int index) {
         return;
     }
     buttons_[static_cast<std::size_t>(index)]->setChecked(true);
+}
+
+void RadioGroup::focusChoice() {
+    if (buttons_.empty())
+        return;
+    const int chosen = itemIndex();
+    button(chosen < 0 ? 0 : chosen)->setFocus(Qt::ShortcutFocusReason);
+}
+
+namespace {
+
+class GroupBuddyFilter : public QObject {
+  public:
+    GroupBuddyFilter(QLabel* label, RadioGroup* group) : QObject(label), group_(group) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Shortcut) {
+            group_->focusChoice();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    RadioGroup* group_;
+};
+
+}  // namespace
+
+void SetGroupBuddy(QLabel* label, RadioGroup* group) {
+    label->setBuddy(group);
+    label->installEventFilter(new GroupBuddyFilter(label, group));
 }
 
 MeterBar::MeterBar(const QString& caption, QWidget* parent)
@@ -243,6 +279,35 @@ void FillList(QListWidget* list, const std::vector<std::string>& entries) {
     list->blockSignals(blocked);
     if (list->verticalScrollBar())
         list->verticalScrollBar()->setValue(scroll);
+}
+
+namespace {
+
+// The platform style marks the focused button with a slightly darker
+// border, which is easy to miss: a frame in the highlight colour inside it.
+class ProgramStyle : public QProxyStyle {
+  public:
+    explicit ProgramStyle(const QString& key) : QProxyStyle(key) {}
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButton || (option->state & State_HasFocus) == 0)
+            return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QPen(option->palette.color(QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(3, 3, -3, -3));
+        painter->restore();
+    }
+};
+
+}  // namespace
+
+void UseProgramStyle() {
+    if (dynamic_cast<ProgramStyle*>(QApplication::style()))
+        return;
+    QApplication::setStyle(new ProgramStyle(QApplication::style()->name()));
 }
 
 void SetUpDialog(QDialog* dialog, const QString& name, const QString& title) {

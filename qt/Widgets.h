@@ -43,6 +43,9 @@ class RadioGroup : public QGroupBox {
     void setItemIndex(int index);
     int count() const { return static_cast<int>(buttons_.size()); }
     QRadioButton* button(int i) const { return buttons_[static_cast<std::size_t>(i)]; }
+    // The keyboard focus to the chosen item (the first when none is), as an
+    // access key leads there: nothing is chosen by it.
+    void focusChoice();
 
   signals:
     // The user chose an item (also when it was already chosen).
@@ -52,6 +55,10 @@ class RadioGroup : public QGroupBox {
     QButtonGroup* group_;
     std::vector<QRadioButton*> buttons_;
 };
+
+// The access key of `label` leads the focus into `group` and chooses
+// nothing (a label clicks a button it is the buddy of).
+void SetGroupBuddy(QLabel* label, RadioGroup* group);
 
 // A meter with its caption beside it ("Files", "Messages", "Characters").
 class MeterBar : public QWidget {
@@ -145,6 +152,10 @@ int FitWidth(const QFont& font, int given, const QStringList& samples);
 
 // Shows a list's entries again, keeping the scroll position where it can.
 void FillList(QListWidget* list, const std::vector<std::string>& entries);
+
+// The program's style: the platform's, with a plain focus frame on the
+// button that has the keyboard focus. Once is enough; more calls do nothing.
+void UseProgramStyle();
 
 // A modal window of the program, named and titled.
 void SetUpDialog(QDialog* dialog, const QString& name, const QString& title);
