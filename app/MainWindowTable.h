@@ -63,6 +63,9 @@ struct MenuItemSpec {
     // current choice, which any item may show): the items of the mode, sort
     // and format choices.
     bool checkable = false;
+    // The check mark is drawn; else the marker alone shows the choice on
+    // screen and the check is for assistive technology.
+    bool checkDrawn = false;
     bool Separator() const { return field == nullptr; }
 };
 

@@ -367,6 +367,8 @@ void TForm1::BuildMenus() {
             action->setProperty("action", ToQt(item.action));
             action->setIconVisibleInMenu(true);
             action->setCheckable(item.checkable);
+            if (item.checkable && !item.checkDrawn)
+                HideCheckMark(action);
             // Each item does what the engine's table says it means at the
             // moment. One that may open a modal window does it once the
             // trigger has returned, so that whoever chose it (assistive

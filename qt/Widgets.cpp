@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
 #include <QProxyStyle>
@@ -285,11 +286,25 @@ namespace {
 
 // The platform style marks the focused button with a slightly darker
 // border, which is easy to miss: a frame in the highlight colour inside it.
+constexpr char kCheckHidden[] = "kestroveCheckHidden";
+
 class ProgramStyle : public QProxyStyle {
   public:
     explicit ProgramStyle(const QString& key) : QProxyStyle(key) {}
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
+        if (element == CE_MenuItem) {
+            const auto* menu = qobject_cast<const QMenu*>(widget);
+            const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+            const QAction* action = menu && item ? menu->actionAt(item->rect.center()) : nullptr;
+            if (action && action->property(kCheckHidden).toBool()) {
+                QStyleOptionMenuItem plain(*item);
+                plain.checkType = QStyleOptionMenuItem::NotCheckable;
+                plain.checked = false;
+                QProxyStyle::drawControl(element, &plain, painter, widget);
+                return;
+            }
+        }
         QProxyStyle::drawControl(element, option, painter, widget);
         if (element != CE_PushButton || (option->state & State_HasFocus) == 0)
             return;
@@ -303,6 +318,10 @@ class ProgramStyle : public QProxyStyle {
 };
 
 }  // namespace
+
+void HideCheckMark(QAction* item) {
+    item->setProperty(kCheckHidden, true);
+}
 
 void UseProgramStyle() {
     if (dynamic_cast<ProgramStyle*>(QApplication::style()))

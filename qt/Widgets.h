@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <vector>
 
+class QAction;
 class QBoxLayout;
 class QButtonGroup;
 class QDialog;
@@ -156,6 +157,10 @@ void FillList(QListWidget* list, const std::vector<std::string>& entries);
 // The program's style: the platform's, with a plain focus frame on the
 // button that has the keyboard focus. Once is enough; more calls do nothing.
 void UseProgramStyle();
+
+// The program's style draws the menu item without its check (its icon
+// alone shows the choice); assistive technology still hears it.
+void HideCheckMark(QAction* item);
 
 // A modal window of the program, named and titled.
 void SetUpDialog(QDialog* dialog, const QString& name, const QString& title);

@@ -94,8 +94,11 @@ TEST(MainWindowTable, EveryItemOnce) {
     const std::set<std::string_view> choices{"NormalMode",    "BackupMode", "NetworkMode",
                                              "Sort1",         "SortOFF1",   "SaveIndexasCSV",
                                              "SaveIndexasTAB"};
-    for (const MenuItemSpec* item : MenuItems())
+    for (const MenuItemSpec* item : MenuItems()) {
         EXPECT_EQ(item->checkable, choices.count(item->name) == 1) << item->name;
+        // Drawn on the format's item alone; the others show their marker.
+        EXPECT_EQ(item->checkDrawn, item->name == "SaveIndexasCSV") << item->name;
+    }
 }
 
 TEST(MainWindowTable, EveryButtonOnceWithItsHint) {

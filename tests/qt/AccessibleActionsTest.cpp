@@ -736,19 +736,29 @@ void AccessibleActionsTest::writesEveryControl() {
     TForm1& f = *forms.Form1;
     Prepare(f, 0);
     QStringList lines;
+    // A menu is hidden until it opens; its items are listed all the same.
     std::function<void(const QString&, QAccessibleInterface*, int)> walk =
         [&](const QString& window, QAccessibleInterface* a, int depth) {
             const QAccessible::Role role = a->role();
             if (role == QAccessible::Cell || role == QAccessible::TreeItem ||
                 role == QAccessible::ListItem || role == QAccessible::Row)
                 return;  // the entries of a list or grid: data, not controls
+            const bool menu = role == QAccessible::PopupMenu || role == QAccessible::MenuItem;
             if (role != QAccessible::Client && role != QAccessible::Separator &&
-                role != QAccessible::ScrollBar && !a->state().invisible)
-                lines << QStringLiteral("%1 / %2 / %3")
-                             .arg(window,
-                                  QString::fromLatin1(
-                                      QMetaEnum::fromType<QAccessible::Role>().valueToKey(role)),
-                                  a->text(QAccessible::Name).simplified());
+                role != QAccessible::ScrollBar && (menu || !a->state().invisible)) {
+                QString line =
+                    QStringLiteral("%1 / %2 / %3")
+                        .arg(window,
+                             QString::fromLatin1(
+                                 QMetaEnum::fromType<QAccessible::Role>().valueToKey(role)),
+                             a->text(QAccessible::Name).simplified());
+                if (a->state().checkable)
+                    line += a->state().checked ? QStringLiteral(" (checked)")
+                                               : QStringLiteral(" (not checked)");
+                if (a->valueInterface())
+                    line += QStringLiteral(" = ") + a->text(QAccessible::Value);
+                lines << line;
+            }
             if (role == QAccessible::ScrollBar || depth > 12)
                 return;
             for (int i = 0; i < a->childCount(); ++i)
