@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -335,6 +336,18 @@ void TForm1::BuildControls() {
     // A user directory is added by its click; from the keys, Enter adds it.
     connect(ListBox2, &ListBox::enterPressed, this,
             [this] { Perform(ModeControlsFor(*state_).ListBox2.click); });
+    // Assistive technology selects an entry without making it current (the
+    // keys select the entry they make current): that selection is its click.
+    connect(ListBox2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& added) {
+                if (fillingLists_ || ListBox2->inMousePress())
+                    return;
+                for (const QModelIndex& index : added.indexes())
+                    if (index != ListBox2->currentIndex()) {
+                        Perform(ModeControlsFor(*state_).ListBox2.click);
+                        return;
+                    }
+            });
     for (ListId list : {ListId::ListBox1, ListId::ListBox3})
         connect(ListWidget(list), &QListWidget::itemSelectionChanged, this, [this, list] {
             if (!fillingLists_)
