@@ -459,8 +459,8 @@ void AccessibleActionsTest::menuItemsChooseAsTheyAreClicked() {
     QCOMPARE(after[1], after[0]);
 }
 
-// A menu item that opens a modal window returns to the screen reader
-// first; the window opens after.
+// A menu item or button that opens a modal window returns to the screen
+// reader first; the window opens after.
 void AccessibleActionsTest::menuWindowsOpenAfterTheCallReturns() {
     UiWorld world;
     Furnish(world);
@@ -484,6 +484,16 @@ void AccessibleActionsTest::menuWindowsOpenAfterTheCallReturns() {
         QCOMPARE(opened, item != f.SaveLogFile1);
         KESTROVE_VERIFY_DIALOGS();
     }
+    // So does a button's press.
+    bool opened = false;
+    Dialogs::SetNextModal([&](QDialog* w) {
+        opened = true;
+        w->reject();
+    });
+    Acc(f.BtnGetStats)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(!opened);
+    QTRY_VERIFY(opened);
+    KESTROVE_VERIFY_DIALOGS();
 }
 
 void AccessibleActionsTest::statisticsResortOnToggle() {
