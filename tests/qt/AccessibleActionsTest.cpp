@@ -681,7 +681,8 @@ void AccessibleActionsTest::statusPanelIsCurrentBehindStatistics() {
     KESTROVE_VERIFY_DIALOGS();
 }
 
-// A second view starts with the prompt, at the first column.
+// A second view starts with the prompt, at the first column; a cell
+// chosen by assistive technology is told of as a clicked one.
 void AccessibleActionsTest::viewerStartsEachViewAfresh() {
     UiWorld world;
     Furnish(world);
@@ -700,6 +701,18 @@ void AccessibleActionsTest::viewerStartsEachViewAfresh() {
             QCOMPARE(Acc(v.Lbl1IndexFile)->text(QAccessible::Name),
                      v.Lbl1IndexFile->text().trimmed());
             QVERIFY(!Acc(v.LblPMMfile)->text(QAccessible::Name).endsWith(QLatin1Char('\n')));
+            // A cell chosen through assistive technology tells of itself as a
+            // clicked one does.
+            if (view == 0) {
+                QAccessibleTableInterface* table = Acc(v.StringGrid1)->tableInterface();
+                table->cellAt(2, 5)->actionInterface()->doAction(
+                    QAccessibleActionInterface::toggleAction());
+                const QString told = v.LblCellInfo->text();
+                QVERIFY(told.startsWith(QStringLiteral("Row 3 Column From: [")));
+                ClickCell(v.StringGrid1, 0, 0);
+                ClickCell(v.StringGrid1, 2, 5);
+                QCOMPARE(v.LblCellInfo->text(), told);
+            }
             // The user looks at a far column and leaves.
             v.StringGrid1->scrollTo(v.StringGrid1->model()->index(0, 30));
             ClickCell(v.StringGrid1, 0, 30);
