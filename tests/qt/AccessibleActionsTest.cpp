@@ -260,8 +260,8 @@ void AccessibleActionsTest::modeButtonsToggleAsTheyAreClicked() {
     }
 }
 
-// Every button of the main window in every mode: a screen reader's press
-// leaves exactly what a click leaves.
+// Every button and mode item of the main window in every mode: a screen
+// reader's press leaves exactly what a click leaves.
 void AccessibleActionsTest::mainWindowButtonsPressAsTheyAreClicked_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("mode");
@@ -270,6 +270,10 @@ void AccessibleActionsTest::mainWindowButtonsPressAsTheyAreClicked_data() {
             if ((ModeControlsFor(mode, false, true, true).*spec.field).state.visible &&
                 spec.name != "AbortButton")
                 QTest::addRow("%s/%d", spec.name.data(), mode) << ToQt(spec.name) << mode;
+    for (int mode = 0; mode < 3; ++mode)
+        for (int item = 0; item < 3; ++item)
+            QTest::addRow("RGMode1.%d/%d", item, mode)
+                << QStringLiteral("RGMode1.%1").arg(item) << mode;
 }
 
 void AccessibleActionsTest::mainWindowButtonsPressAsTheyAreClicked() {
@@ -283,7 +287,10 @@ void AccessibleActionsTest::mainWindowButtonsPressAsTheyAreClicked() {
         TForm1& f = *forms.Form1;
         Prepare(f, mode);
         AnswerWindowsWithTheirFirstButton(by);
-        Activate(f.findChild<QPushButton*>(button), by);
+        if (button.startsWith(QLatin1String("RGMode1.")))
+            Activate(f.RGMode1->button(button.back().digitValue()), by);
+        else
+            Activate(f.findChild<QPushButton*>(button), by);
         after[by == By::Click ? 0 : 1] = Snapshot(world, f);
         Dialogs::Reset();
     }
@@ -295,18 +302,18 @@ void AccessibleActionsTest::windowButtonsPressAsTheyAreClicked_data() {
     QTest::addColumn<QString>("window");  // the main window's control that opens it
     QTest::addColumn<QString>("control");
     const std::pair<const char*, QStringList> windows[] = {
-        {"N5", {"ChkDriveA", "ChkDriveD", "ChkDriveS", "SetDriveOK"}},
-        {"SetOptions1", {"OtherOptnsOK"}},
-        {"About1", {"OKButton"}},
-        {"ListBox1", {"LMDButton1"}},
-        {"BtnGetStats", {"LMDButton1"}},
-        {"FileNames", {"OKButton"}},
+        {"N5", {"SetDriveOK"}},           {"SetOptions1", {"OtherOptnsOK"}},
+        {"About1", {"OKButton"}},         {"ListBox1", {"LMDButton1"}},
+        {"BtnGetStats", {"LMDButton1"}},  {"FileNames", {"OKButton"}},
         {"MoveButton", {"ok", "cancel"}},
     };
     for (const auto& [window, controls] : windows)
         for (const QString& control : controls)
             QTest::addRow("%s/%s", window, qPrintable(control))
                 << QString::fromLatin1(window) << control;
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        QTest::addRow("N5/ChkDrive%c", letter)
+            << QStringLiteral("N5") << QStringLiteral("ChkDrive%1").arg(QLatin1Char(letter));
     const std::pair<const char*, int> groups[] = {
         {"RGUnread", 3}, {"RGBackup", 3}, {"RGDeleted", 3}, {"RGRunCheck", 2}, {"RGStats", 3}};
     for (const auto& [group, items] : groups)
