@@ -4,12 +4,10 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFrame>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -155,7 +153,7 @@ QString Snapshot(UiWorld& world, TForm1& f) {
 }
 
 // The folders every case starts from: two of Normal Mode (one with a
-// repeat), a backup pair, two user directories.
+// repeat), a backup pair, a directory on C: and one on D:.
 void Furnish(UiWorld& world) {
     world.Folder(world.c / "A.PMI", 4, 1, "Alpha");
     world.Folder(world.c / "B.PMI", 3, 0, "Beta");
@@ -196,7 +194,8 @@ void Choose(QAction* item, By by) {
     QCoreApplication::processEvents();
 }
 
-// The mode a case starts in, with every available entry selected.
+// The mode a case starts in, with every available entry on the selected
+// list and its first entry highlighted.
 void Prepare(TForm1& f, int mode) {
     QTest::mouseClick(f.RGMode1->button(mode), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
     QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
