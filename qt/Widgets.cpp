@@ -194,6 +194,15 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     inMousePress_ = false;
 }
 
+// A list the window hides keeps no size until its layout shows it again:
+// an entry tells assistive technology whether it lies within its list.
+void ListBox::hideEvent(QHideEvent* event) {
+    QListWidget::hideEvent(event);
+    if (!isHidden())
+        return;
+    setGeometry(QRect(geometry().topLeft(), QSize(0, 0)));
+}
+
 TitleHeader::TitleHeader(int points, bool bold, QWidget* parent)
     : QHeaderView(Qt::Horizontal, parent) {
     font_ = font();

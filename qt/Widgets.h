@@ -111,6 +111,7 @@ class ListBox : public QListWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     bool inMousePress_ = false;
