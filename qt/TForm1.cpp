@@ -370,6 +370,7 @@ void TForm1::BuildMenus() {
     for (const MenuSpec& spec : kMenus) {
         QMenu* menu = bar->addMenu(ToQt(spec.caption));
         menu->setObjectName(ToQt(spec.name));
+        menu->setAccessibleName(ToQt(WithoutAccessKey(spec.caption)));
         for (const MenuItemSpec& item : spec.items) {
             if (item.Separator()) {
                 menu->addSeparator();

@@ -864,8 +864,7 @@ void AccessibleActionsTest::writesEveryControl() {
     const QString main = f.windowTitle();
     walk(main, Acc(&f), 0);
     for (QAction* bar : f.menuBar()->actions())
-        walk(main + QStringLiteral(" / ") + bar->text().remove(QLatin1Char('&')), Acc(bar->menu()),
-             0);
+        walk(main + QStringLiteral(" (menu)"), Acc(bar->menu()), 0);
     auto inside = [&](QDialog* w) {
         walk(w->windowTitle(), Acc(w), 0);
         w->reject();
