@@ -272,6 +272,29 @@ Answer MainWindowCommands::MessageDialog(const std::string& text, const std::str
     return ShowMessageBox(text, title, icon, buttons);
 }
 
+std::optional<std::string> MainWindowCommands::ChooseSaveFile(std::string_view filter) {
+    FlushDisplay();
+    return AskSaveFile(filter);
+}
+
+std::optional<std::string> MainWindowCommands::ChooseDirectory(const std::string& start) {
+    FlushDisplay();
+    return AskDirectory(start);
+}
+
+void MainWindowCommands::Open(Window window) {
+    FlushDisplay();
+    OpenWindow(window);
+}
+
+bool MainWindowCommands::GetStats(StatsView& view, const std::function<void()>& showWindow) {
+    return kestrove::BtnGetStatsClick(*state_, *this, view, [this, &showWindow] {
+        FlushDisplay();
+        if (showWindow)
+            showWindow();
+    });
+}
+
 void MainWindowCommands::FlushDisplay() {
     const RepaintThrottle::Changes changes = throttle_.TakeChanges();
     if (changes.metersShown)
@@ -338,7 +361,7 @@ bool MainWindowCommands::MayClose() {
 
 void MainWindowCommands::ListBox1DblClick() {
     if (!state_->busy)
-        OpenWindow(Window::Viewer);
+        Open(Window::Viewer);
 }
 
 void MainWindowCommands::RunDeleteDupes1Click() {
@@ -350,7 +373,7 @@ void MainWindowCommands::RunNetButtonClick() {
 }
 
 void MainWindowCommands::BtnGetStatsClick() {
-    RunCommand([this] { OpenWindow(Window::Statistics); });
+    RunCommand([this] { Open(Window::Statistics); });
 }
 
 void MainWindowCommands::RestoreButtonClick() {
@@ -367,7 +390,7 @@ void MainWindowCommands::DeleteButtonClick() {
 
 void MainWindowCommands::FileNamesClick() {
     if (!state_->busy)
-        OpenWindow(Window::FolderNames);
+        Open(Window::FolderNames);
 }
 
 void MainWindowCommands::Stop() {
@@ -405,12 +428,12 @@ void MainWindowCommands::SaveIndexasTABClick() {
 
 void MainWindowCommands::SetDrivesExecute() {
     if (ModeControlsFor(*state_).N5.enabled)
-        OpenWindow(Window::SetDrives);
+        Open(Window::SetDrives);
 }
 
 void MainWindowCommands::SetOptionsExecute() {
     if (ModeControlsFor(*state_).SetOptions1.enabled)
-        OpenWindow(Window::SetOptions);
+        Open(Window::SetOptions);
 }
 
 void MainWindowCommands::HelpContents1Execute() {
@@ -423,7 +446,7 @@ void MainWindowCommands::HelpIndexExecute() {
 
 void MainWindowCommands::About1Click() {
     if (ModeControlsFor(*state_).About1.enabled)
-        OpenWindow(Window::About);
+        Open(Window::About);
 }
 
 }  // namespace kestrove

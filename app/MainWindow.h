@@ -18,6 +18,7 @@
 #include "core/AppState.h"
 #include "core/Settings.h"
 #include "core/WindowPort.h"
+#include "reports/Stats.h"
 
 namespace kestrove {
 
@@ -90,6 +91,10 @@ class MainWindowCommands : public WindowPort {
     // Shows every pending status text and meter now.
     void FlushDisplay();
 
+    // Get Stats from the Statistics window: counts, then shows the window
+    // with the main window's status panel up to date behind it.
+    bool GetStats(StatsView& view, const std::function<void()>& showWindow);
+
     // Tests: called at every pump of a command, with its number (from 1 for
     // each command); the clock the repaint throttle reads (empty: the real).
     void SetPumpHook(std::function<void(int)> hook) { pumpHook_ = std::move(hook); }
@@ -105,6 +110,9 @@ class MainWindowCommands : public WindowPort {
     void ShowMeter(Meter meter, bool visible) final;
     void ProcessEvents() final;
     void HighlightEntry(ListId list, int index) final;
+    // The choosers open with the status panel up to date, as a box does.
+    std::optional<std::string> ChooseSaveFile(std::string_view filter) final;
+    std::optional<std::string> ChooseDirectory(const std::string& start) final;
 
   protected:
     // The windows shown from the main window.
@@ -139,8 +147,13 @@ class MainWindowCommands : public WindowPort {
     virtual void DrawHighlight(ListId list, int index) = 0;
     virtual Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
                                   Buttons buttons) = 0;
-    // Shows a window modally. Statistics runs inside a long command.
+    // Shows a window modally (the status panel is up to date by then).
+    // Statistics runs inside a long command.
     virtual void OpenWindow(Window window) = 0;
+    // The save-file dialog and the directory chooser (the status panel is
+    // up to date by then).
+    virtual std::optional<std::string> AskSaveFile(std::string_view filter) = 0;
+    virtual std::optional<std::string> AskDirectory(const std::string& start) = 0;
     virtual void ShowHelp(bool index) = 0;
     // The window closes now (after a command that a close had to wait for).
     virtual void CloseWindow() = 0;
@@ -157,6 +170,9 @@ class MainWindowCommands : public WindowPort {
     // A long command: the table disables every other command while it runs;
     // a close asked for meanwhile happens when it has returned.
     void RunCommand(const std::function<void()>& command);
+    // Every modal window goes through here: what the status panel holds
+    // reaches the screen first, so the window behind it is current.
+    void Open(Window window);
     // The window's close box or Exit: true when the window may close now;
     // during a command the command is asked to stop and the close waits.
     bool MayClose();

@@ -99,9 +99,9 @@ constexpr MenuItemSpec kSeparator{};
 const MenuItemSpec kFileItems[] = {
     {"ClearNew", "New", "&New", &ModeControls::ClearNew},
     kSeparator,
-    {"NormalMode", "Normal", "N&ormal Mode", &ModeControls::NormalMode},
-    {"BackupMode", "Backup", "&Backup Mode", &ModeControls::BackupMode},
-    {"NetworkMode", "Network", "Ne&twork Mode", &ModeControls::NetworkMode},
+    {"NormalMode", "Normal", "N&ormal Mode", &ModeControls::NormalMode, true},
+    {"BackupMode", "Backup", "&Backup Mode", &ModeControls::BackupMode, true},
+    {"NetworkMode", "Network", "Ne&twork Mode", &ModeControls::NetworkMode, true},
     kSeparator,
     {"SaveIndexFile1", "SaveIndex", "Save&Index", &ModeControls::SaveIndexFile1},
     {"SaveLogFile1", "SaveLogFile", "Save &Log File", &ModeControls::SaveLogFile1},
@@ -110,11 +110,12 @@ const MenuItemSpec kFileItems[] = {
 };
 
 const MenuItemSpec kOptionsItems[] = {
-    {"Sort1", "SortON", "Sort &ON ", &ModeControls::Sort1},
-    {"SortOFF1", "SortOFF", "Sort O&FF", &ModeControls::SortOFF1},
+    {"Sort1", "SortON", "Sort &ON ", &ModeControls::Sort1, true},
+    {"SortOFF1", "SortOFF", "Sort O&FF", &ModeControls::SortOFF1, true},
     kSeparator,
-    {"SaveIndexasCSV", "SaveAsCSV", "Save Index As &CSV", &ModeControls::SaveIndexasCSV, true},
-    {"SaveIndexasTAB", "SaveAsTAB", "Save Index as &TAB", &ModeControls::SaveIndexasTAB},
+    {"SaveIndexasCSV", "SaveAsCSV", "Save Index As &CSV", &ModeControls::SaveIndexasCSV, true,
+     true},
+    {"SaveIndexasTAB", "SaveAsTAB", "Save Index as &TAB", &ModeControls::SaveIndexasTAB, true},
     kSeparator,
     {"N5", "SetDrives", "Set &Drives", &ModeControls::N5},
     {"SetOptions1", "SetOptions", "Set O&ptions", &ModeControls::SetOptions1},

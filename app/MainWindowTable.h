@@ -60,8 +60,12 @@ struct MenuItemSpec {
     std::string_view caption;  // with its access key
     MenuControl ModeControls::*field = nullptr;
     // A check mark shows MenuControl::checked (besides the marker of the
-    // current choice, which any item may show).
+    // current choice, which any item may show): the items of the mode, sort
+    // and format choices.
     bool checkable = false;
+    // The check mark is drawn; else the marker alone shows the choice on
+    // screen and the check is for assistive technology.
+    bool checkDrawn = false;
     bool Separator() const { return field == nullptr; }
 };
 

@@ -12,6 +12,12 @@ MenuControl Item(Action choose, bool enabled = true, bool marker = false) {
     return {enabled, marker, false, choose};
 }
 
+// An item of a choice: its check mark says what its marker shows, so that
+// assistive technology, which does not see the image, hears the choice.
+MenuControl Choice(Action choose, bool chosen) {
+    return {true, chosen, chosen, choose};
+}
+
 // While a command runs nothing else may start: a control stays where it is
 // on screen but is disabled and means nothing.
 void Freeze(ControlState& state) {
@@ -68,17 +74,16 @@ ModeControls ModeControlsFor(int mode, bool busy, bool sortOn, bool exportCsv) {
     t.AbortButton = Button(false, Action::Stop);
 
     t.ClearNew = Item(Action::NewExecute);
-    t.NormalMode = Item(Action::ModeRBNormalClick, true, normal);
-    t.BackupMode = Item(Action::ModeRBBackupClick, true, backup);
-    t.NetworkMode = Item(Action::ModeRBNetworkClick, true, network);
+    t.NormalMode = Choice(Action::ModeRBNormalClick, normal);
+    t.BackupMode = Choice(Action::ModeRBBackupClick, backup);
+    t.NetworkMode = Choice(Action::ModeRBNetworkClick, network);
     t.SaveIndexFile1 = Item(Action::SaveIndexFile1Click);
     t.SaveLogFile1 = Item(Action::SaveLogFile1Click);
     t.Exit1 = Item(Action::FileExit1Execute);
-    t.Sort1 = Item(Action::SortONExecute, true, sortOn);
-    t.SortOFF1 = Item(Action::SortOFFExecute, true, !sortOn);
-    t.SaveIndexasCSV = Item(Action::SaveIndexasCSVClick, true, exportCsv);
-    t.SaveIndexasTAB = Item(Action::SaveIndexasTABClick, true, !exportCsv);
-    t.SaveIndexasCSV.checked = exportCsv;
+    t.Sort1 = Choice(Action::SortONExecute, sortOn);
+    t.SortOFF1 = Choice(Action::SortOFFExecute, !sortOn);
+    t.SaveIndexasCSV = Choice(Action::SaveIndexasCSVClick, exportCsv);
+    t.SaveIndexasTAB = Choice(Action::SaveIndexasTABClick, !exportCsv);
     t.N5 = Item(Action::SetDrivesExecute);
     t.SetOptions1 = Item(Action::SetOptionsExecute);
     // The Run menu follows the mode; "GetStats" stays enabled in every mode
@@ -138,6 +143,27 @@ const ListControl& ListOf(const ModeControls& controls, ListId list) {
         &ModeControls::FileListBox1, &ModeControls::ListBox1, &ModeControls::ListBox2,
         &ModeControls::ListBox3};
     return controls.*kLists[static_cast<std::size_t>(list)];
+}
+
+bool MayOpenModalWindow(Action action) {
+    switch (action) {
+        case Action::Nothing:
+        case Action::ModeRBNormalClick:
+        case Action::ModeRBBackupClick:
+        case Action::ModeRBNetworkClick:
+        case Action::NewExecute:
+        case Action::SortONExecute:
+        case Action::SortOFFExecute:
+        case Action::SaveIndexasCSVClick:
+        case Action::SaveIndexasTABClick:
+        case Action::HelpContents1Execute:
+        case Action::HelpIndexExecute:
+        case Action::FileExit1Execute:
+        case Action::Stop:
+            return false;
+        default:
+            return true;
+    }
 }
 
 bool CloseRequested(AppState& state) {

@@ -134,6 +134,11 @@ ModeControls ModeControlsFor(const AppState& state);
 // The table's entry for one of the four lists.
 const ListControl& ListOf(const ModeControls& controls, ListId list);
 
+// Whether doing the action may open a modal window or box (a command, its
+// messages, a chooser, a settings window, a viewer); false for the switches,
+// the help and Exit.
+bool MayOpenModalWindow(Action action);
+
 // The window's close box or Exit: true when the window may close now. While
 // a command runs it may not; the command is asked to stop instead, and the
 // window closes once the command has returned.

@@ -1,6 +1,7 @@
 #include "qt/DirectoryTree.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <vector>
 
 #include "app/DirectoryNavigation.h"
@@ -33,6 +34,31 @@ DirectoryTree::DirectoryTree(QWidget* parent) : QTreeWidget(parent) {
             [this](QTreeWidgetItem* item) { ReadChildren(item); });
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentItemChanged(current); });
+    // The mouse and the keys move the current item with the selection;
+    // assistive technology selects alone. Its selection enters the
+    // directory as a click does, and the highlight never leaves the
+    // current directory.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { OnSelectionChanged(); });
+}
+
+void DirectoryTree::OnSelectionChanged() {
+    if (updating_)
+        return;
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    QTreeWidgetItem* current = currentItem();
+    if (selected.isEmpty()) {
+        if (current)
+            current->setSelected(true);
+        return;
+    }
+    // A row selected beside the current one (assistive technology does not
+    // clear the old selection in every case) is the one chosen.
+    for (QTreeWidgetItem* item : selected)
+        if (item != current) {
+            setCurrentItem(item);
+            return;
+        }
 }
 
 QTreeWidgetItem* DirectoryTree::BuildRoot(char letter) {

@@ -35,6 +35,7 @@ class DirectoryTree : public QTreeWidget {
     QTreeWidgetItem* FindChild(QTreeWidgetItem* item, const QString& name);
     void Enter(QTreeWidgetItem* item);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
+    void OnSelectionChanged();
 
     char drive_ = 0;
     std::string directory_;

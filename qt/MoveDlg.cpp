@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/DirectoryNavigation.h"
+#include "qt/Accessible.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
 #include "qt/Widgets.h"
@@ -29,7 +30,7 @@ MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
     PathLabel = new QLabel(this);
     PathLabel->setObjectName(QStringLiteral("PathLabel"));
     PathLabel->setTextFormat(Qt::PlainText);
-    PathLabel->setAccessibleName(QStringLiteral("Destination"));
+    MakeValueLabel(PathLabel, QStringLiteral("Destination"));
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Buttons->setAccessibleName(QStringLiteral("Buttons"));
     Buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
@@ -49,7 +50,7 @@ MoveDlg::MoveDlg(QWidget* parent) : QDialog(parent) {
             Dialogs::Error(this, DriveNotReadyText(text.at(0).toLatin1()));
     });
     connect(DirectoryListBox, &DirectoryTree::directoryChanged, this, [this](const QString& dir) {
-        PathLabel->setText(dir);
+        SetLabelValue(PathLabel, dir);
         const int i = DriveComboBox->findText(dir.left(2), Qt::MatchFixedString);
         if (i >= 0)
             DriveComboBox->setCurrentIndex(i);
@@ -67,7 +68,7 @@ std::optional<std::string> MoveDlg::Choose(const std::string& start) {
     FillDrives();
     DirectoryListBox->refresh();
     DirectoryListBox->setDirectory(ChooserStartDirectory(start));
-    PathLabel->setText(ToQt(DirectoryListBox->directory()));
+    SetLabelValue(PathLabel, ToQt(DirectoryListBox->directory()));
     if (Dialogs::Exec(this) != QDialog::Accepted || DirectoryListBox->directory().empty())
         return std::nullopt;
     return DirectoryListBox->directory();

@@ -6,6 +6,7 @@
 
 #include "core/Settings.h"
 #include "platform/File.h"
+#include "qt/Accessible.h"
 #include "qt/Dialogs.h"
 #include "qt/TAboutBox.h"
 #include "qt/TForm1.h"
@@ -14,10 +15,13 @@
 #include "qt/TForm4.h"
 #include "qt/TForm5.h"
 #include "qt/TForm6.h"
+#include "qt/Widgets.h"
 
 namespace kestrove {
 
 Forms CreateForms(const std::string& settingsFile) {
+    UseProgramStyle();
+    InstallAccessibility();
     Forms forms;
     forms.Form1 = std::make_unique<TForm1>(settingsFile);
     TForm1* main = forms.Form1.get();

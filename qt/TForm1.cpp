@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/MainWindowTable.h"
+#include "qt/Accessible.h"
 #include "qt/Dialogs.h"
 #include "qt/DirectoryTree.h"
 #include "qt/HelpViewer.h"
@@ -92,7 +94,9 @@ TForm1::TForm1(std::string settingsFile, QWidget* parent)
     Construct();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    delete FilterComboBox1;
+}
 
 void TForm1::SetForms(TAboutBox* about, TForm2* viewer, TForm3* drives, TForm4* options,
                       TForm5* folders, TForm6* stats) {
@@ -128,7 +132,7 @@ void TForm1::BuildControls() {
     RGMode1->setObjectName(QStringLiteral("RGMode1"));
     RGMode1->setAccessibleName(QStringLiteral("Mode"));
     RGMode1->setItemIndex(0);
-    Label3->setBuddy(RGMode1->button(0));
+    SetGroupBuddy(Label3, RGMode1);
     Label1 = MakeLabel(central, kLabels[1].name, kLabels[1].caption);
     auto* driveList = new ListBox(central);
     DriveListBox = driveList;
@@ -142,7 +146,9 @@ void TForm1::BuildControls() {
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->setAccessibleName(QStringLiteral("Directory"));
     Label2->setBuddy(DirectoryListBox1);
-    FilterComboBox1 = new QComboBox(central);
+    // Outside the window, so that it is out of assistive technology's view
+    // too (its list's entries would say they show).
+    FilterComboBox1 = new QComboBox();
     FilterComboBox1->setObjectName(QStringLiteral("FilterComboBox1"));
     FilterComboBox1->setAccessibleName(QStringLiteral("File Type"));
     FilterComboBox1->addItem(QStringLiteral("PMI Files (*.pmi)"), QStringLiteral("*.pmi"));
@@ -258,7 +264,7 @@ void TForm1::BuildControls() {
     // Panel1: three status lines, three meters.
     Panel1 = new QFrame(central);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setAccessibleName(QStringLiteral("Progress"));
+    MakeGroupPanel(Panel1, QStringLiteral("Progress"));
     Panel1->setFrameShape(QFrame::StyledPanel);
     Panel1->setFrameShadow(QFrame::Sunken);
     auto* panel = new QGridLayout(Panel1);
@@ -298,8 +304,10 @@ void TForm1::BuildControls() {
     connect(RGMode1, &RadioGroup::clicked, this, [this] { RGMode1Change(); });
     connect(driveList, &QListWidget::itemClicked, this,
             [this] { Perform(ModeControlsFor(*state_).DriveListBox.click); });
+    // A selection by the keys or by assistive technology is a choice too:
+    // the drive chosen is entered at once, never at a later change.
     connect(driveList, &QListWidget::itemSelectionChanged, this, [this, driveList] {
-        if (!fillingLists_ && !driveList->inMousePress() && driveList->hasFocus())
+        if (!fillingLists_ && !driveList->inMousePress())
             Perform(ModeControlsFor(*state_).DriveListBox.click);
     });
     // The tree's change event, whoever changed its directory.
@@ -308,7 +316,7 @@ void TForm1::BuildControls() {
     connect(FileListBox1, &QListWidget::itemClicked, this,
             [this] { Perform(ModeControlsFor(*state_).FileListBox1.click); });
     connect(FileListBox1, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!fillingLists_ && !FileListBox1->inMousePress() && FileListBox1->hasFocus())
+        if (!fillingLists_ && !FileListBox1->inMousePress())
             Perform(ModeControlsFor(*state_).FileListBox1.click);
     });
     // From the keys, Enter stands for the double click.
@@ -328,6 +336,18 @@ void TForm1::BuildControls() {
     // A user directory is added by its click; from the keys, Enter adds it.
     connect(ListBox2, &ListBox::enterPressed, this,
             [this] { Perform(ModeControlsFor(*state_).ListBox2.click); });
+    // Assistive technology selects an entry without making it current (the
+    // keys select the entry they make current): that selection is its click.
+    connect(ListBox2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& added) {
+                if (fillingLists_ || ListBox2->inMousePress())
+                    return;
+                for (const QModelIndex& index : added.indexes())
+                    if (index != ListBox2->currentIndex()) {
+                        Perform(ModeControlsFor(*state_).ListBox2.click);
+                        return;
+                    }
+            });
     for (ListId list : {ListId::ListBox1, ListId::ListBox3})
         connect(ListWidget(list), &QListWidget::itemSelectionChanged, this, [this, list] {
             if (!fillingLists_)
@@ -350,6 +370,7 @@ void TForm1::BuildMenus() {
     for (const MenuSpec& spec : kMenus) {
         QMenu* menu = bar->addMenu(ToQt(spec.caption));
         menu->setObjectName(ToQt(spec.name));
+        menu->setAccessibleName(ToQt(WithoutAccessKey(spec.caption)));
         for (const MenuItemSpec& item : spec.items) {
             if (item.Separator()) {
                 menu->addSeparator();
@@ -360,10 +381,17 @@ void TForm1::BuildMenus() {
             action->setProperty("action", ToQt(item.action));
             action->setIconVisibleInMenu(true);
             action->setCheckable(item.checkable);
-            // Each item does what the engine's table says it means at the moment.
-            connect(action, &QAction::triggered, this, [this, field = item.field] {
-                Perform((ModeControlsFor(*state_).*field).choose);
-            });
+            if (item.checkable && !item.checkDrawn)
+                HideCheckMark(action);
+            // Each item does what the engine's table says it means at the
+            // moment. One that may open a modal window does it once the
+            // trigger has returned, so that whoever chose it (assistive
+            // technology, which waits for its call) is not held meanwhile.
+            const bool modal = MayOpenModalWindow((ModeControlsFor(*state_).*item.field).choose);
+            connect(
+                action, &QAction::triggered, this,
+                [this, field = item.field] { Perform((ModeControlsFor(*state_).*field).choose); },
+                modal ? Qt::QueuedConnection : Qt::AutoConnection);
         }
     }
     for (auto [menu, name] : {std::pair{&FileMenu, "File1"},
@@ -563,12 +591,12 @@ Answer TForm1::ShowMessageBox(const std::string& text, const std::string& title,
     return Dialogs::Message(this, text, title, icon, buttons);
 }
 
-std::optional<std::string> TForm1::ChooseSaveFile(std::string_view) {
+std::optional<std::string> TForm1::AskSaveFile(std::string_view) {
     return Dialogs::SaveFile(this, QStringLiteral("Save Log File"),
                              QStringLiteral("Log Files (*.log);;All Files (*)"));
 }
 
-std::optional<std::string> TForm1::ChooseDirectory(const std::string& start) {
+std::optional<std::string> TForm1::AskDirectory(const std::string& start) {
     return moveDlg->Choose(start);
 }
 

@@ -132,8 +132,6 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     void ShowList(ListId list, bool visible) override;
     void SplitSelectedLists() override;
     void RestoreSelectedLists() override;
-    std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
-    std::optional<std::string> ChooseDirectory(const std::string& start) override;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -153,6 +151,8 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
                           Buttons buttons) override;
     void OpenWindow(Window window) override;
+    std::optional<std::string> AskSaveFile(std::string_view filter) override;
+    std::optional<std::string> AskDirectory(const std::string& start) override;
     void ShowHelp(bool index) override;
     void CloseWindow() override;
 

@@ -6,9 +6,11 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "qt/Accessible.h"
 #include "qt/Dialogs.h"
 #include "qt/TForm1.h"
 #include "qt/Widgets.h"
@@ -83,7 +85,7 @@ TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setAccessibleName(QStringLiteral("Counts"));
+    MakeGroupPanel(Panel1, QStringLiteral("Counts"));
     FillBackground(Panel1, colors::kSkyBlue);
     auto* top = new QHBoxLayout(Panel1);
     top->setContentsMargins(8, 6, 8, 6);
@@ -144,11 +146,19 @@ TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state
                 if (current.isValid())
                     StringGrid1SelectCell(current.column(), current.row() + 1);
             });
+    // A cell selected by assistive technology becomes the current cell, as
+    // a click makes it (the mouse and the keys move both together).
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList selected = StringGrid1->selectionModel()->selectedIndexes();
+        if (selected.size() == 1 && selected.front() != StringGrid1->currentIndex())
+            StringGrid1->selectionModel()->setCurrentIndex(selected.front(),
+                                                           QItemSelectionModel::NoUpdate);
+    });
     layout->addWidget(StringGrid1, 1);
 
     Panel2 = new QFrame(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setAccessibleName(QStringLiteral("Cell Information"));
+    MakeGroupPanel(Panel2, QStringLiteral("Cell Information"));
     auto* bottom = new QHBoxLayout(Panel2);
     bottom->setContentsMargins(8, 4, 8, 4);
     LblCellInfo = new QLabel(QStringLiteral("Cell: "), Panel2);
@@ -162,8 +172,12 @@ TForm2::TForm2(AppState& state, QWidget* parent) : QDialog(parent), state_(state
 }
 
 void TForm2::ShowLabels() {
-    Lbl1IndexFile->setText(ToQt(model_.Lbl1IndexFile()));
-    LblPMMfile->setText(ToQt(model_.LblPMMfile()));
+    // The texts end in a line break that a screen reader would read out.
+    for (auto [label, text] : {std::pair{Lbl1IndexFile, ToQt(model_.Lbl1IndexFile())},
+                               {LblPMMfile, ToQt(model_.LblPMMfile())}}) {
+        label->setText(text);
+        label->setAccessibleName(text.trimmed());
+    }
     LblCellInfo->setText(ToQt(model_.LblCellInfo()));
 }
 
@@ -171,10 +185,17 @@ void TForm2::View(TForm1& main) {
     table_->BeginLoad();
     const ViewResult result = ListBox1DblClick(state_, main, model_);
     table_->EndLoad();
-    ShowLabels();
-    if (!result.show)
+    if (!result.show) {
+        ShowLabels();
         return;
+    }
+    // Each view starts afresh: no current cell (the prompt below the grid),
+    // at the first row and column, the focus on Close as at the first view.
+    StringGrid1->selectionModel()->clear();
+    ShowLabels();
     StringGrid1->scrollToTop();
+    StringGrid1->horizontalScrollBar()->setValue(0);
+    LMDButton1->setFocus();
     Dialogs::Exec(this);
 }
 

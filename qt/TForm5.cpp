@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -67,10 +68,29 @@ TForm5::TForm5(AppState& state, TForm1& main, QWidget* parent)
                                        {QString::fromLatin1(FolderListModel::ColumnTitle(c).data()),
                                         QStringLiteral(">")}));
     header->setStretchLastSection(false);
-    StringGrid1->setSelectionMode(QAbstractItemView::NoSelection);
+    // A click and Enter or Space add or remove a folder; assistive
+    // technology selects a cell for it. The grid keeps no selection of its
+    // own: what is chosen is the selected list.
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
     connect(StringGrid1, &QTableView::pressed, this, [this](const QModelIndex& index) {
         if (index.isValid())
             StringGrid1MouseDown(index.row() + 1, index.column());
+    });
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        QItemSelectionModel* selection = StringGrid1->selectionModel();
+        const QModelIndexList selected = selection->selectedIndexes();
+        if (selected.isEmpty())
+            return;
+        // The mouse and the keys move the current cell with the selection.
+        const bool byAssistiveTechnology =
+            selected.size() == 1 && selected.front() != StringGrid1->currentIndex();
+        const QModelIndex cell = selected.front();
+        selection->clearSelection();
+        if (byAssistiveTechnology) {
+            selection->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+            StringGrid1MouseDown(cell.row() + 1, cell.column());
+        }
     });
     StringGrid1->installEventFilter(this);
     layout->addWidget(StringGrid1, 1);

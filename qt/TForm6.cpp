@@ -88,7 +88,7 @@ void TForm6::GetStats(TForm1& main) {
     view_.sortIn = RGSortIn->itemIndex();
     bool loading = true;
     grid_->BeginLoad();
-    BtnGetStatsClick(state_, main, view_, [this, &loading] {
+    main.GetStats(view_, [this, &loading] {
         grid_->EndLoad();
         loading = false;
         LblAddresses->setText(ToQt(view_.LblAddresses()));

@@ -3,17 +3,21 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOption>
 #include <QTableView>
 #include <algorithm>
 
@@ -54,6 +58,39 @@ void RadioGroup::setItemIndex(int index) {
         return;
     }
     buttons_[static_cast<std::size_t>(index)]->setChecked(true);
+}
+
+void RadioGroup::focusChoice() {
+    if (buttons_.empty())
+        return;
+    const int chosen = itemIndex();
+    button(chosen < 0 ? 0 : chosen)->setFocus(Qt::ShortcutFocusReason);
+}
+
+namespace {
+
+class GroupBuddyFilter : public QObject {
+  public:
+    GroupBuddyFilter(QLabel* label, RadioGroup* group) : QObject(label), group_(group) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Shortcut) {
+            group_->focusChoice();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    RadioGroup* group_;
+};
+
+}  // namespace
+
+void SetGroupBuddy(QLabel* label, RadioGroup* group) {
+    label->setBuddy(group);
+    label->installEventFilter(new GroupBuddyFilter(label, group));
 }
 
 MeterBar::MeterBar(const QString& caption, QWidget* parent)
@@ -157,6 +194,15 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
     inMousePress_ = false;
 }
 
+// A list the window hides keeps no size until its layout shows it again:
+// an entry tells assistive technology whether it lies within its list.
+void ListBox::hideEvent(QHideEvent* event) {
+    QListWidget::hideEvent(event);
+    if (!isHidden())
+        return;
+    setGeometry(QRect(geometry().topLeft(), QSize(0, 0)));
+}
+
 TitleHeader::TitleHeader(int points, bool bold, QWidget* parent)
     : QHeaderView(Qt::Horizontal, parent) {
     font_ = font();
@@ -243,6 +289,53 @@ void FillList(QListWidget* list, const std::vector<std::string>& entries) {
     list->blockSignals(blocked);
     if (list->verticalScrollBar())
         list->verticalScrollBar()->setValue(scroll);
+}
+
+namespace {
+
+// The platform style marks the focused button with a slightly darker
+// border, which is easy to miss: a frame in the highlight colour inside it.
+constexpr char kCheckHidden[] = "kestroveCheckHidden";
+
+class ProgramStyle : public QProxyStyle {
+  public:
+    explicit ProgramStyle(const QString& key) : QProxyStyle(key) {}
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuItem) {
+            const auto* menu = qobject_cast<const QMenu*>(widget);
+            const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+            const QAction* action = menu && item ? menu->actionAt(item->rect.center()) : nullptr;
+            if (action && action->property(kCheckHidden).toBool()) {
+                QStyleOptionMenuItem plain(*item);
+                plain.checkType = QStyleOptionMenuItem::NotCheckable;
+                plain.checked = false;
+                QProxyStyle::drawControl(element, &plain, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButton || (option->state & State_HasFocus) == 0)
+            return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QPen(option->palette.color(QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(3, 3, -3, -3));
+        painter->restore();
+    }
+};
+
+}  // namespace
+
+void HideCheckMark(QAction* item) {
+    item->setProperty(kCheckHidden, true);
+}
+
+void UseProgramStyle() {
+    if (dynamic_cast<ProgramStyle*>(QApplication::style()))
+        return;
+    QApplication::setStyle(new ProgramStyle(QApplication::style()->name()));
 }
 
 void SetUpDialog(QDialog* dialog, const QString& name, const QString& title) {

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <vector>
 
+class QAction;
 class QBoxLayout;
 class QButtonGroup;
 class QDialog;
@@ -43,6 +44,9 @@ class RadioGroup : public QGroupBox {
     void setItemIndex(int index);
     int count() const { return static_cast<int>(buttons_.size()); }
     QRadioButton* button(int i) const { return buttons_[static_cast<std::size_t>(i)]; }
+    // The keyboard focus to the chosen item (the first when none is), as an
+    // access key leads there: nothing is chosen by it.
+    void focusChoice();
 
   signals:
     // The user chose an item (also when it was already chosen).
@@ -52,6 +56,10 @@ class RadioGroup : public QGroupBox {
     QButtonGroup* group_;
     std::vector<QRadioButton*> buttons_;
 };
+
+// The access key of `label` leads the focus into `group` and chooses
+// nothing (a label clicks a button it is the buddy of).
+void SetGroupBuddy(QLabel* label, RadioGroup* group);
 
 // A meter with its caption beside it ("Files", "Messages", "Characters").
 class MeterBar : public QWidget {
@@ -103,6 +111,7 @@ class ListBox : public QListWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     bool inMousePress_ = false;
@@ -145,6 +154,14 @@ int FitWidth(const QFont& font, int given, const QStringList& samples);
 
 // Shows a list's entries again, keeping the scroll position where it can.
 void FillList(QListWidget* list, const std::vector<std::string>& entries);
+
+// The program's style: the platform's, with a plain focus frame on the
+// button that has the keyboard focus. Once is enough; more calls do nothing.
+void UseProgramStyle();
+
+// The program's style draws the menu item without its check (its icon
+// alone shows the choice); assistive technology still hears it.
+void HideCheckMark(QAction* item);
 
 // A modal window of the program, named and titled.
 void SetUpDialog(QDialog* dialog, const QString& name, const QString& title);

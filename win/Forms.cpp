@@ -482,7 +482,7 @@ void TForm6::GetStats(TForm1& main) {
     view_.sortOn = RGSortOn.itemIndex();
     view_.sortIn = RGSortIn.itemIndex();
     grid_.SetRecordRows(0);
-    BtnGetStatsClick(state_, main, view_, [this, &main] {
+    main.GetStats(view_, [this, &main] {
         grid_.SetRecordRows(view_.RowCount() - 1);
         SetText(Item(kLblAddresses), view_.LblAddresses());
         SetText(Item(kLblMessages), view_.LblMessages());

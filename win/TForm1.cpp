@@ -761,11 +761,11 @@ void TForm1::RestoreSelectedLists() {
     Relayout();
 }
 
-std::optional<std::string> TForm1::ChooseSaveFile(std::string_view filter) {
+std::optional<std::string> TForm1::AskSaveFile(std::string_view filter) {
     return win::ChooseSaveFile(hwnd_, "Save Log File", filter);
 }
 
-std::optional<std::string> TForm1::ChooseDirectory(const std::string& start) {
+std::optional<std::string> TForm1::AskDirectory(const std::string& start) {
     return win::ChooseDirectory(hwnd_, start);
 }
 

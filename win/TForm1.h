@@ -129,8 +129,8 @@ class TForm1 : public Form, public MainWindowCommands {
     void QuitOnClose(bool on) { quitOnClose_ = on; }
 
     // --- WindowPort: the lists and choosers ---
-    std::optional<std::string> ChooseDirectory(const std::string& start) override;
-    std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
+    std::optional<std::string> AskDirectory(const std::string& start) override;
+    std::optional<std::string> AskSaveFile(std::string_view filter) override;
     void ShowAbort(bool visible) override;
     void SetCountLabel(CountLabel label, const std::string& text) override;
     void ShowList(ListId list, bool visible) override;

@@ -89,9 +89,16 @@ TEST(MainWindowTable, EveryItemOnce) {
         for (const MenuItemSpec& item : menu.items)
             EXPECT_EQ(item.Separator(), item.name.empty()) << menu.name;
     }
-    // The check mark where both programs show one.
-    for (const MenuItemSpec* item : MenuItems())
-        EXPECT_EQ(item->checkable, item->name == "SaveIndexasCSV") << item->name;
+    // The check mark where both programs show one: the items of a choice,
+    // so that a screen reader says which is chosen.
+    const std::set<std::string_view> choices{"NormalMode",    "BackupMode", "NetworkMode",
+                                             "Sort1",         "SortOFF1",   "SaveIndexasCSV",
+                                             "SaveIndexasTAB"};
+    for (const MenuItemSpec* item : MenuItems()) {
+        EXPECT_EQ(item->checkable, choices.count(item->name) == 1) << item->name;
+        // Drawn on the format's item alone; the others show their marker.
+        EXPECT_EQ(item->checkDrawn, item->name == "SaveIndexasCSV") << item->name;
+    }
 }
 
 TEST(MainWindowTable, EveryButtonOnceWithItsHint) {

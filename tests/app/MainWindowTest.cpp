@@ -4,18 +4,22 @@
 // the repaint throttle while a command runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
 #include "app/DirectoryNavigation.h"
 #include "app/MainWindow.h"
 #include "core/Format.h"
+#include "tests/support/FolderBuilder.h"
 #include "tests/support/TempDir.h"
 
 namespace kestrove {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FolderBuilder;
+using testing::Msg;
 using testing::TempDir;
 
 // A window with a tree like the Windows program's: the current directory
@@ -56,8 +60,6 @@ class RecordingWindow : public MainWindowCommands {
     void ShowList(ListId, bool) override {}
     void SplitSelectedLists() override {}
     void RestoreSelectedLists() override {}
-    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
-    std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
 
     // Moves the tree as its user would: its change event follows.
     bool UserEnters(const std::string& path) { return TreeSetDirectory(path); }
@@ -109,7 +111,28 @@ class RecordingWindow : public MainWindowCommands {
         log.push_back("box " + text);
         return Answer::Ok;
     }
-    void OpenWindow(Window) override {}
+    // A window or chooser logs "window N", "save file" or "directory"; the
+    // Statistics window counts first, as both programs' does.
+    void OpenWindow(Window window) override {
+        if (window == Window::Statistics) {
+            StatsView view;
+            GetStats(view, [this] {
+                log.push_back("window statistics");
+                FlushDisplay();  // anything still waiting shows up before "shown"
+                log.push_back("shown");
+            });
+            return;
+        }
+        log.push_back(Format("window %d", static_cast<int>(window)));
+    }
+    std::optional<std::string> AskSaveFile(std::string_view) override {
+        log.push_back("save file");
+        return {};
+    }
+    std::optional<std::string> AskDirectory(const std::string&) override {
+        log.push_back("directory");
+        return {};
+    }
     void ShowHelp(bool) override {}
     void CloseWindow() override {}
 };
@@ -288,6 +311,50 @@ TEST_F(MainWindow, EventsOncePerInterval) {
         });
         EXPECT_EQ(handled, 1 + (1000 - 1) / interval) << interval;
     }
+}
+
+// A modal window or a chooser opens over a status panel that shows what
+// the commands left in it: nothing waits in the throttle behind it. Get
+// Stats counts inside a command, so its window opens at the end of that.
+TEST_F(MainWindow, WindowsOpenOverACurrentStatusPanel) {
+    RecordingWindow w(dir / "Kestrove.INI", 1000000);
+    FolderBuilder folder;
+    for (int i = 0; i < 3; ++i)
+        folder.Add(Msg("a@example.org", Format("Subject %d", i), "01 Mar 2024 10:00", 1000 + i,
+                       "Text\r\n"));
+    folder.Write(mail + "\\A.PMI");
+    w.state().ListBox1.Add(mail + "\\A.PMI");
+    auto pendingAt = [](std::vector<std::string>& log, const std::string& window) {
+        const auto at = std::find(log.begin(), log.end(), window);
+        EXPECT_NE(at, log.end()) << window;
+        return at;
+    };
+
+    w.Take();
+    w.Perform(Action::BtnGetStatsClick);
+    std::vector<std::string> log = w.Take();
+    auto at = pendingAt(log, "window statistics");
+    // The last status and meters reached the screen before the window.
+    ASSERT_NE(at, log.begin());
+    EXPECT_TRUE(std::any_of(log.begin(), at,
+                            [](const std::string& l) { return l.rfind("status", 0) == 0; }));
+    ASSERT_NE(at + 1, log.end());
+    EXPECT_EQ(*(at + 1), "shown");
+
+    std::vector<std::string> chooser;
+    w.RunCommand([&] {
+        w.SetStatus(StatusLine::LabelInfoMsg2, "moving");
+        w.SetMeter(Meter::ProgressBarF, 50);
+        w.ChooseDirectory(mail);
+        w.SetStatus(StatusLine::LabelInfoMsg3, "saving");
+        w.ChooseSaveFile("*.log");
+        chooser = w.Take();
+    });
+    EXPECT_EQ(chooser, (std::vector<std::string>{"meter 0 50", "status 1 moving", "directory",
+                                                 "status 2 saving", "save file"}));
+    w.Take();
+    w.Perform(Action::SetOptionsExecute);
+    EXPECT_EQ(w.Take(), (std::vector<std::string>{"window 3"}));
 }
 
 }  // namespace

@@ -153,9 +153,15 @@ TEST(ModeControls, OneMarkerForEachChoice) {
         EXPECT_EQ(t.SaveIndexasCSV.marker, c.exportCsv);
         EXPECT_EQ(t.SaveIndexasTAB.marker, !c.exportCsv);
         EXPECT_EQ(t.SaveIndexasCSV.checked, c.exportCsv);
-        // An item shows its check only where the menu table lets it.
-        for (const MenuItemSpec* item : MenuItems())
-            EXPECT_TRUE(item->checkable || !(t.*item->field).checked) << item->name;
+        // An item shows its check only where the menu table lets it, and
+        // there the check says what the marker shows.
+        for (const MenuItemSpec* item : MenuItems()) {
+            const MenuControl& m = t.*item->field;
+            EXPECT_TRUE(item->checkable || !m.checked) << item->name;
+            if (item->checkable) {
+                EXPECT_EQ(m.checked, m.marker) << item->name;
+            }
+        }
     }
 }
 

@@ -204,6 +204,7 @@ void RunTest::networkRunFromMenu() {
     f.SetPumpHook(
         [&](int) { split = split || (f.ListBox1->isVisible() && f.ListBox3->isVisible()); });
     f.DeleteNetworkDupes2->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     f.SetPumpHook({});
     QVERIFY(split);  // the folder list showed below the directories
     QVERIFY(!f.ListBox1->isVisible());
@@ -234,6 +235,7 @@ void RunTest::moveFromMenu() {
         f.moveDlg->Buttons->button(QDialogButtonBox::Ok)->click();
     });
     f.MoveBackupFiles2->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QCOMPARE(startedIn, QStringLiteral("D:\\Mail"));
     QVERIFY(fs::exists(world.d.Native("Dest\\A.BKI")));
     QVERIFY(fs::exists(world.d.Native("Dest\\A.BKM")));
@@ -270,6 +272,7 @@ void RunTest::runLog() {
     TForm1& f = *forms.Form1;
     Dialogs::SetNextSaveFile(world.d / "run.log");
     f.SaveLogFile1->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QVERIFY(f.state().runLog.IsOpen());
     ClickItem(f.FileListBox1, 0);
     QTest::mouseClick(f.BtnMoveFile, Qt::LeftButton);
@@ -298,6 +301,7 @@ void RunTest::saveIndexNeverWritesThroughALink() {
     QTest::mouseClick(f.BtnMoveAllFiles, Qt::LeftButton);
     Dialogs::SetNextAnswer(Answer::Ok, QStringLiteral("File Link Error"));
     f.SaveIndexFile1->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QCOMPARE(Dialogs::Boxes().back().text,
              QStringLiteral("D:\\Mail\\A.CSV is a link - skipping file."));
     QCOMPARE(Dialogs::Boxes().back().icon, Icon::Stop);

@@ -44,6 +44,7 @@ void SettingsWindowsTest::setDrivesWritesEveryKey() {
         QVERIFY(!window->isVisible());
     });
     f.N5->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     for (char x = 'A'; x <= 'Z'; ++x)
         QCOMPARE(world.ReadIni("Startup", std::string("Drive") + x),
                  std::string(x == 'D' || x == 'Z' ? "1" : "0"));
@@ -60,6 +61,7 @@ void SettingsWindowsTest::setDrivesWithNoneChecked() {
     Dialogs::SetNextModal(
         [&](QDialog*) { QTest::mouseClick(forms.Form3->SetDriveOK, Qt::LeftButton); });
     f.N5->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     for (char x = 'A'; x <= 'Z'; ++x)
         QCOMPARE(world.ReadIni("Startup", std::string("Drive") + x), std::string("0"));
     QCOMPARE(Items(f.DriveListBox), QStringList({"c"}));
@@ -75,6 +77,7 @@ void SettingsWindowsTest::setDrivesClosedWritesNothing() {
         window->reject();  // the title bar's close box
     });
     f.N5->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QCOMPARE(world.ReadIni("Startup", "DriveA"), std::string("<missing>"));
     QCOMPARE(Items(f.DriveListBox), QStringList({"C:", "D:", "S:"}));
     QVERIFY(forms.Form3->ChkDrive[0]->isChecked());  // the window keeps the change
@@ -95,6 +98,7 @@ void SettingsWindowsTest::otherOptionsWrites() {
         window->reject();
     });
     f.SetOptions1->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QCOMPARE(world.ReadIni("Options", "MismatchedUnread"), std::string("<missing>"));
     QCOMPARE(f.state().settings.MismatchedUnread, OnMismatch::Ask);
 
@@ -103,6 +107,7 @@ void SettingsWindowsTest::otherOptionsWrites() {
         QTest::mouseClick(options.OtherOptnsOK, Qt::LeftButton);
     });
     f.SetOptions1->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QCOMPARE(world.ReadIni("Options", "MismatchedUnread"), std::string("2"));
     QCOMPARE(world.ReadIni("Options", "MismatchedDeleted"), std::string("1"));
     QCOMPARE(world.ReadIni("Options", "BackupFiles"), std::string("1"));
@@ -131,6 +136,7 @@ void SettingsWindowsTest::refusedWriteIsShown() {
         QVERIFY(window->isVisible());  // the handler ended before closing
     });
     f.SetOptions1->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QCOMPARE(Dialogs::Boxes().back().text, QStringLiteral("Unable to write to S:\\Kestrove.INI"));
     QCOMPARE(Dialogs::Boxes().back().icon, Icon::Stop);
     QCOMPARE(f.state().settings.GetStats, CopyToSelf::AsSelf);
@@ -140,6 +146,7 @@ void SettingsWindowsTest::refusedWriteIsShown() {
         QTest::mouseClick(forms.Form3->SetDriveOK, Qt::LeftButton);
     });
     f.N5->trigger();
+    QCoreApplication::processEvents();  // the item's window opens after it returns
     QCOMPARE(Items(f.DriveListBox), QStringList({"C:", "D:", "S:"}));  // not rebuilt
 
     // A change of directory cannot save it either: said, and the rest skipped.
