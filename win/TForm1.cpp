@@ -4,6 +4,7 @@
 #include <vssym32.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "app/DirectoryNavigation.h"
 #include "app/MainWindowTable.h"
@@ -96,12 +97,23 @@ HBITMAP MakeMarker() {
     return bmp;
 }
 
+// A check bitmap that draws nothing (white is the menu's background): the
+// choices whose marker alone shows on screen still report their check to
+// assistive technology.
+HBITMAP MakeBlankCheck() {
+    const int w = GetSystemMetrics(SM_CXMENUCHECK), h = GetSystemMetrics(SM_CYMENUCHECK);
+    const int stride = ((w + 15) / 16) * 2;  // monochrome rows are WORD-aligned
+    std::vector<unsigned char> white(static_cast<std::size_t>(stride * h), 0xFF);
+    return CreateBitmap(w, h, 1, 1, white.data());
+}
+
 }  // namespace
 
 TForm1::TForm1(std::string settingsFile) : MainWindowCommands(std::move(settingsFile), kRepaintMs) {
     Create("Form1", std::string(kMainWindowCaption).c_str(), WS_OVERLAPPEDWINDOW, 1000, 680,
            nullptr, kSkyBlue);
     marker_ = MakeMarker();
+    blankCheck_ = MakeBlankCheck();
     BuildControls();
     BuildMenus();
     OnFontsChanged();
@@ -116,6 +128,8 @@ TForm1::~TForm1() {
         DestroyMenu(menu_);
     if (marker_)
         DeleteObject(marker_);
+    if (blankCheck_)
+        DeleteObject(blankCheck_);
 }
 
 // ---------------------------------------------------------------- building
@@ -548,6 +562,9 @@ void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
         const int id = IdOf(item->name);
         EnableMenu(id, m.enabled);
         SetMarker(id, m.marker);
+        if (item->checkable && !item->checkDrawn)
+            SetMenuItemBitmaps(menu_, static_cast<UINT>(id), MF_BYCOMMAND, blankCheck_,
+                               blankCheck_);
         if (item->checkable)
             CheckMenuItem(menu_, static_cast<UINT>(id),
                           MF_BYCOMMAND | (m.checked ? MF_CHECKED : MF_UNCHECKED));

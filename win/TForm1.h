@@ -181,6 +181,7 @@ class TForm1 : public Form, public MainWindowCommands {
     std::map<int, std::string_view> names_;
     HMENU menu_ = nullptr;
     HBITMAP marker_ = nullptr;
+    HBITMAP blankCheck_ = nullptr;  // the check of a choice shown by its marker alone
     const Forms* forms_ = nullptr;
 
     // DirectoryListBox1: the current directory, and the directory of each
