@@ -33,6 +33,14 @@ DirectoryTree::DirectoryTree(QWidget* parent) : QTreeWidget(parent) {
             [this](QTreeWidgetItem* item) { ReadChildren(item); });
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentItemChanged(current); });
+    const auto again = [this](QTreeWidgetItem* item) {
+        if (updating_ || !item || FromQt(item->data(0, kPathRole).toString()) != directory_)
+            return;
+        ReadChildren(item);
+        emit reentered();
+    };
+    connect(this, &QTreeWidget::itemClicked, this, again);
+    connect(this, &QTreeWidget::itemActivated, this, again);
 }
 
 QTreeWidgetItem* DirectoryTree::BuildRoot(char letter) {

@@ -34,7 +34,7 @@ DialogScript* CurrentDialogScript() {
     return Script();
 }
 
-UINT MessageBoxStyle(Icon icon, Buttons buttons) {
+UINT MessageBoxStyle(Icon icon, Buttons buttons, DefaultButton byDefault) {
     UINT style = MB_TASKMODAL;
     switch (icon) {
         case Icon::Stop:
@@ -58,13 +58,16 @@ UINT MessageBoxStyle(Icon icon, Buttons buttons) {
             style |= MB_YESNOCANCEL;
             break;
     }
+    if (byDefault == DefaultButton::Cancel)
+        style |= buttons == Buttons::YesNoCancel ? MB_DEFBUTTON3 : MB_DEFBUTTON2;
     return style;
 }
 
 Answer ShowMessage(HWND owner, const std::string& text, const std::string& title, Icon icon,
-                   Buttons buttons) {
+                   Buttons buttons, DefaultButton byDefault) {
+    const UINT style = MessageBoxStyle(icon, buttons, byDefault);
     if (DialogScript* s = Script()) {
-        s->shown.push_back({text, title, icon, buttons});
+        s->shown.push_back({text, title, icon, buttons, style});
         if (s->answers.empty()) {
             s->failures.push_back("unscripted box \"" + title + "\": " + text);
             return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
@@ -73,7 +76,7 @@ Answer ShowMessage(HWND owner, const std::string& text, const std::string& title
         s->answers.pop_front();
         return a;
     }
-    switch (MessageBoxA(owner, text.c_str(), title.c_str(), MessageBoxStyle(icon, buttons))) {
+    switch (MessageBoxA(owner, text.c_str(), title.c_str(), style)) {
         case IDOK:
             return Answer::Ok;
         case IDYES:
@@ -85,8 +88,11 @@ Answer ShowMessage(HWND owner, const std::string& text, const std::string& title
     }
 }
 
-std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::string_view filter) {
+// The extension is the engine's to add (LogFileName), by the filter chosen.
+std::optional<SaveChoice> ChooseSaveFile(HWND owner, const char* title, std::string_view filter,
+                                         const std::string& startDirectory) {
     if (DialogScript* s = Script()) {
+        s->saveFileStarts.push_back(startDirectory);
         if (s->saveFiles.empty()) {
             s->failures.push_back("unscripted save-file dialog");
             return std::nullopt;
@@ -104,11 +110,12 @@ std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::st
     ofn.lpstrFile = file;
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = title;
-    ofn.lpstrDefExt = "log";
+    ofn.lpstrInitialDir = startDirectory.empty() ? nullptr : startDirectory.c_str();
+    ofn.nFilterIndex = 1;
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&ofn))
         return std::nullopt;
-    return std::string(file);
+    return SaveChoice{file, ofn.nFilterIndex > 0 ? static_cast<int>(ofn.nFilterIndex) - 1 : 0};
 }
 
 std::optional<std::string> ChooseDirectory(HWND owner, const std::string& start) {
