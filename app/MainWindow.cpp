@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/DirectoryNavigation.h"
+#include "app/MainWindowTable.h"
 #include "app/Selection.h"
 #include "backup/Backup.h"
 #include "core/BusyScope.h"
@@ -204,6 +205,15 @@ void MainWindowCommands::DriveComboBox1Change() {
     EnterDirectory(*state_, *this, TreeDirectory());
 }
 
+bool MainWindowCommands::EnterTreeEntry(const std::string& path) {
+    const std::string before = TreeDirectory();
+    if (!TreeSetDirectory(path))
+        return false;
+    if (TreeDirectory() == before)
+        DriveComboBox1Change();
+    return true;
+}
+
 // --------------------------------------------------------------- selection
 
 void MainWindowCommands::HighlightMoved(ListId list) {
@@ -251,6 +261,7 @@ void MainWindowCommands::RunCommand(const std::function<void()>& command) {
     if (state_->busy)
         return;
     throttle_.CommandStarts();
+    KeepFocus();
     {
         BusyScope busy(*state_);
         ApplyControls();
@@ -258,6 +269,10 @@ void MainWindowCommands::RunCommand(const std::function<void()>& command) {
     }
     FlushDisplay();
     ApplyControls();
+    // Abort belongs to a running command, however the command ended (a box
+    // answered Cancel ends some before their own end hides it).
+    ShowAbort(false);
+    GiveFocusBack(CommandButton(ModeControlsFor(*state_)));
     if (closePending_) {
         closePending_ = false;
         CloseWindow();
@@ -267,14 +282,15 @@ void MainWindowCommands::RunCommand(const std::function<void()>& command) {
 // ----------------------------------------------------------- status panel
 
 Answer MainWindowCommands::MessageDialog(const std::string& text, const std::string& title,
-                                         Icon icon, Buttons buttons) {
+                                         Icon icon, Buttons buttons, DefaultButton byDefault) {
     FlushDisplay();
-    return ShowMessageBox(text, title, icon, buttons);
+    return ShowMessageBox(text, title, icon, buttons, byDefault);
 }
 
-std::optional<std::string> MainWindowCommands::ChooseSaveFile(std::string_view filter) {
+std::optional<SaveChoice> MainWindowCommands::ChooseSaveFile(std::string_view filter,
+                                                             const std::string& startDirectory) {
     FlushDisplay();
-    return AskSaveFile(filter);
+    return AskSaveFile(filter, startDirectory);
 }
 
 std::optional<std::string> MainWindowCommands::ChooseDirectory(const std::string& start) {

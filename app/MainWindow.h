@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/ModeControls.h"
@@ -103,7 +104,7 @@ class MainWindowCommands : public WindowPort {
     // --- WindowPort: what every window does alike ---
     // A box shows the status lines as they stand.
     Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                         Buttons buttons) final;
+                         Buttons buttons, DefaultButton byDefault = DefaultButton::First) final;
     // Shown at once when no command runs; during one, through the throttle.
     void SetStatus(StatusLine line, const std::string& text, bool redraw = false) final;
     void SetMeter(Meter meter, int percent) final;
@@ -111,7 +112,8 @@ class MainWindowCommands : public WindowPort {
     void ProcessEvents() final;
     void HighlightEntry(ListId list, int index) final;
     // The choosers open with the status panel up to date, as a box does.
-    std::optional<std::string> ChooseSaveFile(std::string_view filter) final;
+    std::optional<SaveChoice> ChooseSaveFile(std::string_view filter,
+                                             const std::string& startDirectory) final;
     std::optional<std::string> ChooseDirectory(const std::string& start) final;
 
   protected:
@@ -146,17 +148,30 @@ class MainWindowCommands : public WindowPort {
     // Selects one entry of a list on screen (-1: none) and scrolls to it.
     virtual void DrawHighlight(ListId list, int index) = 0;
     virtual Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
-                                  Buttons buttons) = 0;
+                                  Buttons buttons, DefaultButton byDefault) = 0;
+    // The keyboard focus around a command, which disables the controls: the
+    // control that has it is remembered, and after the command it gets the
+    // focus back, or `fallback` (a button's name in the table) when it is
+    // hidden or disabled then.
+    virtual void KeepFocus() = 0;
+    virtual void GiveFocusBack(std::string_view fallback) = 0;
     // Shows a window modally (the status panel is up to date by then).
     // Statistics runs inside a long command.
     virtual void OpenWindow(Window window) = 0;
     // The save-file dialog and the directory chooser (the status panel is
     // up to date by then).
-    virtual std::optional<std::string> AskSaveFile(std::string_view filter) = 0;
+    virtual std::optional<SaveChoice> AskSaveFile(std::string_view filter,
+                                                  const std::string& startDirectory) = 0;
     virtual std::optional<std::string> AskDirectory(const std::string& start) = 0;
     virtual void ShowHelp(bool index) = 0;
     // The window closes now (after a command that a close had to wait for).
     virtual void CloseWindow() = 0;
+
+    // The user enters a directory of the tree (a click, a double click or
+    // Enter on its entry). The directory the tree is in already is read
+    // again: files may have come or gone since. False when it cannot be
+    // entered.
+    bool EnterTreeEntry(const std::string& path);
 
     // The user moved the highlight of a list: a selected list's highlighted
     // entry becomes its first selected row (-1 for none).

@@ -172,6 +172,14 @@ std::vector<std::string_view> WindowCaptions(const ModeControls& controls) {
     return captions;
 }
 
+std::string_view CommandButton(const ModeControls& controls) {
+    if (controls.RunButton.state.visible)
+        return "RunButton";
+    if (controls.RestoreButton.state.visible)
+        return "RestoreButton";
+    return "RunNetButton";
+}
+
 std::vector<std::string_view> MenuCaptions(const MenuSpec& menu) {
     std::vector<std::string_view> captions;
     for (const MenuItemSpec& item : menu.items)

@@ -84,6 +84,9 @@ std::vector<const MenuItemSpec*> MenuItems();
 // them), the mode items', and the buttons' that `controls` shows, Abort
 // among them (a command shows it beside the others).
 std::vector<std::string_view> WindowCaptions(const ModeControls& controls);
+// The button the keyboard focus goes to after a command when the control
+// that had it is gone or disabled: the mode's main command (its name).
+std::string_view CommandButton(const ModeControls& controls);
 // The captions of one open menu's items.
 std::vector<std::string_view> MenuCaptions(const MenuSpec& menu);
 

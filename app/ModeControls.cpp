@@ -31,6 +31,7 @@ void Freeze(ListControl& list) {
     Freeze(list.state);
     list.click = Action::Nothing;
     list.doubleClick = Action::Nothing;
+    list.enter = Action::Nothing;
 }
 void Freeze(MenuControl& item) {
     item.enabled = false;
@@ -51,12 +52,17 @@ ModeControls ModeControlsFor(int mode, bool busy, bool sortOn, bool exportCsv) {
 
     t.DriveListBox.click = Action::DriveComboBox1Change;
     // A click on an available file shows its summary and a double click adds
-    // it; a click on a user directory adds it at once.
-    t.FileListBox1 = {{!network, true}, Action::FileListBox1Click, Action::BtnMoveFileClick};
-    t.ListBox2 = {{network, true}, Action::BtnMoveFileClick, Action::Nothing};
-    t.ListBox1 = {
-        {!network, true}, Action::Nothing, network ? Action::Nothing : Action::ListBox1DblClick};
-    t.ListBox3 = {{network, true}, Action::Nothing, Action::Nothing};
+    // it; a click on a user directory adds it at once. From the keys, Enter
+    // adds the entry or opens the viewer.
+    t.FileListBox1 = {{!network, true},
+                      Action::FileListBox1Click,
+                      Action::BtnMoveFileClick,
+                      Action::BtnMoveFileClick};
+    t.ListBox2 = {
+        {network, true}, Action::BtnMoveFileClick, Action::Nothing, Action::BtnMoveFileClick};
+    const Action viewer = network ? Action::Nothing : Action::ListBox1DblClick;
+    t.ListBox1 = {{!network, true}, Action::Nothing, viewer, viewer};
+    t.ListBox3 = {{network, true}, Action::Nothing, Action::Nothing, Action::Nothing};
 
     t.BtnMoveFile = Button(true, Action::BtnMoveFileClick);
     t.BtnMoveAllFiles = Button(true, Action::BtnMoveAllFilesClick);
@@ -116,8 +122,10 @@ ModeControls ModeControlsFor(int mode, bool busy, bool sortOn, bool exportCsv) {
             Freeze(*l);
         // The selected lists stay live to show the entry in hand, but a
         // double click opens nothing.
-        t.ListBox1.doubleClick = Action::Nothing;
-        t.ListBox3.doubleClick = Action::Nothing;
+        for (ListControl* l : {&t.ListBox1, &t.ListBox3}) {
+            l->doubleClick = Action::Nothing;
+            l->enter = Action::Nothing;
+        }
         for (ButtonControl* b :
              {&t.BtnMoveFile, &t.BtnMoveAllFiles, &t.BtnUnMoveFile, &t.BtnUnMoveAllFiles,
               &t.RunButton, &t.BtnGetStats, &t.RestoreButton, &t.MoveButton, &t.DeleteButton,

@@ -69,11 +69,13 @@ struct MenuControl {
     Action choose = Action::Nothing;
 };
 
-// One list: its state and what a click and a double click on an entry mean.
+// One list: its state and what a click, a double click and Enter on an
+// entry mean.
 struct ListControl {
     ControlState state;
     Action click = Action::Nothing;
     Action doubleClick = Action::Nothing;
+    Action enter = Action::Nothing;
 };
 
 struct ModeControls {

@@ -80,7 +80,7 @@ Answer TerminalPort::GoOnAnswer(Buttons buttons) {
 }
 
 Answer TerminalPort::MessageDialog(const std::string& text, const std::string& title, Icon,
-                                   Buttons buttons) {
+                                   Buttons buttons, DefaultButton) {
     ClearProgress();
     WriteErr(ForConsole(title + ": " + text + "\n"));
     if (buttons == Buttons::Ok)

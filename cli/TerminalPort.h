@@ -40,7 +40,7 @@ class TerminalPort : public WindowPort {
 
     // WindowPort
     Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                         Buttons buttons) override;
+                         Buttons buttons, DefaultButton byDefault = DefaultButton::First) override;
     void SetStatus(StatusLine line, const std::string& text, bool redraw) override;
     void SetCountLabel(CountLabel label, const std::string& text) override;
     void SetMeter(Meter meter, int percent) override;
@@ -52,7 +52,9 @@ class TerminalPort : public WindowPort {
     void SplitSelectedLists() override {}
     void RestoreSelectedLists() override {}
     void ProcessEvents() override;
-    std::optional<std::string> ChooseSaveFile(std::string_view) override { return std::nullopt; }
+    std::optional<SaveChoice> ChooseSaveFile(std::string_view, const std::string&) override {
+        return std::nullopt;
+    }
     std::optional<std::string> ChooseDirectory(const std::string&) override {
         return chosenDirectory_;
     }

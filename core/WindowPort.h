@@ -11,6 +11,9 @@ namespace kestrove {
 enum class Icon { Stop, Exclamation, Information };
 enum class Buttons { Ok, OkCancel, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
+// The button Enter presses in a box: the first, or Cancel in a question whose
+// OK deletes or overwrites something (the safe answer).
+enum class DefaultButton { First, Cancel };
 
 // The caption of the button an answer stands for.
 inline const char* AnswerName(Answer answer) {
@@ -40,6 +43,13 @@ enum class Meter { ProgressBarF, ProgressBarM, ProgressBar1 };
 // The lists of the main window.
 enum class ListId { FileListBox1, ListBox1, ListBox2, ListBox3 };
 
+// What a save-file dialog gave: the name as the user left it, and the filter
+// chosen (0 for the first of the filter text).
+struct SaveChoice {
+    std::string path;
+    int filter = 0;
+};
+
 class WindowPort {
   public:
     virtual ~WindowPort() = default;
@@ -47,7 +57,8 @@ class WindowPort {
     // A modal message box; returns the button chosen. (Not "MessageBox":
     // windows.h makes that a macro.)
     virtual Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                                 Buttons buttons) = 0;
+                                 Buttons buttons,
+                                 DefaultButton byDefault = DefaultButton::First) = 0;
 
     // Sets a status line; `redraw` asks for it to be shown at once (the
     // window may still coalesce repaints).
@@ -71,9 +82,10 @@ class WindowPort {
     // Runs the handlers of waiting events once (where Abort is noticed).
     virtual void ProcessEvents() = 0;
 
-    // The "Save Log File" dialog (filter "Log Files|*.log|All Files|*.*");
-    // empty when the user cancels.
-    virtual std::optional<std::string> ChooseSaveFile(std::string_view filter) = 0;
+    // The "Save Log File" dialog (filter "Log Files|*.log|All Files|*.*"),
+    // opened in `startDirectory`; empty when the user cancels.
+    virtual std::optional<SaveChoice> ChooseSaveFile(std::string_view filter,
+                                                     const std::string& startDirectory) = 0;
     // MoveDlg: a directory chooser starting in `start`; empty when cancelled.
     virtual std::optional<std::string> ChooseDirectory(const std::string& start) = 0;
 };

@@ -56,6 +56,9 @@ void SaveLogFile1Click(AppState& state, WindowPort& port);
 // The same with the file already chosen. A file of a mail folder, by its
 // name or as one of the selected folders' files, is refused with a box.
 void OpenRunLog(AppState& state, WindowPort& port, const std::string& fileName);
+// The log's name from the save dialog: ".log" added to a name without an
+// extension when the "Log Files" filter (the first) was chosen.
+std::string LogFileName(const std::string& typed, int filter);
 // The folders of one user directory as the network run lists them: the
 // entries "*.pmi" that are regular files under plain names, as paths. Every
 // other entry (a link, a directory, pipe, a name holding a separator) is

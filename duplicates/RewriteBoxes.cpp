@@ -32,7 +32,8 @@ std::string Place(std::int64_t fpos, std::int64_t copied) {
 Answer Show(WindowPort& port, RunLog& log, const Box& box) {
     if (!box.logLine.empty())
         log.Write(box.logLine + "\n");
-    const Answer answer = port.MessageDialog(box.text, box.title, box.icon, box.buttons);
+    const Answer answer =
+        port.MessageDialog(box.text, box.title, box.icon, box.buttons, box.byDefault);
     if (box.logged == Logged::Always ||
         (box.logged == Logged::OnCancel && answer == Answer::Cancel))
         log.Write(box.text + "\n");
@@ -85,13 +86,15 @@ Box CannotCheck(const std::string& path, std::string_view reason) {
         "File Error", Logged::Always);
 }
 
+// Its OK deletes the old backup: Enter keeps it.
 Box OldBackupExists(const std::string& path) {
     return {Format("Backup file %s exists!\nOK to OVERWRITE\nCancel to skip", path.c_str()),
             "Backup File Exists",
             Icon::Stop,
             Buttons::OkCancel,
             Logged::No,
-            {}};
+            {},
+            DefaultButton::Cancel};
 }
 
 Box OldBackupNotDeleted(const std::string& path, std::string_view reason) {

@@ -28,6 +28,7 @@ struct Box {
     Logged logged = Logged::No;
     // A line of the log of its own, written before the box; empty: none.
     std::string logLine;
+    DefaultButton byDefault = DefaultButton::First;
 };
 
 // Shows the box and logs as it says.

@@ -120,10 +120,19 @@ void Stop(AppState& state, WindowPort& port) {
 void SaveLogFile1Click(AppState& state, WindowPort& port) {
     if (state.busy)  // a log opened now would miss the start of the command
         return;
-    auto chosen = port.ChooseSaveFile("Log Files|*.log|All Files|*.*");
+    auto chosen = port.ChooseSaveFile("Log Files|*.log|All Files|*.*", state.currentDirectory);
     if (!chosen)
         return;
-    OpenRunLog(state, port, *chosen);
+    OpenRunLog(state, port, LogFileName(chosen->path, chosen->filter));
+}
+
+std::string LogFileName(const std::string& typed, int filter) {
+    const std::string_view name = platform::FileNamePart(typed);
+    // A directory stays what it is: opening it as the log is refused.
+    if (filter != 0 || name.empty() || name.find('.') != std::string_view::npos ||
+        platform::DirectoryExists(typed))
+        return typed;
+    return typed + ".log";
 }
 
 bool RunTakesEntry(AppState& state, WindowPort& port, const std::string& path) {

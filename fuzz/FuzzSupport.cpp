@@ -133,7 +133,7 @@ Scratch& TheScratch() {
 }
 
 Answer ScriptPort::MessageDialog(const std::string& text, const std::string& title, Icon,
-                                 Buttons buttons) {
+                                 Buttons buttons, DefaultButton) {
     Check(!text.empty() && !title.empty(), "a box without text or title");
     titles.push_back(title);
     const unsigned choice = (script_ >> (2 * (used_++ % 16))) & 3u;

@@ -96,7 +96,7 @@ class ScriptPort : public WindowPort {
     int pumps = 0;
 
     Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                         Buttons buttons) override;
+                         Buttons buttons, DefaultButton byDefault = DefaultButton::First) override;
     void SetStatus(StatusLine, const std::string&, bool) override {}
     void SetCountLabel(CountLabel, const std::string&) override {}
     void SetMeter(Meter, int percent) override;
@@ -108,7 +108,9 @@ class ScriptPort : public WindowPort {
     void SplitSelectedLists() override {}
     void RestoreSelectedLists() override {}
     void ProcessEvents() override { ++pumps; }
-    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
+    std::optional<SaveChoice> ChooseSaveFile(std::string_view, const std::string&) override {
+        return {};
+    }
     std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
 
   private:

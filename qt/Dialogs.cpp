@@ -22,7 +22,8 @@ struct TestScript {
     bool testing = false;
     std::deque<Scripted> answers;
     std::deque<std::function<void(QDialog*)>> modals;
-    std::deque<std::optional<std::string>> saveFiles;
+    std::deque<std::optional<SaveChoice>> saveFiles;
+    std::vector<std::string> saveFileStarts;
     std::vector<BoxRecord> boxes;
     QStringList failures;
 };
@@ -72,9 +73,9 @@ QString FromCp1252(std::string_view text) {
 }
 
 Answer Dialogs::Message(QWidget* parent, const std::string& text, const std::string& title,
-                        Icon icon, Buttons buttons) {
+                        Icon icon, Buttons buttons, DefaultButton byDefault) {
     TestScript& s = Script();
-    BoxRecord record{ToQt(text), ToQt(title), icon, buttons, DefaultAnswer(buttons)};
+    BoxRecord record{ToQt(text), ToQt(title), icon, buttons, DefaultAnswer(buttons), byDefault};
     if (s.testing) {
         if (s.answers.empty()) {
             s.failures << QStringLiteral("unscripted %1 box \"%2\": %3")
@@ -112,12 +113,14 @@ Answer Dialogs::Message(QWidget* parent, const std::string& text, const std::str
             break;
         case Buttons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            box.setDefaultButton(QMessageBox::Ok);
+            box.setDefaultButton(byDefault == DefaultButton::Cancel ? QMessageBox::Cancel
+                                                                    : QMessageBox::Ok);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
         case Buttons::YesNoCancel:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            box.setDefaultButton(QMessageBox::Yes);
+            box.setDefaultButton(byDefault == DefaultButton::Cancel ? QMessageBox::Cancel
+                                                                    : QMessageBox::Yes);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
     }
@@ -167,10 +170,12 @@ int Dialogs::Exec(QDialog* dialog) {
     return dialog->result();
 }
 
-std::optional<std::string> Dialogs::SaveFile(QWidget* parent, const QString& title,
-                                             const QString& filter) {
+std::optional<SaveChoice> Dialogs::SaveFile(QWidget* parent, const QString& title,
+                                            const QStringList& filters,
+                                            const std::string& startDirectory) {
     TestScript& s = Script();
     if (s.testing) {
+        s.saveFileStarts.push_back(startDirectory);
         if (s.saveFiles.empty()) {
             s.failures << QStringLiteral("unscripted save-file dialog");
             return std::nullopt;
@@ -179,15 +184,21 @@ std::optional<std::string> Dialogs::SaveFile(QWidget* parent, const QString& tit
         s.saveFiles.pop_front();
         return next;
     }
-    const QString chosen = QFileDialog::getSaveFileName(parent, title, QString(), filter);
+    QString start;
+    if (auto native = platform::ToNative(startDirectory))
+        start = ToQt(*native);
+    QString selected = filters.value(0);
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent, title, start, filters.join(";;"), &selected);
     if (chosen.isEmpty())
         return std::nullopt;
+    const int filter = std::max(0, static_cast<int>(filters.indexOf(selected)));
     // The engine speaks Windows paths; a file outside every mapped drive
     // keeps its native spelling, which the platform layer cannot open, and
     // the command reports that as it reports any file it cannot open.
     if (auto windows = platform::FromNative(FromQt(chosen)))
-        return *windows;
-    return FromQt(chosen);
+        return SaveChoice{*windows, filter};
+    return SaveChoice{FromQt(chosen), filter};
 }
 
 void Dialogs::SetTesting(bool on) {
@@ -202,8 +213,14 @@ void Dialogs::SetNextAnswer(Answer answer, QString expectTitle) {
 void Dialogs::SetNextModal(std::function<void(QDialog*)> inside) {
     Script().modals.push_back(std::move(inside));
 }
-void Dialogs::SetNextSaveFile(std::optional<std::string> path) {
-    Script().saveFiles.push_back(std::move(path));
+void Dialogs::SetNextSaveFile(std::optional<std::string> path, int filter) {
+    if (path)
+        Script().saveFiles.push_back(SaveChoice{std::move(*path), filter});
+    else
+        Script().saveFiles.push_back(std::nullopt);
+}
+const std::vector<std::string>& Dialogs::SaveFileStarts() {
+    return Script().saveFileStarts;
 }
 const std::vector<BoxRecord>& Dialogs::Boxes() {
     return Script().boxes;

@@ -34,6 +34,7 @@ struct BoxRecord {
     Icon icon;
     Buttons buttons;
     Answer answer;
+    DefaultButton byDefault;
 };
 
 class Dialogs {
@@ -41,7 +42,8 @@ class Dialogs {
     // A modal message box; returns the button chosen. Escape or the close
     // box gives Cancel where there is one, else OK.
     static Answer Message(QWidget* parent, const std::string& text, const std::string& title,
-                          Icon icon, Buttons buttons);
+                          Icon icon, Buttons buttons,
+                          DefaultButton byDefault = DefaultButton::First);
     // The application's standard error message (title "Kestrove", stop icon,
     // OK), for errors of the toolkit and of the settings file.
     static void Error(QWidget* parent, const std::string& text);
@@ -49,9 +51,12 @@ class Dialogs {
     // Shows a window modally; returns its result code.
     static int Exec(QDialog* dialog);
 
-    // The save-file dialog; a Windows path text, empty when cancelled.
-    static std::optional<std::string> SaveFile(QWidget* parent, const QString& title,
-                                               const QString& filter);
+    // The save-file dialog, opened in `startDirectory` (a Windows path text)
+    // with its filters; the name as a Windows path text and the filter chosen
+    // (by index), empty when cancelled.
+    static std::optional<SaveChoice> SaveFile(QWidget* parent, const QString& title,
+                                              const QStringList& filters,
+                                              const std::string& startDirectory);
 
     // --- for tests ---
     static void SetTesting(bool on);
@@ -61,7 +66,9 @@ class Dialogs {
     // Runs `inside` in place of the next modal window's event loop, with the
     // window shown; the window's result is what `inside` leaves.
     static void SetNextModal(std::function<void(QDialog*)> inside);
-    static void SetNextSaveFile(std::optional<std::string> path);
+    static void SetNextSaveFile(std::optional<std::string> path, int filter = 0);
+    // Where each save-file dialog opened since the last Reset.
+    static const std::vector<std::string>& SaveFileStarts();
     // Every box shown since the last Reset, and what went wrong (unscripted
     // boxes and windows, title mismatches).
     static const std::vector<BoxRecord>& Boxes();

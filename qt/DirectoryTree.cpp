@@ -34,6 +34,14 @@ DirectoryTree::DirectoryTree(QWidget* parent) : QTreeWidget(parent) {
             [this](QTreeWidgetItem* item) { ReadChildren(item); });
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentItemChanged(current); });
+    const auto again = [this](QTreeWidgetItem* item) {
+        if (updating_ || !item || FromQt(item->data(0, kPathRole).toString()) != directory_)
+            return;
+        ReadChildren(item);
+        emit reentered();
+    };
+    connect(this, &QTreeWidget::itemClicked, this, again);
+    connect(this, &QTreeWidget::itemActivated, this, again);
     // The mouse and the keys move the current item with the selection;
     // assistive technology selects alone. Its selection enters the
     // directory as a click does, and the highlight never leaves the

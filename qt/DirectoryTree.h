@@ -28,6 +28,9 @@ class DirectoryTree : public QTreeWidget {
   signals:
     // The current directory changed (by the user or by the program).
     void directoryChanged(const QString& directory);
+    // The user entered the current directory again (a click, a double click
+    // or Enter on its entry); its subdirectories are read again already.
+    void reentered();
 
   private:
     QTreeWidgetItem* BuildRoot(char letter);

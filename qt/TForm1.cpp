@@ -313,6 +313,8 @@ void TForm1::BuildControls() {
     // The tree's change event, whoever changed its directory.
     connect(DirectoryListBox1, &DirectoryTree::directoryChanged, this,
             [this] { DriveComboBox1Change(); });
+    connect(DirectoryListBox1, &DirectoryTree::reentered, this,
+            [this] { EnterTreeEntry(TreeDirectory()); });
     connect(FileListBox1, &QListWidget::itemClicked, this,
             [this] { Perform(ModeControlsFor(*state_).FileListBox1.click); });
     connect(FileListBox1, &QListWidget::itemSelectionChanged, this, [this] {
@@ -587,13 +589,28 @@ void TForm1::ShowHelp(bool index) {
 }
 
 Answer TForm1::ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
-                              Buttons buttons) {
-    return Dialogs::Message(this, text, title, icon, buttons);
+                              Buttons buttons, DefaultButton byDefault) {
+    return Dialogs::Message(this, text, title, icon, buttons, byDefault);
 }
 
-std::optional<std::string> TForm1::AskSaveFile(std::string_view) {
+void TForm1::KeepFocus() {
+    focusBefore_ = QApplication::focusWidget();
+}
+
+// Qt moves the focus on from a control it disables; it comes back here.
+void TForm1::GiveFocusBack(std::string_view fallback) {
+    QWidget* to = focusBefore_.data();
+    focusBefore_.clear();
+    if (!to || !to->isVisible() || !to->isEnabled() || to->window() != this)
+        to = findChild<QPushButton*>(ToQt(fallback));
+    if (to && to->isVisible() && to->isEnabled())
+        to->setFocus(Qt::OtherFocusReason);
+}
+
+std::optional<SaveChoice> TForm1::AskSaveFile(std::string_view, const std::string& startDirectory) {
     return Dialogs::SaveFile(this, QStringLiteral("Save Log File"),
-                             QStringLiteral("Log Files (*.log);;All Files (*)"));
+                             {QStringLiteral("Log Files (*.log)"), QStringLiteral("All Files (*)")},
+                             startDirectory);
 }
 
 std::optional<std::string> TForm1::AskDirectory(const std::string& start) {

@@ -5,6 +5,7 @@
 // state and is the engine's window port; its handlers forward to the engine.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <string>
 #include <vector>
@@ -149,9 +150,12 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     void PaintStatusNow(StatusLine line) override;
     void DrawHighlight(ListId list, int index) override;
     Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
-                          Buttons buttons) override;
+                          Buttons buttons, DefaultButton byDefault) override;
+    void KeepFocus() override;
+    void GiveFocusBack(std::string_view fallback) override;
     void OpenWindow(Window window) override;
-    std::optional<std::string> AskSaveFile(std::string_view filter) override;
+    std::optional<SaveChoice> AskSaveFile(std::string_view filter,
+                                          const std::string& startDirectory) override;
     std::optional<std::string> AskDirectory(const std::string& start) override;
     void ShowHelp(bool index) override;
     void CloseWindow() override;
@@ -179,6 +183,7 @@ class TForm1 : public QMainWindow, public MainWindowCommands {
     std::array<MeterBar*, 3> meters_{};
     // The program fills a list: its selection signals are not the user's.
     bool fillingLists_ = false;
+    QPointer<QWidget> focusBefore_;  // the focus when the running command started
 };
 
 }  // namespace kestrove

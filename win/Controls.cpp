@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include "platform/win32/Wide.h"
 
 namespace kestrove::win {
@@ -69,6 +70,13 @@ COLORREF ToColorRef(Rgb colour) {
 
 int Scale(int value, int dpi) {
     return MulDiv(value, dpi, 96);
+}
+
+RECT PlaceInWorkArea(const RECT& work, int dpi, int width, int height) {
+    const int areaW = work.right - work.left, areaH = work.bottom - work.top;
+    const int w = std::min(Scale(width, dpi), areaW), h = std::min(Scale(height, dpi), areaH);
+    const int x = work.left + (areaW - w) / 2, y = work.top + (areaH - h) / 2;
+    return {x, y, x + w, y + h};
 }
 
 int WindowDpi(HWND window) {
@@ -209,16 +217,14 @@ void Form::Create(const char* name, const char* caption, DWORD style, int width,
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::Proc));
     dpi_ = WindowDpi(hwnd_);
-    // Centred on the screen its owner is on.
-    RECT work{};
+    // Centred on the screen its owner is on, and inside it at any DPI.
     HMONITOR monitor = MonitorFromWindow(owner ? owner : hwnd_, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
     GetMonitorInfoA(monitor, &mi);
-    work = mi.rcWork;
-    const int w = Scale(width, dpi_), h = Scale(height, dpi_);
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT r = PlaceInWorkArea(mi.rcWork, dpi_, width, height);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HFONT Form::Font(int points, bool bold, bool fixed) {
@@ -264,6 +270,8 @@ void Form::ShowModal(HWND owner) {
     if (Hook()) {
         ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
         Relayout();
+        if (focusOnShow_)
+            SetFocus(focusOnShow_);
         const ModalHook hook = Hook();  // the hook may set another one
         hook(*this);
         Close();
@@ -274,6 +282,8 @@ void Form::ShowModal(HWND owner) {
         EnableWindow(owner, FALSE);
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
+    if (focusOnShow_)
+        SetFocus(focusOnShow_);
     MSG msg;
     bool quit = false;
     while (!done_) {
@@ -353,6 +363,45 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
+        case WM_ACTIVATE: {
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd_, focus))
+                    lastFocus_ = focus;
+                break;
+            }
+            HWND to = lastFocus_;
+            if (!to || !IsWindow(to) || !IsWindowVisible(to) || !IsWindowEnabled(to))
+                to = focusOnShow_;
+            if (!to || !IsWindowVisible(to) || !IsWindowEnabled(to))
+                break;
+            SetFocus(to);
+            return 0;
+        }
+        case WM_NEXTDLGCTL: {
+            // The dialog keys send it to any window: an access key of a label
+            // or a frame moves the focus to the control after it.
+            HWND to = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                     : GetNextDlgTabItem(hwnd_, GetFocus(), wParam != 0);
+            if (!to || !IsChild(hwnd_, to))
+                return 0;
+            // Into a group of option buttons at its chosen one: focus on
+            // another would choose that one.
+            char cls[16] = "";
+            GetClassNameA(to, cls, sizeof cls);
+            const LONG_PTR style = GetWindowLongPtrA(to, GWL_STYLE);
+            if (lstrcmpiA(cls, "Button") == 0 && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON &&
+                SendMessageA(to, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+                for (HWND item = GetNextDlgGroupItem(hwnd_, to, FALSE); item && item != to;
+                     item = GetNextDlgGroupItem(hwnd_, item, FALSE))
+                    if (SendMessageA(item, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+                        to = item;
+                        break;
+                    }
+            }
+            SetFocus(to);
+            return 0;
+        }
         case WM_NOTIFY: {
             bool handled = false;
             const LRESULT r = OnNotify(reinterpret_cast<NMHDR*>(lParam), handled);
@@ -375,9 +424,19 @@ LRESULT Form::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             OnFontsChanged();
             for (const FontKey& k : old)
                 DeleteObject(k.font);
+            // Where the system puts it, kept inside the new monitor's work area.
             const RECT* r = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            MONITORINFO mi{};
+            mi.cbSize = sizeof mi;
+            GetMonitorInfoA(MonitorFromRect(r, MONITOR_DEFAULTTONEAREST), &mi);
+            const RECT& work = mi.rcWork;
+            const int w = std::min(r->right - r->left, work.right - work.left);
+            const int h = std::min(r->bottom - r->top, work.bottom - work.top);
+            const int x = std::clamp(static_cast<int>(r->left), static_cast<int>(work.left),
+                                     static_cast<int>(work.right) - w);
+            const int y = std::clamp(static_cast<int>(r->top), static_cast<int>(work.top),
+                                     static_cast<int>(work.bottom) - h);
+            SetWindowPos(hwnd_, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
             Relayout();
             return 0;
         }

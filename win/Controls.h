@@ -21,6 +21,10 @@ COLORREF ToColorRef(Rgb colour);
 // Design sizes are for 96 dpi.
 int Scale(int value, int dpi);
 int WindowDpi(HWND window);
+// Where a top-level window of a design size goes on a monitor's work area
+// at a DPI: centred, no larger than the work area, and wholly inside it (so
+// its caption and menu bar are on the screen).
+RECT PlaceInWorkArea(const RECT& work, int dpi, int width, int height);
 
 std::string GetText(HWND window);
 void SetText(HWND window, const std::string& text);
@@ -69,6 +73,9 @@ class Form {
     // Runs the handlers of waiting messages once.
     static void PumpMessages();
 
+    // The control that gets the keyboard focus when the form is shown.
+    void FocusOnShow(HWND control) { focusOnShow_ = control; }
+
   protected:
     void Create(const char* name, const char* caption, DWORD style, int width, int height,
                 HWND owner, Rgb background);
@@ -102,6 +109,10 @@ class Form {
     std::vector<FontKey> fonts_;
     bool modal_ = false;
     bool done_ = false;
+    // The control that had the focus when the form was last deactivated
+    // (a box or another window came over it); it gets it back.
+    HWND lastFocus_ = nullptr;
+    HWND focusOnShow_ = nullptr;
 };
 
 }  // namespace kestrove::win

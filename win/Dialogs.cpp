@@ -36,7 +36,7 @@ DialogScript* CurrentDialogScript() {
     return Script();
 }
 
-UINT MessageBoxStyle(Icon icon, Buttons buttons) {
+UINT MessageBoxStyle(Icon icon, Buttons buttons, DefaultButton byDefault) {
     UINT style = MB_TASKMODAL;
     switch (icon) {
         case Icon::Stop:
@@ -60,13 +60,16 @@ UINT MessageBoxStyle(Icon icon, Buttons buttons) {
             style |= MB_YESNOCANCEL;
             break;
     }
+    if (byDefault == DefaultButton::Cancel)
+        style |= buttons == Buttons::YesNoCancel ? MB_DEFBUTTON3 : MB_DEFBUTTON2;
     return style;
 }
 
 Answer ShowMessage(HWND owner, const std::string& text, const std::string& title, Icon icon,
-                   Buttons buttons) {
+                   Buttons buttons, DefaultButton byDefault) {
+    const UINT style = MessageBoxStyle(icon, buttons, byDefault);
     if (DialogScript* s = Script()) {
-        s->shown.push_back({text, title, icon, buttons});
+        s->shown.push_back({text, title, icon, buttons, style});
         if (s->answers.empty()) {
             s->failures.push_back("unscripted box \"" + title + "\": " + text);
             return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
@@ -76,7 +79,7 @@ Answer ShowMessage(HWND owner, const std::string& text, const std::string& title
         return a;
     }
     switch (MessageBoxW(owner, platform::win32::Wide(text).c_str(),
-                        platform::win32::Wide(title).c_str(), MessageBoxStyle(icon, buttons))) {
+                        platform::win32::Wide(title).c_str(), style)) {
         case IDOK:
             return Answer::Ok;
         case IDYES:
@@ -88,8 +91,11 @@ Answer ShowMessage(HWND owner, const std::string& text, const std::string& title
     }
 }
 
-std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::string_view filter) {
+// The extension is the engine's to add (LogFileName), by the filter chosen.
+std::optional<SaveChoice> ChooseSaveFile(HWND owner, const char* title, std::string_view filter,
+                                         const std::string& startDirectory) {
     if (DialogScript* s = Script()) {
+        s->saveFileStarts.push_back(startDirectory);
         if (s->saveFiles.empty()) {
             s->failures.push_back("unscripted save-file dialog");
             return std::nullopt;
@@ -101,6 +107,7 @@ std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::st
     const std::string narrowFilters = DialogFilter(filter);
     const std::wstring filters = platform::win32::Wide(narrowFilters);
     const std::wstring caption = platform::win32::Wide(title);
+    const std::wstring start = platform::win32::Wide(startDirectory);
     std::wstring file(32768, L'\0');  // the longest path Windows has
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
@@ -109,11 +116,13 @@ std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::st
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrTitle = caption.c_str();
-    ofn.lpstrDefExt = L"log";
+    ofn.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
+    ofn.nFilterIndex = 1;
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameW(&ofn))
         return std::nullopt;
-    return platform::win32::Utf8(file.c_str());
+    return SaveChoice{platform::win32::Utf8(file.c_str()),
+                      ofn.nFilterIndex > 0 ? static_cast<int>(ofn.nFilterIndex) - 1 : 0};
 }
 
 std::optional<std::string> ChooseDirectory(HWND owner, const std::string& start) {

@@ -20,11 +20,13 @@ struct ShownBox {
     std::string text, title;
     Icon icon;
     Buttons buttons;
+    UINT style;  // the MB_ flags it opens with
 };
 
 struct DialogScript {
     std::deque<Answer> answers;
-    std::deque<std::optional<std::string>> saveFiles;
+    std::deque<std::optional<SaveChoice>> saveFiles;
+    std::vector<std::string> saveFileStarts;  // where each save dialog opened
     std::deque<std::optional<std::string>> directories;
     std::vector<ShownBox> shown;
     std::vector<std::string> failures;  // dialogs that came without an answer
@@ -39,11 +41,12 @@ struct DialogScript {
 void SetDialogScript(DialogScript* script);
 DialogScript* CurrentDialogScript();
 
-// The MB_ flags of a box: its icon and buttons.
-UINT MessageBoxStyle(Icon icon, Buttons buttons);
+// The MB_ flags of a box: its icon, buttons and default button.
+UINT MessageBoxStyle(Icon icon, Buttons buttons, DefaultButton byDefault = DefaultButton::First);
 Answer ShowMessage(HWND owner, const std::string& text, const std::string& title, Icon icon,
-                   Buttons buttons);
-std::optional<std::string> ChooseSaveFile(HWND owner, const char* title, std::string_view filter);
+                   Buttons buttons, DefaultButton byDefault = DefaultButton::First);
+std::optional<SaveChoice> ChooseSaveFile(HWND owner, const char* title, std::string_view filter,
+                                         const std::string& startDirectory);
 // MoveDlg: a directory chooser starting in `start`.
 std::optional<std::string> ChooseDirectory(HWND owner, const std::string& start);
 

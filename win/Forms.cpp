@@ -126,6 +126,16 @@ TForm2::TForm2(AppState& state, HWND owner) : state_(state) {
             return column < 11 ? std::max(given, kAtLeast[column]) : std::max(given, 24);
         }};
     grid_.Create(hwnd_, kStringGrid1, IndexViewModel::kColumns, std::move(source), false);
+    // The current cell moves sideways from the keys, and the information
+    // line follows it.
+    grid_.sideways = [this](int step) {
+        const int row = ListView_GetNextItem(grid_.hwnd(), -1, LVNI_FOCUSED);
+        column_ = std::clamp(column_ + step, 0, IndexViewModel::kColumns - 1);
+        grid_.ShowColumn(column_);
+        if (row >= 0)
+            StringGrid1SelectCell(column_, row + 1);
+    };
+    FocusOnShow(grid_.hwnd());
     Child(hwnd_, "STATIC", "", SS_LEFT, kFormPanel2);
     Label(hwnd_, kLblCellInfo, "Cell: ");
     OnFontsChanged();
@@ -373,6 +383,8 @@ TForm5::TForm5(AppState& state, TForm1& main, HWND owner) : state_(state), main_
             return std::max(FolderListModel::ColumnWidth(column), kAtLeast[column]);
         }};
     grid_.Create(hwnd_, kStringGrid1, FolderListModel::kColumns, std::move(source), false);
+    // Down and Space work at once.
+    FocusOnShow(grid_.hwnd());
     OnFontsChanged();
     Relayout();
 }

@@ -1,5 +1,6 @@
 #include "win/Grid.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "platform/win32/Wide.h"
@@ -70,6 +71,21 @@ std::string VirtualGrid::ShownText(int row, int column) const {
     SendMessageW(hwnd_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1),
                  reinterpret_cast<LPARAM>(&item));
     return platform::win32::Utf8(text);
+}
+
+void VirtualGrid::ShowColumn(int column) {
+    RECT client{}, cell{};
+    GetClientRect(hwnd_, &client);
+    const int top = ListView_GetTopIndex(hwnd_);
+    if (!ListView_GetSubItemRect(hwnd_, top, column, LVIR_BOUNDS, &cell))
+        return;
+    // Column 0's rectangle spans the whole row.
+    if (column == 0)
+        cell.right = cell.left + ListView_GetColumnWidth(hwnd_, 0);
+    if (cell.left < 0)
+        ListView_Scroll(hwnd_, cell.left, 0);
+    else if (cell.right > client.right)
+        ListView_Scroll(hwnd_, std::min(cell.left, cell.right - client.right), 0);
 }
 
 bool VirtualGrid::HitTest(POINT point, int& row, int& column) const {
@@ -153,6 +169,10 @@ LRESULT CALLBACK VirtualGrid::Subclass(HWND window, UINT message, WPARAM wParam,
                 return CDRF_SKIPDEFAULT;
             }
         }
+    }
+    if (message == WM_KEYDOWN && (wParam == VK_LEFT || wParam == VK_RIGHT) && grid->sideways) {
+        grid->sideways(wParam == VK_LEFT ? -1 : 1);
+        return 0;
     }
     if (message == WM_NCDESTROY)
         RemoveWindowSubclass(window, &VirtualGrid::Subclass, 1);

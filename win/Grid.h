@@ -45,6 +45,12 @@ class VirtualGrid {
     // The parent's WM_NOTIFY for the list view; true when handled.
     bool Notify(NMHDR* header, LRESULT& result);
 
+    // Left and Right move the current cell (-1 or +1) instead of scrolling,
+    // when set.
+    std::function<void(int step)> sideways;
+    // Scrolls a column into view.
+    void ShowColumn(int column);
+
   private:
     static LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR data);

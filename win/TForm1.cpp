@@ -490,7 +490,7 @@ void TForm1::FillDriveList(const std::vector<std::string>& drives) {
 void TForm1::EnterDirectoryEntry(int row) {
     if (row < 0 || row >= static_cast<int>(directoryEntries_.size()))
         return;
-    if (!TreeSetDirectory(directoryEntries_[static_cast<std::size_t>(row)]))
+    if (!EnterTreeEntry(directoryEntries_[static_cast<std::size_t>(row)]))
         MessageDialog(
             Format("Cannot enter %s", directoryEntries_[static_cast<std::size_t>(row)].c_str()),
             kProgramTitle, Icon::Stop, Buttons::Ok);
@@ -500,7 +500,13 @@ void TForm1::EnterDirectoryEntry(int row) {
 
 // What a click means is the engine's table's, read at the click, so a mode
 // or a running command changes it.
-void TForm1::OnCommand(int id, int code, HWND) {
+void TForm1::OnCommand(int id, int code, HWND control) {
+    // Enter, as the dialog keys send it: the default command of the control
+    // that has the focus.
+    if (id == IDOK && code == 0) {
+        EnterPressed(control ? control : GetFocus());
+        return;
+    }
     const ModeControls table = ModeControlsFor(*state_);
     const auto list = [&](const ListControl& control) {
         if (code == LBN_SELCHANGE)
@@ -544,6 +550,22 @@ void TForm1::OnCommand(int id, int code, HWND) {
     for (const MenuItemSpec* item : MenuItems())
         if (item->name == name->second)
             return Perform((table.*item->field).choose);
+}
+
+void TForm1::EnterPressed(HWND control) {
+    const ModeControls table = ModeControlsFor(*state_);
+    if (control == Item(kDirectoryListBox1)) {
+        if (table.DirectoryListBox1.enabled)
+            EnterDirectoryEntry(static_cast<int>(SendMessageA(control, LB_GETCURSEL, 0, 0)));
+        return;
+    }
+    for (ListId list : {ListId::FileListBox1, ListId::ListBox2, ListId::ListBox1, ListId::ListBox3})
+        if (control == ListWindow(list))
+            return Perform(ListOf(table, list).enter);
+    // A push button with the focus: Enter presses it, as Space does.
+    if (control && IsChild(hwnd_, control) && names_.count(GetDlgCtrlID(control)) &&
+        IsWindowEnabled(control))
+        SendMessageA(control, BM_CLICK, 0, 0);
 }
 
 void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
@@ -695,8 +717,23 @@ void TForm1::FileExit1Execute() {
 // -------------------------------------------------------------- WindowPort
 
 Answer TForm1::ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
-                              Buttons buttons) {
-    return ShowMessage(hwnd_, text, title, icon, buttons);
+                              Buttons buttons, DefaultButton byDefault) {
+    return ShowMessage(hwnd_, text, title, icon, buttons, byDefault);
+}
+
+void TForm1::KeepFocus() {
+    HWND focus = GetFocus();
+    focusBefore_ = focus && IsChild(hwnd_, focus) ? focus : nullptr;
+}
+
+// A disabled control keeps the focus, and then no key reaches the window.
+void TForm1::GiveFocusBack(std::string_view fallback) {
+    HWND to = focusBefore_;
+    focusBefore_ = nullptr;
+    if (!to || !IsWindow(to) || !IsWindowVisible(to) || !IsWindowEnabled(to))
+        to = Item(IdOf(fallback));
+    if (to && IsWindowVisible(to) && IsWindowEnabled(to))
+        SetFocus(to);
 }
 
 // Each change costs a repaint (a progress bar paints itself at once); the
@@ -736,8 +773,13 @@ void TForm1::SetCountLabel(CountLabel label, const std::string& text) {
     SetText(Item(label == CountLabel::LblNumFiles ? kLblNumFiles : kLblNumSelFiles), text);
 }
 
+// A command disables the control that had the focus, and then no key
+// reaches the window: the keys go to Abort while it shows.
 void TForm1::ShowAbort(bool visible) {
     ShowControl(kAbortButton, visible);
+    HWND focus = GetFocus();
+    if (visible && (!focus || !IsWindowEnabled(focus)) && IsWindowVisible(hwnd_))
+        SetFocus(Item(kAbortButton));
 }
 
 void TForm1::ListChanged(ListId list) {
@@ -778,8 +820,9 @@ void TForm1::RestoreSelectedLists() {
     Relayout();
 }
 
-std::optional<std::string> TForm1::AskSaveFile(std::string_view filter) {
-    return win::ChooseSaveFile(hwnd_, "Save Log File", filter);
+std::optional<SaveChoice> TForm1::AskSaveFile(std::string_view filter,
+                                              const std::string& startDirectory) {
+    return win::ChooseSaveFile(hwnd_, "Save Log File", filter, startDirectory);
 }
 
 std::optional<std::string> TForm1::AskDirectory(const std::string& start) {

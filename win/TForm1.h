@@ -130,7 +130,8 @@ class TForm1 : public Form, public MainWindowCommands {
 
     // --- WindowPort: the lists and choosers ---
     std::optional<std::string> AskDirectory(const std::string& start) override;
-    std::optional<std::string> AskSaveFile(std::string_view filter) override;
+    std::optional<SaveChoice> AskSaveFile(std::string_view filter,
+                                          const std::string& startDirectory) override;
     void ShowAbort(bool visible) override;
     void SetCountLabel(CountLabel label, const std::string& text) override;
     void ShowList(ListId list, bool visible) override;
@@ -162,7 +163,9 @@ class TForm1 : public Form, public MainWindowCommands {
     void PaintStatusNow(StatusLine line) override;
     void DrawHighlight(ListId list, int index) override;
     Answer ShowMessageBox(const std::string& text, const std::string& title, Icon icon,
-                          Buttons buttons) override;
+                          Buttons buttons, DefaultButton byDefault) override;
+    void KeepFocus() override;
+    void GiveFocusBack(std::string_view fallback) override;
 
   private:
     void BuildControls();
@@ -175,6 +178,7 @@ class TForm1 : public Form, public MainWindowCommands {
     void FillDirectoryList();
     void EnterDirectoryEntry(int row);
     HWND ListWindow(ListId list) const;
+    void EnterPressed(HWND control);
 
     std::string helpFile_;
     std::map<std::string_view, int> ids_;  // the table's names
@@ -189,6 +193,7 @@ class TForm1 : public Form, public MainWindowCommands {
     std::string directory_;
     std::vector<std::string> directoryEntries_;
     bool splitLists_ = false;
+    HWND focusBefore_ = nullptr;  // the focus when the running command started
 
     HWND meterGroup_ = nullptr;  // the meters and their captions
     std::array<HWND, 3> meters_{};

@@ -31,6 +31,7 @@ class RecordingWindow : public MainWindowCommands {
         SetClock([this] { return now; });
     }
 
+    using MainWindowCommands::EnterTreeEntry;
     using MainWindowCommands::HighlightMoved;
     using MainWindowCommands::RunCommand;
     using MainWindowCommands::StartUp;
@@ -47,6 +48,9 @@ class RecordingWindow : public MainWindowCommands {
     // "meters 110", "paint 2", "events", "box TEXT", "highlight 1 3".
     std::vector<std::string> log;
     std::vector<std::string> Take() { return std::exchange(log, {}); }
+    bool abortShown = false;
+    int focusKept = 0;
+    std::string focusBack;  // the fallback the window was given
 
     void FileExit1Execute() override {}
     std::string TreeDirectory() const override { return tree; }
@@ -55,7 +59,7 @@ class RecordingWindow : public MainWindowCommands {
         chosenDrive.reset();
     }
     void SetCountLabel(CountLabel, const std::string&) override {}
-    void ShowAbort(bool) override {}
+    void ShowAbort(bool visible) override { abortShown = visible; }
     void ListChanged(ListId) override {}
     void ShowList(ListId, bool) override {}
     void SplitSelectedLists() override {}
@@ -107,10 +111,13 @@ class RecordingWindow : public MainWindowCommands {
     void DrawHighlight(ListId list, int index) override {
         log.push_back(Format("highlight %d %d", static_cast<int>(list), index));
     }
-    Answer ShowMessageBox(const std::string& text, const std::string&, Icon, Buttons) override {
+    Answer ShowMessageBox(const std::string& text, const std::string&, Icon, Buttons,
+                          DefaultButton) override {
         log.push_back("box " + text);
         return Answer::Ok;
     }
+    void KeepFocus() override { ++focusKept; }
+    void GiveFocusBack(std::string_view fallback) override { focusBack = fallback; }
     // A window or chooser logs "window N", "save file" or "directory"; the
     // Statistics window counts first, as both programs' does.
     void OpenWindow(Window window) override {
@@ -125,7 +132,7 @@ class RecordingWindow : public MainWindowCommands {
         }
         log.push_back(Format("window %d", static_cast<int>(window)));
     }
-    std::optional<std::string> AskSaveFile(std::string_view) override {
+    std::optional<SaveChoice> AskSaveFile(std::string_view, const std::string&) override {
         log.push_back("save file");
         return {};
     }
@@ -185,6 +192,35 @@ TEST_F(MainWindow, ChangingTheDriveOrDirectory) {
     w.DriveComboBox1Change();
     EXPECT_EQ(w.tree, CanonicalDirectory(mail + "\\Sub"));
     EXPECT_FALSE(HasBox(w.Take()));
+}
+
+// Entering the directory the tree is in reads its files again.
+TEST_F(MainWindow, EnteringTheSameDirectoryReadsItAgain) {
+    RecordingWindow w(dir / "Kestrove.INI", 30);
+    w.StartUp();
+    EXPECT_EQ(w.state().FileListBox1.size(), 0u);
+    testing::FolderBuilder b;
+    b.Add(testing::Msg("a@b", "s", "d", 1, "t"));
+    ASSERT_TRUE(b.Write(mail + "\\NEW.PMI"));
+    ASSERT_TRUE(w.EnterTreeEntry(w.tree));
+    EXPECT_EQ(w.state().FileListBox1.size(), 1u);
+    EXPECT_FALSE(w.EnterTreeEntry(mail + "\\Gone"));
+}
+
+// However a command ends, Abort goes, and the focus is given back (to the
+// mode's command when the control that had it is gone).
+TEST_F(MainWindow, ACommandEndsWithAbortGoneAndTheFocusBack) {
+    RecordingWindow w(dir / "Kestrove.INI", 30);
+    w.StartUp();
+    const std::pair<int, const char*> modes[] = {
+        {kNormalMode, "RunButton"}, {kBackupMode, "RestoreButton"}, {kNetworkMode, "RunNetButton"}};
+    for (const auto& [mode, button] : modes) {
+        w.state().mode = mode;
+        w.RunCommand([&w] { w.ShowAbort(true); });  // ends before it hides Abort
+        EXPECT_FALSE(w.abortShown);
+        EXPECT_EQ(w.focusBack, button);
+    }
+    EXPECT_EQ(w.focusKept, 3);
 }
 
 // A drive that cannot be entered is said in a box and the rest does not
@@ -347,7 +383,7 @@ TEST_F(MainWindow, WindowsOpenOverACurrentStatusPanel) {
         w.SetMeter(Meter::ProgressBarF, 50);
         w.ChooseDirectory(mail);
         w.SetStatus(StatusLine::LabelInfoMsg3, "saving");
-        w.ChooseSaveFile("*.log");
+        w.ChooseSaveFile("*.log", mail);
         chooser = w.Take();
     });
     EXPECT_EQ(chooser, (std::vector<std::string>{"meter 0 50", "status 1 moving", "directory",

@@ -198,11 +198,18 @@ TEST(ModeControls, ClicksOnTheLists) {
         EXPECT_EQ(t.FileListBox1.click, Action::FileListBox1Click);
         EXPECT_EQ(t.FileListBox1.doubleClick, Action::BtnMoveFileClick);
         EXPECT_EQ(t.ListBox1.doubleClick, Action::ListBox1DblClick);
+        // Enter does what the double click does.
+        EXPECT_EQ(t.FileListBox1.enter, Action::BtnMoveFileClick);
+        EXPECT_EQ(t.ListBox1.enter, Action::ListBox1DblClick);
+        EXPECT_EQ(CommandButton(t), mode == kNormalMode ? "RunButton" : "RestoreButton");
     }
     const ModeControls net = ModeControlsFor(kNetworkMode, false, true, true);
     EXPECT_EQ(net.ListBox2.click, Action::BtnMoveFileClick);
+    EXPECT_EQ(net.ListBox2.enter, Action::BtnMoveFileClick);
     EXPECT_EQ(net.ListBox1.doubleClick, Action::Nothing);
     EXPECT_EQ(net.ListBox3.doubleClick, Action::Nothing);
+    EXPECT_EQ(net.ListBox3.enter, Action::Nothing);
+    EXPECT_EQ(CommandButton(net), "RunNetButton");
 }
 
 // While a command runs only Abort starts anything (and Exit, which asks the
@@ -236,6 +243,7 @@ TEST(ModeControls, WhileACommandRunsOnlyAbort) {
             EXPECT_EQ(l.state.visible, ListOf(idle, list).state.visible);
             EXPECT_EQ(l.click, Action::Nothing);
             EXPECT_EQ(l.doubleClick, Action::Nothing);
+            EXPECT_EQ(l.enter, Action::Nothing);
         }
         // The selected lists stay live to show the entry in hand.
         EXPECT_FALSE(t.FileListBox1.state.enabled || t.ListBox2.state.enabled);

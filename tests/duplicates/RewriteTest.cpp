@@ -323,6 +323,8 @@ TEST_F(Rewrite, OldBackups) {
                              (i == 0 ? bki : bkm).c_str()));
             EXPECT_EQ(port.boxes[i].icon, Icon::Stop);
             EXPECT_EQ(port.boxes[i].buttons, Buttons::OkCancel);
+            // Its OK deletes the old backup: Enter keeps it.
+            EXPECT_EQ(port.boxes[i].byDefault, DefaultButton::Cancel);
         }
         if (c.rewritten) {
             ExpectRewritten(path, folder.Rewritten({0, 2, 4, 5}), old);

@@ -197,6 +197,22 @@ TEST_F(RunTest, SaveLogFile) {
     EXPECT_FALSE(state.runLog.IsOpen());
 }
 
+// The dialog opens in the window's directory; under "Log Files" a name
+// without an extension is given ".log".
+TEST_F(RunTest, TheLogIsNamedByTheFilterChosen) {
+    std::filesystem::create_directory(dir.Native("sub"));
+    state.currentDirectory = dir / "sub";
+    port.saveFileAnswer = dir / "sub\\run";
+    SaveLogFile1Click(state, port);
+    EXPECT_EQ(port.saveFileStarts, std::vector<std::string>{dir / "sub"});
+    EXPECT_TRUE(state.runLog.IsOpen());
+    EXPECT_TRUE(std::filesystem::exists(dir.Native("sub\\run.log")));
+    EXPECT_EQ(LogFileName("C:\\Logs\\run", 0), "C:\\Logs\\run.log");
+    EXPECT_EQ(LogFileName("C:\\Logs\\run", 1), "C:\\Logs\\run");  // "All Files"
+    EXPECT_EQ(LogFileName("C:\\Logs\\run.txt", 0), "C:\\Logs\\run.txt");
+    EXPECT_EQ(LogFileName("C:\\v1.2\\run", 0), "C:\\v1.2\\run.log");
+}
+
 // The run takes index files only: a message file or another program's file
 // would be read as records and its folder rewritten from them. Such an entry
 // is skipped and the run goes on.

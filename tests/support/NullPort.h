@@ -11,8 +11,8 @@ namespace kestrove::testing {
 
 class NullPort : public WindowPort {
   public:
-    Answer MessageDialog(const std::string& text, const std::string& title, Icon,
-                         Buttons buttons) override {
+    Answer MessageDialog(const std::string& text, const std::string& title, Icon, Buttons buttons,
+                         DefaultButton = DefaultButton::First) override {
         ++boxes;
         if (answer)
             return answer(text, title, buttons);
@@ -29,7 +29,9 @@ class NullPort : public WindowPort {
     void SplitSelectedLists() override {}
     void RestoreSelectedLists() override {}
     void ProcessEvents() override {}
-    std::optional<std::string> ChooseSaveFile(std::string_view) override { return {}; }
+    std::optional<SaveChoice> ChooseSaveFile(std::string_view, const std::string&) override {
+        return {};
+    }
     std::optional<std::string> ChooseDirectory(const std::string&) override { return {}; }
 
     std::function<Answer(const std::string& text, const std::string& title, Buttons)> answer;

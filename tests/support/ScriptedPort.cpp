@@ -20,13 +20,13 @@ void ScriptedPort::AtPump(int nth, std::function<void()> action) {
 }
 
 kestrove::Answer ScriptedPort::MessageDialog(const std::string& text, const std::string& title,
-                                             Icon icon, Buttons buttons) {
+                                             Icon icon, Buttons buttons, DefaultButton byDefault) {
     if (answers_.empty()) {
         ADD_FAILURE() << "unscripted message box \"" << title << "\": " << text;
         // The safest answer, so that the command under test ends.
         kestrove::Answer fallback =
             buttons == Buttons::Ok ? kestrove::Answer::Ok : kestrove::Answer::Cancel;
-        boxes.push_back({text, title, icon, buttons, fallback});
+        boxes.push_back({text, title, icon, buttons, fallback, byDefault});
         calls.push_back("box " + title);
         return fallback;
     }
@@ -35,7 +35,7 @@ kestrove::Answer ScriptedPort::MessageDialog(const std::string& text, const std:
     if (!next.title.empty()) {
         EXPECT_EQ(next.title, title) << "box text: " << text;
     }
-    boxes.push_back({text, title, icon, buttons, next.answer});
+    boxes.push_back({text, title, icon, buttons, next.answer, byDefault});
     calls.push_back("box " + title + " -> " + AnswerName(next.answer));
     return next.answer;
 }
@@ -95,9 +95,13 @@ void ScriptedPort::ProcessEvents() {
         action();
 }
 
-std::optional<std::string> ScriptedPort::ChooseSaveFile(std::string_view) {
+std::optional<SaveChoice> ScriptedPort::ChooseSaveFile(std::string_view,
+                                                       const std::string& startDirectory) {
     calls.push_back("save-file chooser");
-    return saveFileAnswer;
+    saveFileStarts.push_back(startDirectory);
+    if (!saveFileAnswer)
+        return std::nullopt;
+    return SaveChoice{*saveFileAnswer, saveFileFilter};
 }
 
 std::optional<std::string> ScriptedPort::ChooseDirectory(const std::string& start) {

@@ -21,6 +21,7 @@ struct BoxCall {
     Icon icon;
     Buttons buttons;
     Answer answer;
+    DefaultButton byDefault;
 };
 
 class ScriptedPort : public WindowPort {
@@ -35,6 +36,8 @@ class ScriptedPort : public WindowPort {
     void AtPump(int nth, std::function<void()> action);
     // The save-file and directory choosers' answers (empty: cancelled).
     std::optional<std::string> saveFileAnswer;
+    int saveFileFilter = 0;
+    std::vector<std::string> saveFileStarts;
     std::optional<std::string> directoryAnswer;
 
     // What happened.
@@ -62,7 +65,8 @@ class ScriptedPort : public WindowPort {
 
     // WindowPort
     kestrove::Answer MessageDialog(const std::string& text, const std::string& title, Icon icon,
-                                   Buttons buttons) override;
+                                   Buttons buttons,
+                                   DefaultButton byDefault = DefaultButton::First) override;
     void SetStatus(StatusLine line, const std::string& text, bool redraw) override;
     void SetCountLabel(CountLabel label, const std::string& text) override;
     void SetMeter(Meter meter, int percent) override;
@@ -74,7 +78,8 @@ class ScriptedPort : public WindowPort {
     void SplitSelectedLists() override;
     void RestoreSelectedLists() override;
     void ProcessEvents() override;
-    std::optional<std::string> ChooseSaveFile(std::string_view filter) override;
+    std::optional<SaveChoice> ChooseSaveFile(std::string_view filter,
+                                             const std::string& startDirectory) override;
     std::optional<std::string> ChooseDirectory(const std::string& start) override;
 
   private:

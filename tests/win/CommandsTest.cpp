@@ -339,7 +339,7 @@ TEST(WinCommands, TheLogAndTheExportAreWrittenBesideTheirFiles) {
     f.Choose(kSaveIndexFile1);
     EXPECT_TRUE(std::filesystem::exists(w.dir.Native("Mail\\INBOX.TXT")));
 
-    w.script.saveFiles.push_back(w.dir / "run.log");
+    w.script.saveFiles.push_back(SaveChoice{w.dir / "run.log", 0});
     f.Choose(kSaveLogFile1);
     f.Choose(kRunDeleteDupes1);
     std::ifstream log(w.dir.Native("run.log"));
