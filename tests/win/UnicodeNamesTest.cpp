@@ -119,7 +119,7 @@ TEST(WinUnicodeNames, UserDirectoriesInAnyScriptAreEnteredRunViewedExportedAndRe
         EXPECT_EQ(f.Entries(kFileListBox1), (std::vector<std::string>{"DUPS.PMI", "FOL127FE.PMI"}));
 
         // Run, with the log going to a file named in the same script.
-        w.script.saveFiles.push_back(dir + "\\" + user + ".log");
+        w.script.saveFiles.push_back(SaveChoice{dir + "\\" + user + ".log", 0});
         f.Choose(kSaveLogFile1);
         f.Click(kBtnMoveAllFiles);
         EXPECT_EQ(f.Entries(kListBox1),
