@@ -309,8 +309,11 @@ void TForm1::Layout(int width, int height) {
     Place(Item(kPanel1), d, 8, py, W - 16, panelH);
     const int meterW = 300, meterX = W - 16 - meterW;
     Place(meterGroup_, d, meterX - 90, py + 6, 90 + meterW, 2 * 25 + 20);
+    // The status lines take the whole panel while no meter shows, so that a
+    // long line is not cut where the window is narrow (high dpi).
+    const int statusW = ShownFlag(meterGroup_) ? meterX - 110 - 16 : W - 16 - 24;
     for (int i = 0; i < 3; ++i) {
-        Place(Item(kStatusIds[i]), d, 16, py + 6 + i * 25, meterX - 110 - 16, 20);
+        Place(Item(kStatusIds[i]), d, 16, py + 6 + i * 25, statusW, 20);
         Place(meterCaptions_[i], d, 0, 2 + i * 25, 84, 18);
         Place(meters_[i], d, 90, i * 25, meterW, 20);
     }
@@ -751,8 +754,12 @@ void TForm1::DrawMeter(Meter meter, int percent) {
 // hidden with the others stays shown within the hidden group, so that the
 // next command that shows them all shows just the group.
 void TForm1::DrawMetersShown(const std::array<bool, 3>& shown) {
-    if (std::find(shown.begin(), shown.end(), true) == shown.end()) {
+    const bool any = std::find(shown.begin(), shown.end(), true) != shown.end();
+    const bool wasShown = ShownFlag(meterGroup_);
+    if (!any) {
         ShowControl(kMeterGroup, false);
+        if (wasShown)
+            Relayout();  // the status lines widen again
         return;
     }
     for (std::size_t i = 0; i < 3; ++i) {
@@ -763,6 +770,8 @@ void TForm1::DrawMetersShown(const std::array<bool, 3>& shown) {
         ShowWindow(meterCaptions_[i], how);
     }
     ShowControl(kMeterGroup, true);
+    if (!wasShown)
+        Relayout();
 }
 
 void TForm1::PaintStatusNow(StatusLine line) {
