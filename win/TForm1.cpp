@@ -255,18 +255,22 @@ void TForm1::Layout(int width, int height) {
     const int W = MulDiv(width, 96, d), H = MulDiv(height, 96, d);
     const int panelH = 84;
     const int bottom = H - panelH - 8;  // the columns end here
+    // The columns keep their design widths down to a window of about 1000
+    // units; a narrower one (a small screen at high dpi) shrinks the left
+    // and middle columns first, so that the right one stays inside.
+    const int lw = std::min(200, std::max(140, (W - 16) * 2 / 9));
     // Left: mode, drive, directory.
-    Place(Item(kLabel3), d, 8, 6, 200, 18);
-    Place(Item(kRGMode1), d, 8, 22, 200, 78);
-    Place(Item(kModeNormal), d, 18, 36, 180, 20);
-    Place(Item(kModeBackup), d, 18, 56, 180, 20);
-    Place(Item(kModeNetwork), d, 18, 76, 180, 20);
-    Place(Item(kLabel1), d, 8, 106, 200, 18);
-    Place(Item(kDriveListBox), d, 8, 124, 200, 76);
-    Place(Item(kLabel2), d, 8, 206, 200, 18);
-    Place(Item(kDirectoryListBox1), d, 8, 224, 200, std::max(40, bottom - 224));
+    Place(Item(kLabel3), d, 8, 6, lw, 18);
+    Place(Item(kRGMode1), d, 8, 22, lw, 78);
+    Place(Item(kModeNormal), d, 18, 36, lw - 20, 20);
+    Place(Item(kModeBackup), d, 18, 56, lw - 20, 20);
+    Place(Item(kModeNetwork), d, 18, 76, lw - 20, 20);
+    Place(Item(kLabel1), d, 8, 106, lw, 18);
+    Place(Item(kDriveListBox), d, 8, 124, lw, 76);
+    Place(Item(kLabel2), d, 8, 206, lw, 18);
+    Place(Item(kDirectoryListBox1), d, 8, 224, lw, std::max(40, bottom - 224));
     // The available list.
-    const int mx = 218, mw = std::max(160, (W - 218 - 64 - 8) * 2 / 5);
+    const int mx = 8 + lw + 10, mw = std::max(120, (W - mx - 64 - 8) * 2 / 5);
     Place(Item(kLblFileList), d, mx, 6, mw, 18);
     Place(Item(kFileListBox1), d, mx, 24, mw, std::max(40, bottom - 24 - 22));
     Place(Item(kListBox2), d, mx, 24, mw, std::max(40, bottom - 24 - 22));
@@ -277,25 +281,30 @@ void TForm1::Layout(int width, int height) {
     const int arrows[] = {kBtnMoveFile, kBtnMoveAllFiles, kBtnUnMoveFile, kBtnUnMoveAllFiles};
     for (int i = 0; i < 4; ++i)
         Place(Item(arrows[i]), d, ax, ay + i * 40, 44, 32);
-    // Right: commands above the selected list.
-    const int rx = ax + 54, rw = std::max(200, W - rx - 8);
-    int x = rx;
-    for (int id : {kRunButton, kRestoreButton, kMoveButton, kDeleteButton, kRunNetButton}) {
-        if (!IsWindowVisible(Item(id)))
-            continue;
-        Place(Item(id), d, x, 6, 96, 40);
-        x += 102;
-    }
+    // Right: commands above the selected list, in two rows; a button that
+    // does not fit its row's end goes on below, so none is cut off (Abort
+    // least of all: its place is kept while it is hidden).
+    const int rx = ax + 54, rw = std::max(110, W - rx - 8);
+    int x = rx, y = 6;
+    const auto flow = [&](int id, int bw) {
+        if (x > rx && x + bw > rx + rw) {
+            x = rx;
+            y += 44;
+        }
+        Place(Item(id), d, x, y, bw, 40);
+        x += bw + 6;
+    };
+    for (int id : {kRunButton, kRestoreButton, kMoveButton, kDeleteButton, kRunNetButton})
+        if (IsWindowVisible(Item(id)))
+            flow(id, 96);
     x = rx;
-    for (int id : {kBtnGetStats, kFileNames, kAbortButton}) {
-        const int bw = id == kFileNames ? 130 : 96;
+    y += 44;
+    for (int id : {kBtnGetStats, kFileNames, kAbortButton})
         if (IsWindowVisible(Item(id)) || id == kAbortButton)
-            Place(Item(id), d, x, 50, bw, 40);
-        if (IsWindowVisible(Item(id)) || id == kAbortButton)
-            x += bw + 6;
-    }
-    Place(Item(kLblSelList), d, rx, 98, rw, 18);
-    const int listTop = 116, listH = std::max(40, bottom - listTop - 22);
+            flow(id, id == kFileNames ? 130 : 96);
+    const int labelTop = y + 48;
+    Place(Item(kLblSelList), d, rx, labelTop, rw, 18);
+    const int listTop = labelTop + 18, listH = std::max(40, bottom - listTop - 22);
     if (splitLists_) {
         Place(Item(kListBox3), d, rx, listTop, rw, listH / 2 - 2);
         Place(Item(kListBox1), d, rx, listTop + listH / 2 + 2, rw, listH / 2 - 2);
@@ -307,7 +316,7 @@ void TForm1::Layout(int width, int height) {
     // Panel1.
     const int py = H - panelH - 4;
     Place(Item(kPanel1), d, 8, py, W - 16, panelH);
-    const int meterW = 300, meterX = W - 16 - meterW;
+    const int meterW = std::min(300, std::max(120, (W - 16) / 3)), meterX = W - 16 - meterW;
     Place(meterGroup_, d, meterX - 90, py + 6, 90 + meterW, 2 * 25 + 20);
     // The status lines take the whole panel while no meter shows, so that a
     // long line is not cut where the window is narrow (high dpi).

@@ -348,6 +348,40 @@ TEST(WinUserInput, WindowsFitTheWorkAreaAtEveryDpi) {
     }
 }
 
+// A narrow main window (1280 by 900 at 192 dpi is 640 by 450 at 96): in
+// every mode, with Abort showing as in a run, no control reaches past the
+// client area, so none is cut off.
+TEST(WinUserInput, ANarrowWindowCutsNoControlOff) {
+    WinWorld w;
+    w.Folder(w.mail + "\\A.PMI", 2);
+    const auto forms = w.Open();
+    TForm1& f = *forms->Form1;
+    ShowActive(f);
+    for (int mode : {kModeNormal, kModeBackup, kModeNetwork}) {
+        Click(f.Item(mode));
+        ASSERT_EQ(IsDlgButtonChecked(f.hwnd(), mode), BST_CHECKED);
+        for (const bool abort : {false, true}) {
+            f.ShowAbort(abort);
+            SetWindowPos(f.hwnd(), nullptr, 0, 0, 640, 450, SWP_NOZORDER | SWP_NOACTIVATE);
+            Form::PumpMessages();
+            RECT client{};
+            GetClientRect(f.hwnd(), &client);
+            for (HWND c = GetWindow(f.hwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                if (!IsWindowVisible(c))
+                    continue;
+                RECT r{};
+                GetWindowRect(c, &r);
+                MapWindowPoints(nullptr, f.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+                EXPECT_LE(r.right, client.right)
+                    << "control " << GetDlgCtrlID(c) << " mode " << mode;
+                EXPECT_LE(r.bottom, client.bottom)
+                    << "control " << GetDlgCtrlID(c) << " mode " << mode;
+            }
+        }
+        f.ShowAbort(false);
+    }
+}
+
 // The question whose OK overwrites a backup takes Enter as Cancel; the
 // Save Log File dialog opens in the window's directory and names the log.
 TEST(WinUserInput, EnterKeepsAnOldBackupAndTheLogIsNamed) {
