@@ -59,12 +59,12 @@ const QIcon& MarkerIcon() {
 
 // A button of the engine's table, by its name.
 QPushButton* MakeButton(QWidget* parent, std::string_view name) {
-    const ButtonSpec& spec = *FindButton(name);
-    auto* b = new QPushButton(ToQt(spec.caption), parent);
-    b->setObjectName(ToQt(spec.name));
-    b->setToolTip(ToQt(spec.hint));
-    b->setAccessibleName(ToQt(spec.Name()));
-    b->setAccessibleDescription(ToQt(spec.hint));
+    const ButtonSpec& tableRow = *FindButton(name);
+    auto* b = new QPushButton(ToQt(tableRow.caption), parent);
+    b->setObjectName(ToQt(tableRow.name));
+    b->setToolTip(ToQt(tableRow.hint));
+    b->setAccessibleName(ToQt(tableRow.Name()));
+    b->setAccessibleDescription(ToQt(tableRow.hint));
     return b;
 }
 
@@ -369,11 +369,11 @@ void TForm1::BuildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     bar->setAccessibleName(QStringLiteral("Menu"));
-    for (const MenuSpec& spec : kMenus) {
-        QMenu* menu = bar->addMenu(ToQt(spec.caption));
-        menu->setObjectName(ToQt(spec.name));
-        menu->setAccessibleName(ToQt(WithoutAccessKey(spec.caption)));
-        for (const MenuItemSpec& item : spec.items) {
+    for (const MenuSpec& tableRow : kMenus) {
+        QMenu* menu = bar->addMenu(ToQt(tableRow.caption));
+        menu->setObjectName(ToQt(tableRow.name));
+        menu->setAccessibleName(ToQt(WithoutAccessKey(tableRow.caption)));
+        for (const MenuItemSpec& item : tableRow.items) {
             if (item.Separator()) {
                 menu->addSeparator();
                 continue;
@@ -513,9 +513,9 @@ void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
         FilterComboBox1->setCurrentIndex(FilterComboBox1->findData(ToQt(controls.fileMask)));
         RGMode1->setItemIndex(controls.mode);
     }
-    for (const ButtonSpec& spec : kButtons) {
-        auto* button = findChild<QPushButton*>(ToQt(spec.name));
-        const ButtonControl& b = controls.*spec.field;
+    for (const ButtonSpec& tableRow : kButtons) {
+        auto* button = findChild<QPushButton*>(ToQt(tableRow.name));
+        const ButtonControl& b = controls.*tableRow.field;
         button->setEnabled(b.state.enabled);
         // The commands show and hide Abort themselves.
         if (layout && button != AbortButton)

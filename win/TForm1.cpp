@@ -214,9 +214,9 @@ void TForm1::BuildControls() {
 void TForm1::BuildMenus() {
     menu_ = CreateMenu();
     int id = kClearNew;
-    for (const MenuSpec& spec : kMenus) {
+    for (const MenuSpec& tableRow : kMenus) {
         HMENU m = CreatePopupMenu();
-        for (const MenuItemSpec& item : spec.items) {
+        for (const MenuItemSpec& item : tableRow.items) {
             if (item.Separator()) {
                 AppendMenuA(m, MF_SEPARATOR, 0, nullptr);
                 continue;
@@ -227,7 +227,7 @@ void TForm1::BuildMenus() {
             ++id;
         }
         AppendMenuA(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(m),
-                    std::string(spec.caption).c_str());
+                    std::string(tableRow.caption).c_str());
     }
     SetMenu(hwnd_, menu_);
 }
@@ -337,12 +337,12 @@ void TForm1::Construct() {
 }
 
 HWND TForm1::Button(int id, const char* name, DWORD extra) {
-    const ButtonSpec& spec = *FindButton(name);
-    ids_[spec.name] = id;
-    names_[id] = spec.name;
+    const ButtonSpec& tableRow = *FindButton(name);
+    ids_[tableRow.name] = id;
+    names_[id] = tableRow.name;
     // A button's lines are parted by CR LF.
     std::string caption;
-    for (char c : spec.caption)
+    for (char c : tableRow.caption)
         caption += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return Child(hwnd_, "BUTTON", caption.c_str(), WS_TABSTOP | BS_PUSHBUTTON | extra, id);
 }
@@ -583,9 +583,9 @@ void TForm1::EnterPressed(HWND control) {
 void TForm1::ShowModeControls(const ModeControls& controls, bool layout) {
     if (layout)
         CheckRadioButton(hwnd_, kModeNormal, kModeNetwork, kModeNormal + controls.mode);
-    for (const ButtonSpec& spec : kButtons) {
-        const ButtonControl& b = controls.*spec.field;
-        const int id = IdOf(spec.name);
+    for (const ButtonSpec& tableRow : kButtons) {
+        const ButtonControl& b = controls.*tableRow.field;
+        const int id = IdOf(tableRow.name);
         Enable(Item(id), b.state.enabled);
         // The commands show and hide Abort themselves.
         if (layout && id != kAbortButton)

@@ -201,14 +201,14 @@ void AccessibilityTest::menusHaveAccessKeys() {
         const QList<QAction*> items = menus[qsizetype(m)]->menu()->actions();
         QCOMPARE(items.size(), qsizetype(kMenus[m].items.size()));
         for (std::size_t i = 0; i < kMenus[m].items.size(); ++i) {
-            const MenuItemSpec& spec = kMenus[m].items[i];
+            const MenuItemSpec& tableRow = kMenus[m].items[i];
             QAction* item = items[qsizetype(i)];
-            QCOMPARE(item->isSeparator(), spec.Separator());
-            if (spec.Separator())
+            QCOMPARE(item->isSeparator(), tableRow.Separator());
+            if (tableRow.Separator())
                 continue;
-            QCOMPARE(item->text(), ToQt(spec.caption));
-            QCOMPARE(item->objectName(), ToQt(spec.name));
-            QCOMPARE(item->isCheckable(), spec.checkable);
+            QCOMPARE(item->text(), ToQt(tableRow.caption));
+            QCOMPARE(item->objectName(), ToQt(tableRow.name));
+            QCOMPARE(item->isCheckable(), tableRow.checkable);
         }
     }
 }

@@ -265,10 +265,10 @@ void AccessibleActionsTest::mainWindowButtonsPressAsTheyAreClicked_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("mode");
     for (int mode = 0; mode < 3; ++mode)
-        for (const ButtonSpec& spec : kButtons)
-            if ((ModeControlsFor(mode, false, true, true).*spec.field).state.visible &&
-                spec.name != "AbortButton")
-                QTest::addRow("%s/%d", spec.name.data(), mode) << ToQt(spec.name) << mode;
+        for (const ButtonSpec& tableRow : kButtons)
+            if ((ModeControlsFor(mode, false, true, true).*tableRow.field).state.visible &&
+                tableRow.name != "AbortButton")
+                QTest::addRow("%s/%d", tableRow.name.data(), mode) << ToQt(tableRow.name) << mode;
     for (int mode = 0; mode < 3; ++mode)
         for (int item = 0; item < 3; ++item)
             QTest::addRow("RGMode1.%d/%d", item, mode)
@@ -452,8 +452,8 @@ void AccessibleActionsTest::menuItemsChooseAsTheyAreClicked() {
             Dialogs::SetNextSaveFile(world.d / "saved.txt");
         Choose(f.findChild<QAction*>(item), by);
         QStringList marks;
-        for (const MenuItemSpec* spec : MenuItems()) {
-            auto* action = f.findChild<QAction*>(ToQt(spec->name));
+        for (const MenuItemSpec* tableRow : MenuItems()) {
+            auto* action = f.findChild<QAction*>(ToQt(tableRow->name));
             marks << QStringLiteral("%1 %2 %3")
                          .arg(action->objectName())
                          .arg(TForm1::HasMarker(action))

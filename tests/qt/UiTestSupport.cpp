@@ -113,10 +113,10 @@ void ClickIndicator(QAbstractButton* button) {
 
 void VerifyDrawsTheTable(TForm1& f) {
     const ModeControls t = ModeControlsFor(f.state());
-    for (const ButtonSpec& spec : kButtons) {
-        const auto* button = f.findChild<QPushButton*>(ToQt(spec.name));
-        QVERIFY2(button, spec.name.data());
-        const ButtonControl& b = t.*spec.field;
+    for (const ButtonSpec& tableRow : kButtons) {
+        const auto* button = f.findChild<QPushButton*>(ToQt(tableRow.name));
+        QVERIFY2(button, tableRow.name.data());
+        const ButtonControl& b = t.*tableRow.field;
         // The commands show and hide Abort themselves.
         if (button != f.AbortButton)
             QCOMPARE(button->isVisible(), b.state.visible);

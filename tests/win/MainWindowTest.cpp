@@ -22,13 +22,13 @@ bool SameText(const std::string& a, const std::string& b) {
 // by control.
 void ExpectDrawsTheTable(const TForm1& f) {
     const ModeControls t = ModeControlsFor(f.state());
-    for (const ButtonSpec& spec : kButtons) {
-        const int id = f.IdOf(spec.name);
-        ASSERT_NE(id, 0) << spec.name;
-        const ButtonControl& b = t.*spec.field;
+    for (const ButtonSpec& tableRow : kButtons) {
+        const int id = f.IdOf(tableRow.name);
+        ASSERT_NE(id, 0) << tableRow.name;
+        const ButtonControl& b = t.*tableRow.field;
         // The commands show and hide Abort themselves.
-        EXPECT_TRUE(id == kAbortButton || f.Visible(id) == b.state.visible) << spec.name;
-        EXPECT_EQ(f.Enabled(id), b.state.enabled) << spec.name;
+        EXPECT_TRUE(id == kAbortButton || f.Visible(id) == b.state.visible) << tableRow.name;
+        EXPECT_EQ(f.Enabled(id), b.state.enabled) << tableRow.name;
     }
     for (const MenuItemSpec* item : MenuItems()) {
         const int id = f.IdOf(item->name);
@@ -298,15 +298,16 @@ TEST(WinMainWindow, TheMenusAreTheTables) {
     ASSERT_EQ(GetMenuItemCount(f.menu()), static_cast<int>(kMenus.size()));
     int id = kClearNew;
     for (std::size_t m = 0; m < kMenus.size(); ++m) {
-        const MenuSpec& spec = kMenus[m];
-        EXPECT_EQ(text(f.menu(), static_cast<int>(m)), spec.caption);
+        const MenuSpec& tableRow = kMenus[m];
+        EXPECT_EQ(text(f.menu(), static_cast<int>(m)), tableRow.caption);
         HMENU popup = GetSubMenu(f.menu(), static_cast<int>(m));
-        ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(spec.items.size())) << spec.name;
-        for (std::size_t i = 0; i < spec.items.size(); ++i) {
-            const MenuItemSpec& item = spec.items[i];
+        ASSERT_EQ(GetMenuItemCount(popup), static_cast<int>(tableRow.items.size()))
+            << tableRow.name;
+        for (std::size_t i = 0; i < tableRow.items.size(); ++i) {
+            const MenuItemSpec& item = tableRow.items[i];
             const auto position = static_cast<UINT>(i);
             const bool separator = GetMenuState(popup, position, MF_BYPOSITION) & MF_SEPARATOR;
-            EXPECT_EQ(separator, item.Separator()) << spec.name << " " << i;
+            EXPECT_EQ(separator, item.Separator()) << tableRow.name << " " << i;
             if (item.Separator())
                 continue;
             EXPECT_EQ(text(popup, static_cast<int>(i)), item.caption);
