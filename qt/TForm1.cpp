@@ -321,22 +321,18 @@ void TForm1::BuildControls() {
         if (!fillingLists_ && !FileListBox1->inMousePress())
             Perform(ModeControlsFor(*state_).FileListBox1.click);
     });
-    // From the keys, Enter stands for the double click.
+    // The double click and Enter mean what the table says, in each list.
     for (const auto& [list, field] : {std::pair<ListBox*, ListControl ModeControls::*>{
                                           FileListBox1, &ModeControls::FileListBox1},
                                       {ListBox2, &ModeControls::ListBox2},
                                       {ListBox1, &ModeControls::ListBox1},
                                       {ListBox3, &ModeControls::ListBox3}}) {
-        auto doubleClick = [this, field] {
-            Perform((ModeControlsFor(*state_).*field).doubleClick);
-        };
-        connect(list, &QListWidget::itemDoubleClicked, this, doubleClick);
-        connect(list, &ListBox::enterPressed, this, doubleClick);
+        connect(list, &QListWidget::itemDoubleClicked, this,
+                [this, field] { Perform((ModeControlsFor(*state_).*field).doubleClick); });
+        connect(list, &ListBox::enterPressed, this,
+                [this, field] { Perform((ModeControlsFor(*state_).*field).enter); });
     }
     connect(ListBox2, &QListWidget::itemClicked, this,
-            [this] { Perform(ModeControlsFor(*state_).ListBox2.click); });
-    // A user directory is added by its click; from the keys, Enter adds it.
-    connect(ListBox2, &ListBox::enterPressed, this,
             [this] { Perform(ModeControlsFor(*state_).ListBox2.click); });
     // Assistive technology selects an entry without making it current (the
     // keys select the entry they make current): that selection is its click.
