@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <vector>
 
 #include "app/DirectoryNavigation.h"
@@ -34,20 +36,38 @@ DirectoryTree::DirectoryTree(QWidget* parent) : QTreeWidget(parent) {
             [this](QTreeWidgetItem* item) { ReadChildren(item); });
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentItemChanged(current); });
-    const auto again = [this](QTreeWidgetItem* item) {
-        if (updating_ || !item || FromQt(item->data(0, kPathRole).toString()) != directory_)
-            return;
-        ReadChildren(item);
-        emit reentered();
-    };
-    connect(this, &QTreeWidget::itemClicked, this, again);
-    connect(this, &QTreeWidget::itemActivated, this, again);
+    connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (pressedOnCurrent_)
+            EnteredAgain(item);
+    });
     // The mouse and the keys move the current item with the selection;
     // assistive technology selects alone. Its selection enters the
     // directory as a click does, and the highlight never leaves the
     // current directory.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { OnSelectionChanged(); });
+}
+
+void DirectoryTree::EnteredAgain(QTreeWidgetItem* item) {
+    if (updating_ || !item || FromQt(item->data(0, kPathRole).toString()) != directory_)
+        return;
+    ReadChildren(item);
+    emit reentered();
+}
+
+void DirectoryTree::mousePressEvent(QMouseEvent* event) {
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    pressedOnCurrent_ = item && item == currentItem();
+    QTreeWidget::mousePressEvent(event);
+}
+
+void DirectoryTree::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem()) {
+        EnteredAgain(currentItem());
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void DirectoryTree::OnSelectionChanged() {

@@ -28,9 +28,13 @@ class DirectoryTree : public QTreeWidget {
   signals:
     // The current directory changed (by the user or by the program).
     void directoryChanged(const QString& directory);
-    // The user entered the current directory again (a click, a double click
-    // or Enter on its entry); its subdirectories are read again already.
+    // The user entered the current directory again (a click or Enter on its
+    // entry); its subdirectories are read again already.
     void reentered();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QTreeWidgetItem* BuildRoot(char letter);
@@ -39,10 +43,14 @@ class DirectoryTree : public QTreeWidget {
     void Enter(QTreeWidgetItem* item);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
     void OnSelectionChanged();
+    void EnteredAgain(QTreeWidgetItem* item);
 
     char drive_ = 0;
     std::string directory_;
     bool updating_ = false;
+    // The press of the click in hand was on the current directory: a click
+    // that makes another one current has entered it already.
+    bool pressedOnCurrent_ = false;
 };
 
 }  // namespace kestrove
